@@ -1,0 +1,42 @@
+#pragma once
+
+// The modal questions and messages the programs put to the user. Windows ask
+// through UserDialogs::current(), so that tests can answer in their place.
+
+#include <QPoint>
+#include <QString>
+
+class QWidget;
+
+class UserDialogs
+{
+public:
+    enum class Echo { Normal, Password };
+
+    virtual ~UserDialogs() = default;
+
+    // A message with an "OK" button.
+    virtual void message(QWidget *parent, const QString &caption, const QString &text) = 0;
+    // A Yes/No confirmation; `topLeft` (global coordinates) places it when not null.
+    virtual bool confirm(QWidget *parent, const QString &caption, const QString &text,
+                         const QPoint &topLeft = QPoint()) = 0;
+    // A one-field input; false when cancelled. `text` holds the initial value
+    // and receives the answer.
+    virtual bool askText(QWidget *parent, const QString &caption, const QString &prompt,
+                         QString *text, Echo echo = Echo::Normal) = 0;
+
+    static UserDialogs &current();
+    // Tests install their own; nullptr restores the real dialogs.
+    static void setCurrent(UserDialogs *dialogs);
+};
+
+// The real dialogs: QMessageBox and QInputDialog.
+class QtUserDialogs : public UserDialogs
+{
+public:
+    void message(QWidget *parent, const QString &caption, const QString &text) override;
+    bool confirm(QWidget *parent, const QString &caption, const QString &text,
+                 const QPoint &topLeft) override;
+    bool askText(QWidget *parent, const QString &caption, const QString &prompt, QString *text,
+                 Echo echo) override;
+};

@@ -1,0 +1,101 @@
+#pragma once
+
+// Recording stand-ins for the platform seams.
+
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QSet>
+#include <QStringList>
+
+#include <functional>
+
+#include "ProgramLauncher.h"
+#include "SettingsStore.h"
+#include "SoundPlayer.h"
+#include "UserDialogs.h"
+#include "WindowLister.h"
+
+// Plays nothing; remembers what it was asked to play. A sound "plays" until
+// finish() or stop() is called.
+class FakeSoundPlayer : public SoundPlayer
+{
+public:
+    bool play(const QString &path) override;
+    bool isPlaying() const override { return m_playing; }
+    void stop() override;
+    void finish() { m_playing = false; }
+
+    QStringList played;   // every file started, in order
+    int stops = 0;        // sounds cut off by stop() or by a new sound
+    bool deviceMissing = false;
+
+private:
+    bool m_playing = false;
+};
+
+struct LaunchRecord
+{
+    QString program;
+    QStringList arguments;
+    QString workingDir;
+};
+
+class FakeLauncher : public ProgramLauncher
+{
+public:
+    bool fileExists(const QString &path) const override;
+    bool startDetached(const QString &program, const QStringList &arguments,
+                       const QString &workingDir) override;
+
+    QSet<QString> existingFiles;   // when empty, every file exists
+    bool onlyListedFilesExist = false;
+    bool failStarts = false;
+    QList<LaunchRecord> launches;
+};
+
+class FakeWindowLister : public WindowLister
+{
+public:
+    QList<TopLevelWindow> topLevelWindows() const override { return windows; }
+    QList<TopLevelWindow> windows;
+};
+
+// Answers dialogs from queues; records every question.
+class FakeDialogs : public UserDialogs
+{
+public:
+    void message(QWidget *parent, const QString &caption, const QString &text) override;
+    bool confirm(QWidget *parent, const QString &caption, const QString &text,
+                 const QPoint &topLeft) override;
+    bool askText(QWidget *parent, const QString &caption, const QString &prompt, QString *text,
+                 Echo echo) override;
+
+    struct Asked
+    {
+        QString kind; // "message", "confirm", "askText"
+        QString caption;
+        QString text;
+        QPoint topLeft;
+    };
+    QList<Asked> asked;
+    QList<bool> confirmAnswers;        // default answer: false (No)
+    QList<QString> textAnswers;        // a null QString cancels
+    std::function<void()> onMessage;   // runs inside message(), e.g. to check state
+};
+
+// An in-memory settings tree that records the order of writes.
+class MemorySettings : public SettingsStore
+{
+public:
+    bool hasValue(const QString &key) const override { return values.contains(key); }
+    bool hasKey(const QString &path) const override;
+    QVariant readValue(const QString &key) const override { return values.value(key); }
+    void writeValue(const QString &key, const QVariant &value) override;
+    void removeKey(const QString &path) override;
+    void flush() override { ++flushes; }
+
+    QMap<QString, QVariant> values;
+    QStringList writes;   // keys in the order they were written
+    int flushes = 0;
+};
