@@ -1,6 +1,7 @@
 // The field helpers over arbitrary server text. Besides not crashing, the
 // helpers must keep their promises: no attribute code survives StripCodes,
-// a replacement by itself changes nothing, a taken line plus the rest is the
+// a replacement by itself changes nothing (but letter case, without case
+// sensitivity), a taken line plus the rest is the
 // whole buffer.
 
 #include <QByteArray>
@@ -23,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     FUZZ_CHECK(!StripCodes(text).contains("\x1b["));
     FUZZ_CHECK(ReplaceAll(text, search, search, true) == text);
-    FUZZ_CHECK(ReplaceAll(text, search, search, false) == text);
+    FUZZ_CHECK(ReplaceAll(text, search, search, false).toUpper() == text.toUpper());
     if (!search.isEmpty())
         FUZZ_CHECK(!ReplaceAll(text, search, QByteArray(), true).contains(search)
                    || search.size() > 1);
