@@ -860,6 +860,8 @@ void TLobbyMainForm::FirstActivation()
     ChatFontSize = SpinEdit1->value();
     ApplyAppearance();
     DarkTest(FromQColor(Edit5->palette().color(QPalette::Base)));
+    // The splash shows during the login: give it the colour just applied.
+    PaintSplash();
 
     LoginAndConnect([this] { FinishFirstActivation(); });
 }
