@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -48,7 +49,7 @@ namespace {
 constexpr int ClosedTopHeight = 32;
 constexpr int PreferencesTopHeight = 320;
 // The banner moves one step per tick; the timer only runs while the window shows.
-constexpr int BannerTickMs = 40;
+constexpr int BannerTickMs = 50;
 constexpr int BannerStepPixels = 2;
 constexpr int SlideTickMs = 5;
 
@@ -140,7 +141,7 @@ TLobbyMainForm::TLobbyMainForm(const LobbyStartup &startup, QWidget *parent)
     setObjectName(QStringLiteral("TLobbyMainForm"));
     setWindowTitle(QStringLiteral("Vantora Console"));
     setWindowIcon(SuiteIcon());
-    resize(860, 620);
+    resize(960, 640);
     MainWindows::registerWindow(this, QString::fromLatin1(metaObject()->className()));
 
     if (startup.settings) {
@@ -250,7 +251,18 @@ QWidget *TLobbyMainForm::buildTopView()
     const char *const pageCaptions[] = {"Games", "Parloras", "Preferences",
                                         "MediaManager", "Browse", "Video"};
     for (int i = 0; i < 6; ++i) {
-        QWidget *page = i == PreferencesPage ? buildPreferencesPage() : new QWidget;
+        QWidget *page = new QWidget;
+        if (i == PreferencesPage) {
+            // Scrolls rather than widening the window on small screens.
+            auto *scroll = new QScrollArea(page);
+            scroll->setObjectName(QStringLiteral("PreferencesScroll"));
+            scroll->setWidgetResizable(true);
+            scroll->setFrameShape(QFrame::NoFrame);
+            scroll->setWidget(buildPreferencesPage());
+            auto *pageLayout = new QVBoxLayout(page);
+            pageLayout->setContentsMargins(0, 0, 0, 0);
+            pageLayout->addWidget(scroll);
+        }
         page->setObjectName(QString::fromLatin1(pageNames[i]));
         PageControl1->addTab(page, QString::fromLatin1(pageCaptions[i]));
     }
@@ -769,6 +781,12 @@ void TLobbyMainForm::ApplyAppearance()
                        static_cast<QWidget *>(Panel12)})
         setBackground(w, window);
     setTextColour(btnDefaultTextColor, ToQColor(DefaultTextColor));
+    {
+        // The button shows the text colour on the window colour it is meant for.
+        QPalette pal = btnDefaultTextColor->palette();
+        pal.setColor(QPalette::Button, window);
+        btnDefaultTextColor->setPalette(pal);
+    }
     setTextColour(Edit5, ToQColor(DefaultTextColor));
     setTextColour(PlayersCaption, ToQColor(DefaultTextColor));
     setBackground(Panel6, window);
@@ -780,6 +798,11 @@ void TLobbyMainForm::ApplyAppearance()
         setTextColour(w, sampleText);
         setFontSize(w, ChatFontSize);
     }
+    QPalette messagePalette = Memo1->palette();
+    QColor placeholder = sampleText;
+    placeholder.setAlpha(140);
+    messagePalette.setColor(QPalette::PlaceholderText, placeholder);
+    Memo1->setPalette(messagePalette);
     setTextColour(Memo3, ToQColor(DefaultTextColor));
 
     m_settings->setATColor(ATColor);

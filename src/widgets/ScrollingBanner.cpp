@@ -7,7 +7,8 @@
 TScrollingBanner::TScrollingBanner(QWidget *parent)
     : QWidget(parent)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    // The banner paints every pixel of itself: nothing behind it is redrawn per step.
+    setAttribute(Qt::WA_OpaquePaintEvent, true);
 }
 
 void TScrollingBanner::setLines(const QStringList &lines)
