@@ -11,6 +11,24 @@ namespace {
 // Magenta never occurs in the logo itself.
 const QColor KeyColour(255, 0, 255);
 
+// The suite's "V" in a box: two arms meeting in a flat foot.
+QPainterPath vMark(const QRectF &box)
+{
+    auto at = [&box](qreal fx, qreal fy) {
+        return QPointF(box.left() + fx * box.width(), box.top() + fy * box.height());
+    };
+    QPainterPath mark;
+    mark.moveTo(at(0, 0));
+    mark.lineTo(at(0.31, 0));
+    mark.lineTo(at(0.5, 0.65));
+    mark.lineTo(at(0.69, 0));
+    mark.lineTo(at(1, 0));
+    mark.lineTo(at(0.62, 1));
+    mark.lineTo(at(0.38, 1));
+    mark.closeSubpath();
+    return mark;
+}
+
 QImage drawLogo()
 {
     QImage image(300, 96, QImage::Format_RGB32);
@@ -28,15 +46,7 @@ QImage drawLogo()
     p.drawRoundedRect(plate, 14, 14);
 
     // A "V" mark on the left.
-    QPainterPath mark;
-    mark.moveTo(28, 26);
-    mark.lineTo(44, 26);
-    mark.lineTo(54, 56);
-    mark.lineTo(64, 26);
-    mark.lineTo(80, 26);
-    mark.lineTo(60, 72);
-    mark.lineTo(48, 72);
-    mark.closeSubpath();
+    const QPainterPath mark = vMark(QRectF(28, 26, 52, 46));
     QLinearGradient gold(0, 26, 0, 72);
     gold.setColorAt(0, QColor(255, 230, 120));
     gold.setColorAt(1, QColor(200, 120, 20));
@@ -93,18 +103,9 @@ QIcon SuiteIcon()
     p.setPen(QPen(QColor(230, 180, 40), 2));
     p.setBrush(QColor(20, 40, 110));
     p.drawEllipse(QRectF(1, 1, 30, 30));
-    QPainterPath mark;
-    mark.moveTo(8, 9);
-    mark.lineTo(13, 9);
-    mark.lineTo(16, 19);
-    mark.lineTo(19, 9);
-    mark.lineTo(24, 9);
-    mark.lineTo(18, 25);
-    mark.lineTo(14, 25);
-    mark.closeSubpath();
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 215, 90));
-    p.drawPath(mark);
+    p.drawPath(vMark(QRectF(8, 9, 16, 16)));
     p.end();
     return QIcon(pixmap);
 }
