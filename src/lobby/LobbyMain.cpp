@@ -851,16 +851,30 @@ void TLobbyMainForm::showEvent(QShowEvent *event)
         m_firstActivationQueued = true;
         QTimer::singleShot(0, this, [this] { FormActivate(); });
     }
-    if (Activated && !m_idleTimer.isActive())
+    RunIdleTimer();
+}
+
+void TLobbyMainForm::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        RunIdleTimer();
+}
+
+void TLobbyMainForm::RunIdleTimer()
+{
+    // The banner moves only while somebody can see it.
+    const bool wanted = m_idleInstalled && isVisible() && !isMinimized();
+    if (wanted && !m_idleTimer.isActive())
         m_idleTimer.start();
+    else if (!wanted)
+        m_idleTimer.stop();
 }
 
 void TLobbyMainForm::hideEvent(QHideEvent *event)
 {
     QMainWindow::hideEvent(event);
-    // Nobody sees the banner of a hidden window.
-    if (!isVisible())
-        m_idleTimer.stop();
+    RunIdleTimer();
 }
 
 void TLobbyMainForm::FormActivate()
@@ -903,8 +917,8 @@ void TLobbyMainForm::FinishFirstActivation()
 
     ComboBox2->clear();
     ComboBox2->addItem(QStringLiteral("Media"));
-    if (isVisible())
-        m_idleTimer.start();
+    m_idleInstalled = true;
+    RunIdleTimer();
     emit firstActivationDone();
 }
 

@@ -220,6 +220,7 @@ protected:
     bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -246,6 +247,7 @@ private:
     void ShowChatView(bool chat);
     void ShowWelcome();
     void slideStep();
+    void RunIdleTimer();
     void FontBoxSelect(const QString &name);
 
     std::unique_ptr<SettingsStore> m_ownSettings;
@@ -259,6 +261,7 @@ private:
     QString m_storedMediaPath;
     bool m_firstActivationQueued = false;
     bool m_closeReady = false;
+    bool m_idleInstalled = false;
 
     QTimer m_idleTimer;
     QTimer m_slideTimer;

@@ -306,6 +306,13 @@ void tst_LobbyMain::banner_moves_while_the_window_shows()
     form.loginDialog()->reject();
     QTRY_COMPARE(done.count(), 1);
     QTRY_VERIFY(form.Label4->textLeft() < before);
+    // Minimised, it stops; shown again, it goes on.
+    form.showMinimized();
+    const int minimised = form.Label4->textLeft();
+    QTest::qWait(150);
+    QCOMPARE(form.Label4->textLeft(), minimised);
+    form.showNormal();
+    QTRY_VERIFY(form.Label4->textLeft() != minimised);
     // Hidden, it stops.
     form.hide();
     const int hidden = form.Label4->textLeft();

@@ -4,6 +4,7 @@
 #include "Fakes.h"
 #include "LobbyMain.h"
 #include "LobbySettings.h"
+#include "RegistrySettings.h"
 #include "TestMain.h"
 
 class tst_LobbySettings : public QObject
@@ -16,6 +17,7 @@ private slots:
     void server_list_of_thirty_saved_whole_and_read_back_as_twenty_five();
     void server_list_stops_at_the_first_gap();
     void chat_prefixes_keep_their_bytes();
+    void values_survive_the_settings_file();
     void event_scheme_written_only_when_missing();
     void command_line_data();
     void command_line();
@@ -119,6 +121,28 @@ void tst_LobbySettings::chat_prefixes_keep_their_bytes()
     QCOMPARE(settings.atColor(), QByteArray("\033[8"));
     QCOMPARE(settings.atStyle(), QByteArray("\033[B\033[I"));
     QCOMPARE(store.writes, (QStringList{"Vantora/ATColor", "Vantora/ATStyle"}));
+}
+
+void tst_LobbySettings::values_survive_the_settings_file()
+{
+    // What one program writes, another reads back from the file.
+    {
+        RegistrySettings file;
+        LobbySettings settings(file);
+        settings.setATColor("\033[4");
+        settings.setATStyle("\033[B\033[I");
+        settings.setInformation(QStringLiteral("line one\nline two"));
+        settings.setWinColor(0x80000005u);
+        settings.setServerList({QStringLiteral("a.example"), QStringLiteral("b.example")});
+        settings.flush();
+    }
+    RegistrySettings file;
+    LobbySettings settings(file);
+    QCOMPARE(settings.atColor(), QByteArray("\033[4"));
+    QCOMPARE(settings.atStyle(), QByteArray("\033[B\033[I"));
+    QCOMPARE(settings.information(), QStringLiteral("line one\nline two"));
+    QCOMPARE(settings.winColor(), TColor(0x80000005u));
+    QCOMPARE(settings.serverList(), (QStringList{"a.example", "b.example"}));
 }
 
 void tst_LobbySettings::event_scheme_written_only_when_missing()
