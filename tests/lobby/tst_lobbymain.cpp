@@ -1,3 +1,4 @@
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include "Platform.h"
 #include "ScrollingBanner.h"
 #include "TestMain.h"
+#include "TrayIcon.h"
 #include "Waits.h"
 
 class tst_LobbyMain : public QObject
@@ -43,6 +45,9 @@ private slots:
     void apply_and_return_in_the_connection_boxes();
     void option_box_click_copies_fast_connection();
     void second_close_request_minimises();
+    void close_button_disables_itself_and_closes_after_its_wait();
+    void hide_marks_away_and_the_tray_brings_the_window_back();
+    void resize_repaints_the_splash_and_fits_the_banner();
     void destruction_plays_app_close();
 
 private:
@@ -431,6 +436,55 @@ void tst_LobbyMain::second_close_request_minimises()
     QVERIFY(form.windowState() & Qt::WindowMinimized);
     QTRY_VERIFY(!form.isVisible());
     QVERIFY(!form.Closing);
+}
+
+void tst_LobbyMain::close_button_disables_itself_and_closes_after_its_wait()
+{
+    MemorySettings user;
+    TLobbyMainForm form(startup(user));
+    form.Activated = true;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTest::mouseClick(form.btnClose, Qt::LeftButton);
+    QVERIFY(!form.btnClose->isEnabled());
+    QVERIFY(form.isVisible());
+    QTRY_VERIFY(!form.isVisible());
+}
+
+void tst_LobbyMain::hide_marks_away_and_the_tray_brings_the_window_back()
+{
+    MemorySettings user;
+    TLobbyMainForm form(startup(user));
+    form.Activated = true;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.ImHere();
+    QVERIFY(form.Memo2->isVisible());
+    QTest::mouseClick(form.btnHide, Qt::LeftButton);
+    // Away: the splash covers the chat; out of sight (minimised where the
+    // desktop has no notification area to come back from).
+    QVERIFY(form.Image1->isVisibleTo(&form));
+    QVERIFY(!form.Memo2->isVisibleTo(&form));
+    QVERIFY(form.isHidden() || form.isMinimized());
+    form.TrayIcon1->showAction()->trigger();
+    QVERIFY(form.isVisible());
+    QVERIFY(!form.isMinimized());
+    // Not connected: the chat stays covered until "I'm Here".
+    QVERIFY(!form.Memo2->isVisibleTo(&form));
+}
+
+void tst_LobbyMain::resize_repaints_the_splash_and_fits_the_banner()
+{
+    MemorySettings user;
+    TLobbyMainForm form(startup(user));
+    form.Activated = true;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.resize(1100, 760);
+    QTRY_COMPARE(form.Image1->pixmap().size(), form.Image1->size());
+    const QWidget *bannerPanel = form.findChild<QWidget *>(QStringLiteral("BannerPanel"));
+    QVERIFY(bannerPanel);
+    QTRY_COMPARE(form.Label4->width(), bannerPanel->width() - 5);
 }
 
 void tst_LobbyMain::destruction_plays_app_close()
