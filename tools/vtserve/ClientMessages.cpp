@@ -225,7 +225,8 @@ bool ValidPassword(const QByteArray &password)
 
 QByteArray NameOfCaption(const QByteArray &caption)
 {
-    return PlainUserName(TrimControls(ReplaceAll(caption, " [AWAY]", QByteArray(), true)));
+    const QByteArray name = PlainUserName(ReplaceAll(caption, " [AWAY]", QByteArray(), true));
+    return TrimControls(TextBeforeText(name, "\x1b]"));
 }
 
 } // namespace ClientMessages

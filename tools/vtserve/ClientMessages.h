@@ -52,8 +52,8 @@ bool ValidUserName(const QByteArray &name);
 // to the client programs on a blank-separated command line).
 bool ValidPassword(const QByteArray &password);
 
-// The name a client means by a list caption: codes, rank mark and the
-// " [AWAY]" suffix of the chat rooms removed.
+// The name a client means by a list caption: codes, rank mark, an end code
+// and what follows it, and the " [AWAY]" suffix of the chat rooms removed.
 QByteArray NameOfCaption(const QByteArray &caption);
 
 } // namespace ClientMessages

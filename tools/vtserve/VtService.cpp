@@ -711,7 +711,7 @@ QList<MenuEntry> VtService::menuEntries(Channel channel) const
         } else {
             detail = QByteArray::number(room.members.size()) + " here:";
             for (const int id : room.members)
-                detail += ' ' + conn(id)->name;
+                detail += (detail.endsWith(':') ? " " : ", ") + conn(id)->name;
         }
         if (!room.password.isEmpty())
             detail = "(locked) " + detail;
