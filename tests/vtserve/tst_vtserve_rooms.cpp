@@ -175,7 +175,7 @@ private slots:
         h.room(2, "Bob");
         h.outbox.clear();
         h.say(bob, Marker::PresenceMarker + "5");
-        QVERIFY(h.outbox.to(ann).endsWith("\x1b[L$Ann=13;0;1500\r\nBob [AWAY]=13;1;1500\x1b]"));
+        QVERIFY(h.outbox.to(ann).endsWith("\x1b[L$Ann=13;0;1500\r\nBob=13;1;1500\x1b]"));
     }
 
     void whereIsFromARoomIsAnsweredInTheRoom()

@@ -325,6 +325,15 @@ void VtService::reject(Conn &c, const QString &why, const QByteArray &line)
     m_outbox.close(id);
 }
 
+void VtService::adopt(Conn &c, const QByteArray &name, const AccountStore::Account &account)
+{
+    c.name = name;
+    c.key = AccountStore::keyOf(name);
+    c.rank = account.rank;
+    c.icon = account.icon;
+    c.rating = account.rating;
+}
+
 void VtService::identifyLobby(Conn &c, const QByteArray &name, const QByteArray &password)
 {
     c.name = name.left(40);
@@ -351,11 +360,7 @@ void VtService::identifyLobby(Conn &c, const QByteArray &name, const QByteArray 
                "Invalid User: the account store is not available.");
         return;
     }
-    c.name = name;
-    c.key = AccountStore::keyOf(name);
-    c.rank = account.rank;
-    c.icon = account.icon;
-    c.rating = account.rating;
+    adopt(c, name, account);
 
     // One lobby per account: a new login replaces the old one.
     for (const int other : lobbyIds()) {
@@ -397,11 +402,7 @@ void VtService::identifyNode(Conn &c, const QByteArray &name, const QByteArray &
                "Invalid User: log in through the lobby first.");
         return;
     }
-    c.name = name;
-    c.key = AccountStore::keyOf(name);
-    c.rank = account.rank;
-    c.icon = account.icon;
-    c.rating = account.rating;
+    adopt(c, name, account);
     if (const Conn *lobby = lobbyOf(c.key))
         c.away = lobby->away;
     c.stageAt = now();
@@ -808,7 +809,10 @@ VtService::Conn *VtService::memberOf(int room, const QByteArray &caption)
 
 QByteArray VtService::roomCaption(const Conn &c) const
 {
-    return ServerBytes::RankMark(c.rank) + c.name + (c.away ? " [AWAY]" : "");
+    // Away users keep their plain caption (the state icon shows it): the
+    // chat-room client finds its own row by the plain name, and a suffix
+    // would hide it.
+    return ServerBytes::RankMark(c.rank) + c.name;
 }
 
 QList<QByteArray> VtService::roomMembers(int room) const

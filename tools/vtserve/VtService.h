@@ -155,6 +155,7 @@ private:
     void identifyLobby(Conn &c, const QByteArray &name, const QByteArray &password);
     void identifyNode(Conn &c, const QByteArray &name, const QByteArray &password);
     void reject(Conn &c, const QString &why, const QByteArray &line);
+    void adopt(Conn &c, const QByteArray &name, const AccountStore::Account &account);
 
     // lobby
     void lobbyMessage(Conn &c, const QByteArray &message);
