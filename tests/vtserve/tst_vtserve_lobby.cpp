@@ -63,6 +63,20 @@ private slots:
         QCOMPARE(h.service.lobbyNames(), QList<QByteArray>{"Ann"});
     }
 
+    void guessingAddressesAreTurnedAwayForAWhile()
+    {
+        Harness h;
+        h.lobby("Ann", "pw");
+        for (int i = 0; i < 5; ++i)
+            QVERIFY(h.outbox.to(h.lobby("Ann", "guess")).contains("Invalid User or password"));
+        // Even the right password waits now.
+        const int right = h.lobby("Ann", "pw");
+        QVERIFY(h.outbox.to(right).contains("too many wrong passwords"));
+        h.advance(60000);
+        const int later = h.lobby("Ann", "pw");
+        QVERIFY(h.outbox.to(later).startsWith(Marker::ReadyMarker));
+    }
+
     void chatRelay_data()
     {
         QTest::addColumn<QByteArray>("said");

@@ -218,7 +218,7 @@ private slots:
         QTest::newRow("forum") << false << QByteArray("Forum") << QByteArray("\xea\xeb\xe8:5101");
         QTest::newRow("card table") << true << QByteArray("Card Table 2") << QByteArray("\\SpawnNode:5002");
         QTest::newRow("sketch table") << true << QByteArray("Sketch Table") << QByteArray("\\SpawnDoodlix:5011");
-        QTest::newRow("door") << true << QByteArray("Door Game ") << QByteArray("\\SpawnDoor:5021");
+        QTest::newRow("door") << true << QByteArray("Door Game  ") << QByteArray("\\SpawnDoor:5021");
         QTest::newRow("light door") << true << QByteArray("Door Game (light)") << QByteArray("\\SpawnDoorX:5021");
     }
     void menuPressesLaunch()

@@ -307,10 +307,38 @@ void VtService::identify(Conn &c, const QByteArray &message)
         drop(c.id, QStringLiteral("garbage before the identification"));
         return;
     }
+    if (throttled(c.peer)) {
+        reject(c, QStringLiteral("too many wrong passwords from %1").arg(c.peer),
+               "Invalid User: too many wrong passwords; try again in a minute.");
+        return;
+    }
     if (c.channel == Channel::Lobby)
         identifyLobby(c, id.name, id.password);
     else
         identifyNode(c, id.name, id.password);
+}
+
+// Deriving a digest takes a while on purpose; an address that keeps
+// guessing is turned away before that work.
+bool VtService::throttled(const QString &peer)
+{
+    const auto it = m_failures.find(peer);
+    if (it == m_failures.end())
+        return false;
+    const qint64 t = now();
+    it->erase(std::remove_if(it->begin(), it->end(),
+                             [&](qint64 at) { return t - at >= m_config.failureWindowMs; }),
+              it->end());
+    if (it->isEmpty()) {
+        m_failures.erase(it);
+        return false;
+    }
+    return it->size() >= m_config.maxFailures;
+}
+
+void VtService::noteFailure(const QString &peer)
+{
+    m_failures[peer].append(now());
 }
 
 void VtService::reject(Conn &c, const QString &why, const QByteArray &line)
@@ -344,6 +372,7 @@ void VtService::identifyLobby(Conn &c, const QByteArray &name, const QByteArray 
     case AccountStore::Check::Accepted:
         break;
     case AccountStore::Check::WrongPassword:
+        noteFailure(c.peer);
         reject(c, QStringLiteral("wrong password"), "Invalid User or password.");
         return;
     case AccountStore::Check::BadName:
@@ -398,6 +427,8 @@ void VtService::identifyNode(Conn &c, const QByteArray &name, const QByteArray &
     AccountStore::Account account;
     const AccountStore::Check check = m_accounts.verify(name, password, &account);
     if (check != AccountStore::Check::Accepted) {
+        if (check == AccountStore::Check::WrongPassword)
+            noteFailure(c.peer);
         reject(c, QStringLiteral("not a known name and password"),
                "Invalid User: log in through the lobby first.");
         return;

@@ -58,6 +58,9 @@ struct ServiceConfig {
     int readyTimeoutMs = 3000;       // a room joiner that never says it is ready joins anyway
     int whereIsTimeoutMs = 30000;
     int roomBanMs = 120000;
+    // Wrong passwords from one address before its logins are refused for a while.
+    int maxFailures = 5;
+    int failureWindowMs = 60000;
     int historyLines = 30;
 
     // Flood limits: token buckets refilled continuously.
@@ -155,6 +158,8 @@ private:
     void identifyLobby(Conn &c, const QByteArray &name, const QByteArray &password);
     void identifyNode(Conn &c, const QByteArray &name, const QByteArray &password);
     void reject(Conn &c, const QString &why, const QByteArray &line);
+    bool throttled(const QString &peer);
+    void noteFailure(const QString &peer);
     void adopt(Conn &c, const QByteArray &name, const AccountStore::Account &account);
 
     // lobby
@@ -207,4 +212,5 @@ private:
     std::map<int, Conn> m_conns;
     QList<Room> m_rooms;
     QList<WhereIs> m_whereIs;
+    QHash<QString, QList<qint64>> m_failures;   // peer address -> times of wrong passwords
 };
