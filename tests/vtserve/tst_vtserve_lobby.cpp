@@ -106,6 +106,18 @@ private slots:
         QCOMPARE(h.outbox.to(bob), line);
     }
 
+    void anIdentificationInTwoReads()
+    {
+        Harness h;
+        h.service.opened(7, Channel::Lobby, -1, QStringLiteral("127.0.0.1"));
+        h.service.received(7, "\x1b[");
+        h.service.received(7, "\xbd" "An");
+        QVERIFY(h.outbox.sent.isEmpty());
+        h.service.received(7, "n\x1b]pw");
+        QVERIFY(h.outbox.to(7).startsWith(Marker::ReadyMarker));
+        QCOMPARE(h.service.lobbyNames(), QList<QByteArray>{"Ann"});
+    }
+
     void introductionIsNotChat()
     {
         Harness h;

@@ -205,7 +205,12 @@ void VtService::received(int connection, const QByteArray &chunk)
         drop(connection, QStringLiteral("flooding (%1 bytes at once)").arg(chunk.size()));
         return;
     }
-    const QList<QByteArray> messages = Split(chunk);
+    QByteArray joined;
+    if (!c->partial.isEmpty()) {
+        joined = c->partial + chunk;
+        c->partial.clear();
+    }
+    const QList<QByteArray> messages = Split(joined.isEmpty() ? chunk : joined);
     if (!withinLimits(*c, chunk.size(), int(messages.size()))) {
         drop(connection, QStringLiteral("flooding"));
         return;
@@ -303,6 +308,13 @@ void VtService::shutdown()
 void VtService::identify(Conn &c, const QByteArray &message)
 {
     const Identity id = ParseIdentity(message);
+    // The programs write the identification in one piece; a link may still
+    // deliver it in two. Its start is kept until the rest comes.
+    const bool started = message.startsWith(Marker::IdentifyOpen) || Marker::IdentifyOpen.startsWith(message);
+    if (!id.valid && started && message.size() < 256) {
+        c.partial = message;
+        return;
+    }
     if (!id.valid) {
         drop(c.id, QStringLiteral("garbage before the identification"));
         return;

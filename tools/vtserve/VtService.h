@@ -112,6 +112,7 @@ private:
         qint64 openedAt = 0;
         qint64 stageAt = 0;
         bool readySeen = false;
+        QByteArray partial;          // an identification cut short by the network
         QByteArray name;
         QString key;
         int rank = AccountStore::UserRankPlain;
