@@ -114,10 +114,10 @@ int main(int argc, char *argv[])
     options.dataFolder = parser.value(QStringLiteral("data"));
 
     if (parser.isSet(QStringLiteral("set-rank"))) {
-        const QString spec = parser.value(QStringLiteral("set-rank"));
-        const QString name = spec.section(QLatin1Char('='), 0, 0);
+        const QString assignment = parser.value(QStringLiteral("set-rank"));
+        const QString name = assignment.section(QLatin1Char('='), 0, 0);
         bool ok = false;
-        const int rank = spec.section(QLatin1Char('='), 1).toInt(&ok);
+        const int rank = assignment.section(QLatin1Char('='), 1).toInt(&ok);
         if (!ok || rank < 2 || rank > 13) {
             std::fprintf(stderr, "vtserve: --set-rank needs name=rank with a rank from 2 to 13\n");
             return 2;
