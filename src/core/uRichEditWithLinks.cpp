@@ -132,35 +132,63 @@ void TRichEditURL::moveCaretToEnd()
 
 int TRichEditURL::caretColumn() const
 {
-    return document()->lastBlock().length() - 1;
+    if (m_pendingBreaks > 0)
+        return m_pendingTail;
+    return document()->lastBlock().length() - 1 + m_pendingTail;
 }
 
+// Runs inserted during a rendering call wait here and go into the document
+// together, so that the last paragraph is laid out once per call rather
+// than once per run.
 void TRichEditURL::insertText(const QByteArray &text)
 {
     if (text.isEmpty())
         return;
-    beginChanges();
+    const QString shown = DisplayText(UnifyLineBreaks(text));
+    QTextCharFormat format = formatFor(m_style);
+    if (m_style.link)
+        format.setAnchorHref(shown);
+    m_pending.append({shown, format});
+    const qsizetype lastBreak = shown.lastIndexOf(QLatin1Char('\n'));
+    if (lastBreak >= 0) {
+        m_pendingBreaks += int(shown.count(QLatin1Char('\n')));
+        m_pendingTail = int(shown.size() - lastBreak - 1);
+    } else {
+        m_pendingTail += int(shown.size());
+    }
+    if (m_changes == 0)
+        flushPending();
+}
+
+void TRichEditURL::flushPending()
+{
+    if (m_pending.isEmpty())
+        return;
+    const bool atBottom = verticalScrollBar()->value() >= verticalScrollBar()->maximum();
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
-    const QString shown = DisplayText(UnifyLineBreaks(text));
-    if (m_style.link) {
-        QTextCharFormat format = formatFor(m_style);
-        format.setAnchorHref(shown);
-        cursor.insertText(shown, format);
-    } else {
-        cursor.insertText(shown, formatFor(m_style));
-    }
-    endChanges();
+    cursor.beginEditBlock();
+    for (const PendingRun &run : std::as_const(m_pending))
+        cursor.insertText(run.text, run.format);
+    cursor.endEditBlock();
+    m_pending.clear();
+    m_pendingBreaks = 0;
+    m_pendingTail = 0;
+    if (m_changes == 0 && atBottom)
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
 int TRichEditURL::lineCount() const
 {
-    const int blocks = document()->blockCount();
-    return document()->lastBlock().length() <= 1 ? blocks - 1 : blocks;
+    const int blocks = document()->blockCount() + m_pendingBreaks;
+    const bool lastEmpty = m_pending.isEmpty() ? document()->lastBlock().length() <= 1
+                                               : m_pendingTail == 0 && m_pendingBreaks > 0;
+    return lastEmpty ? blocks - 1 : blocks;
 }
 
 void TRichEditURL::deleteFirstLine()
 {
+    flushPending();
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::Start);
     if (document()->blockCount() > 1)
@@ -174,8 +202,14 @@ void TRichEditURL::deleteFirstLine()
 // back stays where they are.
 void TRichEditURL::beginChanges()
 {
-    if (m_changes++ == 0)
-        m_wasAtBottom = verticalScrollBar()->value() >= verticalScrollBar()->maximum();
+    if (m_changes++ > 0)
+        return;
+    m_wasAtBottom = verticalScrollBar()->value() >= verticalScrollBar()->maximum();
+    // Repainting waits until the call is done: trimming the top line would
+    // otherwise scroll the picture once per line.
+    m_repaintWasOn = updatesEnabled();
+    if (m_repaintWasOn)
+        setUpdatesEnabled(false);
 }
 
 void TRichEditURL::endChanges()
@@ -183,8 +217,11 @@ void TRichEditURL::endChanges()
     if (--m_changes > 0)
         return;
     m_changes = 0;
+    flushPending();
     if (m_wasAtBottom)
         verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    if (m_repaintWasOn)
+        setUpdatesEnabled(true);
 }
 
 bool TRichEditURL::inSelectionBar(const QPoint &viewportPos) const

@@ -64,12 +64,23 @@ private:
     bool inSelectionBar(const QPoint &viewportPos) const;
     void selectLineAt(const QPoint &viewportPos);
     void updatePointer(const QPoint &viewportPos);
+    void flushPending();
+
+    struct PendingRun
+    {
+        QString text;
+        QTextCharFormat format;
+    };
 
     ChatStyle m_style;
     TColor m_fontColor;
     bool m_showSelectionBar = false;
     int m_changes = 0;
     bool m_wasAtBottom = false;
+    bool m_repaintWasOn = false;
+    QList<PendingRun> m_pending;
+    int m_pendingBreaks = 0;
+    int m_pendingTail = 0;   // characters after the last pending line break
     ChatStyle m_formatStyle;
     QTextCharFormat m_format;
     bool m_formatValid = false;
