@@ -134,25 +134,26 @@ void TUserListView::fill(QTreeWidgetItem *item, const UserListRow &row)
 // The state icon stands left of the row's icon, as one picture.
 QIcon TUserListView::rowIcon(int image, int state)
 {
-    const QPair<int, int> key(image, state);
+    const bool hasImage = image >= 0 && image < m_images.size();
+    const bool hasState = state >= 0 && state < m_stateImages.size();
+    if (!hasImage && !hasState)
+        return QIcon();
+    // Only numbers inside the lists are kept, so the cache stays as small
+    // as the lists whatever numbers the server sends.
+    const QPair<int, int> key(hasImage ? image : -1, hasState ? state : -1);
     const auto cached = m_iconCache.constFind(key);
     if (cached != m_iconCache.constEnd())
         return *cached;
-    const bool hasImage = image >= 0 && image < m_images.size();
-    const bool hasState = state >= 0 && state < m_stateImages.size();
-    QIcon icon;
-    if (hasState || hasImage) {
-        const int width = m_stateImages.isEmpty() ? kIconSize : 2 * kIconSize;
-        QPixmap picture(width, kIconSize);
-        picture.fill(Qt::transparent);
-        QPainter painter(&picture);
-        if (hasState)
-            m_stateImages.at(state).paint(&painter, QRect(0, 0, kIconSize, kIconSize));
-        if (hasImage)
-            m_images.at(image).paint(&painter, QRect(width - kIconSize, 0, kIconSize, kIconSize));
-        painter.end();
-        icon = QIcon(picture);
-    }
+    const int width = m_stateImages.isEmpty() ? kIconSize : 2 * kIconSize;
+    QPixmap picture(width, kIconSize);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    if (hasState)
+        m_stateImages.at(state).paint(&painter, QRect(0, 0, kIconSize, kIconSize));
+    if (hasImage)
+        m_images.at(image).paint(&painter, QRect(width - kIconSize, 0, kIconSize, kIconSize));
+    painter.end();
+    const QIcon icon(picture);
     m_iconCache.insert(key, icon);
     return icon;
 }
