@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 #include "ChatAnsi.h"
@@ -83,6 +84,27 @@ struct Round
     std::vector<qint64> perLine;   // nanoseconds per line, paints not included
 };
 
+// Times each line; the event loop runs (and paints) every few lines.
+Round timeLines(qsizetype count, const std::function<void(qsizetype)> &showLine)
+{
+    QApplication::processEvents();
+    Round round;
+    round.perLine.reserve(count);
+    QElapsedTimer total;
+    total.start();
+    QElapsedTimer one;
+    for (qsizetype i = 0; i < count; ++i) {
+        one.start();
+        showLine(i);
+        round.perLine.push_back(one.nsecsElapsed());
+        if (i % kPaintEvery == 0)
+            QApplication::processEvents();
+    }
+    QApplication::processEvents();
+    round.seconds = double(total.nsecsElapsed()) / 1e9;
+    return round;
+}
+
 Round runChat(const QList<QByteArray> &lines)
 {
     TRichEditURL view;
@@ -91,25 +113,9 @@ Round runChat(const QList<QByteArray> &lines)
     list.resize(200, 480);
     view.show();
     list.show();
-    QApplication::processEvents();
     TDispAnsi chat;
     chat.Attach(&view, &list, nullptr);
-
-    Round round;
-    round.perLine.reserve(lines.size());
-    QElapsedTimer total;
-    total.start();
-    QElapsedTimer one;
-    for (int i = 0; i < lines.size(); ++i) {
-        one.start();
-        chat.Show(lines.at(i));
-        round.perLine.push_back(one.nsecsElapsed());
-        if (i % kPaintEvery == 0)
-            QApplication::processEvents();
-    }
-    QApplication::processEvents();
-    round.seconds = double(total.nsecsElapsed()) / 1e9;
-    return round;
+    return timeLines(lines.size(), [&](qsizetype i) { chat.Show(lines.at(i)); });
 }
 
 Round runPlain(const QList<QString> &texts)
@@ -120,23 +126,7 @@ Round runPlain(const QList<QString> &texts)
     view.document()->setMaximumBlockCount(150);
     view.resize(640, 480);
     view.show();
-    QApplication::processEvents();
-
-    Round round;
-    round.perLine.reserve(texts.size());
-    QElapsedTimer total;
-    total.start();
-    QElapsedTimer one;
-    for (int i = 0; i < texts.size(); ++i) {
-        one.start();
-        view.append(texts.at(i));
-        round.perLine.push_back(one.nsecsElapsed());
-        if (i % kPaintEvery == 0)
-            QApplication::processEvents();
-    }
-    QApplication::processEvents();
-    round.seconds = double(total.nsecsElapsed()) / 1e9;
-    return round;
+    return timeLines(texts.size(), [&](qsizetype i) { view.append(texts.at(i)); });
 }
 
 double mean(const std::vector<qint64> &values, int first, int last)   // lines counted from 1
