@@ -23,12 +23,12 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTcpSocket>
-#include <QTextBrowser>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "AppInfo.h"
+#include "ByteText.h"
+#include "ChatAnsi.h"
 #include "EventScheme.h"
 #include "EventSounds.h"
 #include "LobbySettings.h"
@@ -36,12 +36,17 @@
 #include "Platform.h"
 #include "RegistrySettings.h"
 #include "ScrollingBanner.h"
+#include "SoundPlayer.h"
 #include "Shape.h"
+#include "StatusPanel.h"
 #include "SuitePictures.h"
 #include "TextColors.h"
 #include "TrayIcon.h"
+#include "UserListView.h"
 #include "Waits.h"
+#include "WinState.h"
 #include "WindowLister.h"
+#include "uRichEditWithLinks.h"
 #include "_Globals.h"
 
 namespace {
@@ -158,6 +163,10 @@ TLobbyMainForm::TLobbyMainForm(const LobbyStartup &startup, QWidget *parent)
     }
 
     buildWindow();
+    WinState1 = new TWinState(this);
+    WinState1->setObjectName(QStringLiteral("WinState1"));
+    WinState1->SectionName = QStringLiteral("Vantora Console");
+    WinState1->SetDataStorage(dsRegistry);
     FormCreate(startup);
 }
 
@@ -326,6 +335,7 @@ QWidget *TLobbyMainForm::buildPreferencesPage()
         optionLayout->addWidget(box);
         connect(box, &QCheckBox::clicked, this, &TLobbyMainForm::OptionBoxClick);
     }
+    connect(Supress, &QCheckBox::clicked, this, &TLobbyMainForm::SupressClick);
     optionLayout->addWidget(Supress);
     optionLayout->addWidget(cbClickSound);
     optionLayout->addStretch(1);
@@ -379,9 +389,9 @@ QWidget *TLobbyMainForm::buildChatArea()
     m_chatPanel->setObjectName(QStringLiteral("Panel2"));
     auto *grid = new QGridLayout(m_chatPanel);
     grid->setContentsMargins(0, 0, 0, 0);
-    Memo2 = new QTextBrowser(m_chatPanel);
+    Memo2 = new TRichEditURL(m_chatPanel);
     Memo2->setObjectName(QStringLiteral("Memo2"));
-    Memo2->setOpenLinks(false);
+    Memo2->SetShowSelectionBar(true);
     Image1 = new QLabel(m_chatPanel);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -420,10 +430,8 @@ QWidget *TLobbyMainForm::buildPlayersColumn()
     header->addWidget(Shape3);
     layout->addWidget(Panel6);
 
-    Memo3 = new QTreeWidget(column);
+    Memo3 = new TUserListView(column);
     Memo3->setObjectName(QStringLiteral("Memo3"));
-    Memo3->setHeaderHidden(true);
-    Memo3->setRootIsDecorated(false);
     Memo3->setSelectionMode(QAbstractItemView::ExtendedSelection);
     layout->addWidget(Memo3, 1);
     return column;
@@ -592,7 +600,10 @@ QWidget *TLobbyMainForm::buildMediaStrip()
     Shape5 = new TShape(QStringLiteral("Shape5"), Qt::black, MediaStrip);
     row->addWidget(Shape5);
 
-    connect(SpeedButton5, &QToolButton::toggled, this, [this](bool on) { SoundOn = on; });
+    connect(SpeedButton5, &QToolButton::toggled, this, [this](bool on) {
+        SoundOn = on;
+        ChatRenderer->SoundsOn = on;
+    });
     connect(cbxC, &QComboBox::activated, this, [this] { SetATColorFromBox(); });
     return MediaStrip;
 }
@@ -602,7 +613,7 @@ void TLobbyMainForm::buildStatusBar()
     QStatusBar *bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(true);
-    StatusPanel0 = new QLabel(bar);
+    StatusPanel0 = new TStatusPanel(bar);
     StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
     StatusPanel0->setFixedWidth(450);
     StatusPanel1 = new QLabel(bar);
@@ -636,6 +647,10 @@ void TLobbyMainForm::FormCreate(const LobbyStartup &startup)
     TopView->setFixedHeight(ClosedTopHeight);
     Activated = false;
 
+    ChatRenderer = std::make_unique<TDispAnsi>();
+    ChatRenderer->Attach(Memo2, Memo3, StatusPanel0);
+    TDispAnsi::SoundFileHook = [](const QString &path) { return Platform::sound().play(path); };
+
     Closing = false;
     m_settings = std::make_unique<LobbySettings>(*m_store);
 
@@ -656,10 +671,11 @@ void TLobbyMainForm::FormCreate(const LobbyStartup &startup)
 
     setFontFamily(Edit5, FontBoxText());
     setFontSize(Edit5, SpinEdit1->value());
-    ChatFontName = FontBoxText();
-    ChatFontSize = SpinEdit1->value();
+    SetChatFontName(FontBoxText());
+    SetChatFontSize(SpinEdit1->value());
 
     SoundOn = SpeedButton5->isChecked();
+    ChatRenderer->SoundsOn = SoundOn;
     SetATColorFromBox();
 }
 
@@ -667,6 +683,8 @@ void TLobbyMainForm::ReadSettings()
 {
     LobbySettings &s = *m_settings;
     Supress->setChecked(s.suppressTextonSound());
+    // The renderer follows the stored choice from the start, not only after a click.
+    TDispAnsi::SuppressOnSound = Supress->isChecked();
     cbClickSound->setChecked(s.clickSound());
     cbExternalMP3->setChecked(s.externalMP3());
     cbFastConnection->setChecked(s.fastConnection());
@@ -685,7 +703,7 @@ void TLobbyMainForm::ReadSettings()
     const int colorIndex = s.chatColor();
     cbxC->setCurrentIndex(colorIndex >= 0 && colorIndex < cbxC->count() ? colorIndex : -1);
     setBackground(Edit5, ToQColor(s.winColor()));
-    DefaultTextColor = s.defColor();
+    SetDefaultTextColor(s.defColor());
     FontBoxSelect(s.fontName());
     m_storedMediaPath = s.mediaPath();
     s.flush();
@@ -722,17 +740,17 @@ void TLobbyMainForm::WriteSettings()
     s.setServerList(servers);
     s.setFontSize(SpinEdit1->value());
     s.setWinColor(FromQColor(Edit5->palette().color(QPalette::Base)));
-    s.setDefColor(DefaultTextColor);
+    s.setDefColor(DefaultTextColor());
     s.setPort(SpinEdit2->value());
     s.writeVersion();
     s.setCry(Edit1->text());
     s.setEmail(edEmail->text());
     s.setInformation(Memo6->toPlainText());
     // Before the first login there is no media folder yet: keep the stored one.
-    QString media = MediaFolder;
+    QString media = MediaFolder();
     if (media.endsWith(QLatin1Char('/')))
         media.chop(1);
-    s.setMediaPath(MediaFolder.isEmpty() ? m_storedMediaPath : media);
+    s.setMediaPath(MediaFolder().isEmpty() ? m_storedMediaPath : media);
     s.setSoundOn(SoundOn);
     s.setVtFtpOnly(VTFTP->isChecked());
     s.setChatColor(cbxC->currentIndex());
@@ -776,60 +794,125 @@ void TLobbyMainForm::SetATColorFromBox()
 void TLobbyMainForm::ApplyAppearance()
 {
     const QColor window = Edit5->palette().color(QPalette::Base);
+    const QColor defaultText = ToQColor(DefaultTextColor());
+    const QColor contrast = ToQColor(TDispAnsi::Contrast(DefaultTextColor()));
     setBackground(Memo1, window);
     for (QWidget *w : {static_cast<QWidget *>(Memo2), static_cast<QWidget *>(Memo3),
                        static_cast<QWidget *>(Panel12)})
         setBackground(w, window);
-    setTextColour(btnDefaultTextColor, ToQColor(DefaultTextColor));
+    setTextColour(btnDefaultTextColor, defaultText);
     {
         // The button shows the text colour on the window colour it is meant for.
         QPalette pal = btnDefaultTextColor->palette();
         pal.setColor(QPalette::Button, window);
         btnDefaultTextColor->setPalette(pal);
     }
-    setTextColour(Edit5, ToQColor(DefaultTextColor));
-    setTextColour(PlayersCaption, ToQColor(DefaultTextColor));
+    setTextColour(Edit5, defaultText);
+    setTextColour(PlayersCaption, contrast);
     setBackground(Panel6, window);
     for (QWidget *w : {static_cast<QWidget *>(Memo1), static_cast<QWidget *>(Memo2),
                        static_cast<QWidget *>(Memo3)})
-        setFontFamily(w, ChatFontName);
+        setFontFamily(w, ChatFontName());
     const QColor sampleText = textColour(Edit5);
-    for (QWidget *w : {static_cast<QWidget *>(Memo1), static_cast<QWidget *>(Memo2)}) {
-        setTextColour(w, sampleText);
-        setFontSize(w, ChatFontSize);
-    }
+    setTextColour(Memo1, sampleText);
+    setFontSize(Memo1, ChatFontSize());
+    setChatViewColour(sampleText);
+    setFontSize(Memo2, ChatFontSize());
+    setTextColour(Memo3, contrast);
     QPalette messagePalette = Memo1->palette();
     QColor placeholder = sampleText;
     placeholder.setAlpha(140);
     messagePalette.setColor(QPalette::PlaceholderText, placeholder);
     Memo1->setPalette(messagePalette);
-    setTextColour(Memo3, ToQColor(DefaultTextColor));
 
     m_settings->setATColor(ATColor);
     m_settings->setFontSize(SpinEdit1->value());
     m_settings->setWinColor(FromQColor(window));
-    m_settings->setDefColor(DefaultTextColor);
+    m_settings->setDefColor(DefaultTextColor());
     m_settings->flush();
+}
+
+void TLobbyMainForm::setChatViewColour(const QColor &color)
+{
+    setTextColour(Memo2, color);
+    Memo2->setFontColor(FromQColor(color));
 }
 
 void TLobbyMainForm::DarkTest(TColor color)
 {
     const bool dark = (color & 0xFF) < 100 && ((color >> 8) & 0xFF) < 100
                       && ((color >> 16) & 0xFF) < 100;
-    const QColor contrast = ToQColor(DefaultTextColor);
+    // First the renderer: what Contrast gives depends on it.
+    TDispAnsi::DarkView = dark;
+    const QColor contrast = ToQColor(TDispAnsi::Contrast(DefaultTextColor()));
     if (dark) {
         setTextColour(Edit5, contrast);
         setTextColour(PlayersCaption, contrast);
-        for (QWidget *w : {static_cast<QWidget *>(Memo3), static_cast<QWidget *>(Memo1),
-                           static_cast<QWidget *>(Memo2)})
-            setTextColour(w, Qt::white);
+        setTextColour(Memo3, Qt::white);
+        setTextColour(Memo1, Qt::white);
+        setChatViewColour(Qt::white);
     } else {
         setTextColour(Edit5, contrast);
         setTextColour(Memo3, contrast);
         setTextColour(PlayersCaption, contrast);
-        setTextColour(Memo1, textColour(Memo1));
-        setTextColour(Memo2, textColour(Memo2));
+        setTextColour(Memo1, ToQColor(TDispAnsi::Contrast(FromQColor(textColour(Memo1)))));
+        setChatViewColour(ToQColor(TDispAnsi::Contrast(Memo2->fontColor())));
     }
+}
+
+QString TLobbyMainForm::ChatFontName() const
+{
+    return DisplayText(TDispAnsi::DefaultFontName);
+}
+
+void TLobbyMainForm::SetChatFontName(const QString &name)
+{
+    TDispAnsi::DefaultFontName = ProtocolBytes(name);
+}
+
+int TLobbyMainForm::ChatFontSize() const
+{
+    return TDispAnsi::DefaultFontSize;
+}
+
+void TLobbyMainForm::SetChatFontSize(int size)
+{
+    TDispAnsi::DefaultFontSize = size;
+}
+
+TColor TLobbyMainForm::DefaultTextColor() const
+{
+    return TDispAnsi::DefColor;
+}
+
+void TLobbyMainForm::SetDefaultTextColor(TColor color)
+{
+    TDispAnsi::DefColor = color;
+}
+
+QString TLobbyMainForm::UserName() const
+{
+    return DisplayText(TDispAnsi::UserName);
+}
+
+QString TLobbyMainForm::Password() const
+{
+    return DisplayText(TDispAnsi::Password);
+}
+
+QString TLobbyMainForm::MediaFolder() const
+{
+    return TDispAnsi::MediaFolder;
+}
+
+QString TLobbyMainForm::TauntFolder() const
+{
+    return TDispAnsi::TauntFolder;
+}
+
+void TLobbyMainForm::SupressClick()
+{
+    TDispAnsi::SuppressOnSound = Supress->isChecked();
 }
 
 // ---------------------------------------------------------------------------
@@ -879,6 +962,7 @@ void TLobbyMainForm::hideEvent(QHideEvent *event)
 
 void TLobbyMainForm::FormActivate()
 {
+    ChatRenderer->SoundsOn = SoundOn;
     if (Activated)
         return;
     FirstActivation();
@@ -893,8 +977,8 @@ void TLobbyMainForm::FirstActivation()
     cbFastConnection->setChecked(FastConnection);
     StatusPanel1->setText(QString::fromLatin1(VersionCaption));
 
-    ChatFontName = FontBoxText();
-    ChatFontSize = SpinEdit1->value();
+    SetChatFontName(FontBoxText());
+    SetChatFontSize(SpinEdit1->value());
     ApplyAppearance();
     DarkTest(FromQColor(Edit5->palette().color(QPalette::Base)));
     // The splash shows during the login: give it the colour just applied.
@@ -905,7 +989,7 @@ void TLobbyMainForm::FirstActivation()
 
 void TLobbyMainForm::FinishFirstActivation()
 {
-    setWindowTitle(QStringLiteral("Vantora Lobby - ") + UserName);
+    setWindowTitle(QStringLiteral("Vantora Lobby - ") + UserName());
     ShowWelcome();
     if (PageControl1->currentIndex() == GamesPage && Memo1->isVisible())
         Memo1->setFocus();
@@ -941,15 +1025,15 @@ void TLobbyMainForm::ShowChatView(bool chat)
 
 void TLobbyMainForm::ShowWelcome()
 {
-    Memo2->append(QStringLiteral("Vantora Lobby  Version 6.11"));
+    ChatRenderer->ShowWithoutList("\033[1\033[BVantora Lobby \033[B\033[4 Version 6.11\033]\r\n");
 }
 
 void TLobbyMainForm::LoginAndConnect(std::function<void()> done)
 {
     ShowChatView(false);
     PlayEventSound("AppOpen");
-    UserName.clear();
-    Password.clear();
+    TDispAnsi::UserName.clear();
+    TDispAnsi::Password.clear();
     if (m_login) {
         // A login is already being asked for; it finishes this request too.
         connect(m_login, &QDialog::finished, this, [done] {
@@ -964,19 +1048,22 @@ void TLobbyMainForm::LoginAndConnect(std::function<void()> done)
     connect(m_login, &QDialog::finished, this, [this, done](int result) {
         TLogin *dialog = m_login;
         if (result == QDialog::Accepted) {
-            UserName = dialog->userName();
-            Password = dialog->password();
+            TDispAnsi::UserName = ProtocolBytes(dialog->userName());
+            TDispAnsi::Password = ProtocolBytes(dialog->password());
         } else {
             btnReconnect->setEnabled(false);
         }
-        TauntFolder = dialog->GameSoundFolder;
-        MediaFolder = dialog->MediaFolder;
+        TDispAnsi::TauntFolder = dialog->GameSoundFolder;
+        TDispAnsi::MediaFolder = dialog->MediaFolder;
+        // Fetching missing sounds and playing announced media come with the
+        // media page and the transfers.
+        TDispAnsi::EventSoundHook = [](const QByteArray &label) { PlayEventSound(label); };
         m_login = nullptr;
         dialog->deleteLater();
-        if (!UserName.isEmpty()) {
+        if (!TDispAnsi::UserName.isEmpty()) {
             FileConnectItemClick();
         } else {
-            Memo2->append(QStringLiteral("Not Logged in ....."));
+            ChatRenderer->Show("\033[4\033[BNot Logged in .....\033]\r\n");
             PlayEventSound("Problem");
         }
         if (done)

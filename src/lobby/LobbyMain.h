@@ -28,13 +28,16 @@ class QSpinBox;
 class QStackedWidget;
 class QTabWidget;
 class QTcpSocket;
-class QTextBrowser;
-class QTreeWidget;
 class QToolButton;
 class EventSounds;
 class LobbySettings;
 class SettingsStore;
+class TDispAnsi;
 class TLogin;
+class TRichEditURL;
+class TStatusPanel;
+class TUserListView;
+class TWinState;
 class TScrollingBanner;
 class TShape;
 class TTrayIcon;
@@ -73,25 +76,36 @@ public:
     bool Closing = false;
     bool FastConnection = true;
     bool SoundOn = true;
-    QString ChatFontName;
-    int ChatFontSize = 10;
-    TColor DefaultTextColor = 0xFFFFFF;
     QByteArray ATColor;
     QByteArray ATStyle;
-    QString UserName;
-    QString Password;
-    QString MediaFolder;
-    QString TauntFolder;
+
+    // Kept in the chat renderer's shared settings, where the renderer and the
+    // other parts of the lobby read them.
+    QString ChatFontName() const;
+    void SetChatFontName(const QString &name);
+    int ChatFontSize() const;
+    void SetChatFontSize(int size);
+    TColor DefaultTextColor() const;
+    void SetDefaultTextColor(TColor color);
+    QString UserName() const;
+    QString Password() const;
+    QString MediaFolder() const;
+    QString TauntFolder() const;
+
+    // The chat line renderer of the chat view, the user list and the first
+    // status panel.
+    std::unique_ptr<TDispAnsi> ChatRenderer;
+    TWinState *WinState1 = nullptr;
 
     // The chat view with the splash picture over it, the players column.
-    QTextBrowser *Memo2 = nullptr;
+    TRichEditURL *Memo2 = nullptr;
     QLabel *Image1 = nullptr;
     QFrame *Panel6 = nullptr;
     QLabel *PlayersCaption = nullptr;
     TShape *Shape1 = nullptr;
     TShape *Shape2 = nullptr;
     TShape *Shape3 = nullptr;
-    QTreeWidget *Memo3 = nullptr;
+    TUserListView *Memo3 = nullptr;
 
     // The top panel and its pages.
     QFrame *TopView = nullptr;
@@ -164,7 +178,7 @@ public:
     TShape *Shape5 = nullptr;
 
     // The status bar's two panels, the tray icon, the lobby connection.
-    QLabel *StatusPanel0 = nullptr;
+    TStatusPanel *StatusPanel0 = nullptr;
     QLabel *StatusPanel1 = nullptr;
     TTrayIcon *TrayIcon1 = nullptr;
     QTcpSocket *ClientSocket = nullptr;
@@ -246,6 +260,8 @@ private:
     void PaintSplash();
     void ShowChatView(bool chat);
     void ShowWelcome();
+    void SupressClick();
+    void setChatViewColour(const QColor &color);
     void slideStep();
     void RunIdleTimer();
     void FontBoxSelect(const QString &name);

@@ -11,19 +11,27 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
-#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <QToolButton>
 
 #include "IAeverButton.h"
 
+#include "ChatAnsi.h"
 #include "Fakes.h"
 #include "LobbyMain.h"
 #include "LoginU.h"
 #include "Platform.h"
+#include "RegistrySettings.h"
 #include "ScrollingBanner.h"
+#include "StatusPanel.h"
 #include "TestMain.h"
 #include "TrayIcon.h"
 #include "Waits.h"
+#include "WinState.h"
+#include "uRichEditWithLinks.h"
+#include "UserListView.h"
 
 class tst_LobbyMain : public QObject
 {
@@ -40,6 +48,8 @@ private slots:
     void first_activation_logs_in_and_resets_the_chat_prefixes();
     void cancelled_login_leaves_the_lobby_logged_out();
     void banner_moves_while_the_window_shows();
+    void appearance_follows_the_window_colour_data();
+    void appearance_follows_the_window_colour();
     void slide_panel_opens_and_closes_in_steps();
     void defaults_sets_channel_23_and_reconnects();
     void apply_and_return_in_the_connection_boxes();
@@ -49,6 +59,7 @@ private slots:
     void hide_marks_away_and_the_tray_brings_the_window_back();
     void resize_repaints_the_splash_and_fits_the_banner();
     void destruction_plays_app_close();
+    void window_placement_kept_under_vantora_console();
 
 private:
     LobbyStartup startup(MemorySettings &user, QStringList arguments = {});
@@ -118,7 +129,7 @@ void tst_LobbyMain::empty_tree_gives_the_defaults()
     QCOMPARE(form.SpinEdit2->value(), 1024);
     QCOMPARE(form.SpinEdit1->value(), 10);
     QCOMPARE(form.Edit5->palette().color(QPalette::Base), QColor(0, 0, 0x40));
-    QCOMPARE(form.DefaultTextColor, TColor(0xFFFFFF));
+    QCOMPARE(form.DefaultTextColor(), TColor(0xFFFFFF));
     QCOMPARE(form.cbxC->currentIndex(), 1);
     QCOMPARE(form.ATColor, QByteArray("\033[3"));
     QVERIFY(form.Supress->isChecked());
@@ -252,13 +263,20 @@ void tst_LobbyMain::first_activation_logs_in_and_resets_the_chat_prefixes()
     QTRY_COMPARE(done.count(), 1);
     QVERIFY(!form.loginDialog());
     QCOMPARE(form.windowTitle(), QStringLiteral("Vantora Lobby - Ann"));
-    QCOMPARE(form.UserName, QStringLiteral("Ann"));
-    QCOMPARE(form.Password, QStringLiteral("pw"));
-    QVERIFY(form.MediaFolder.endsWith(QStringLiteral("/Media/")));
-    QVERIFY(form.TauntFolder.endsWith(QStringLiteral("/Game/Sound/")));
+    QCOMPARE(form.UserName(), QStringLiteral("Ann"));
+    QCOMPARE(form.Password(), QStringLiteral("pw"));
+    QVERIFY(form.MediaFolder().endsWith(QStringLiteral("/Media/")));
+    QVERIFY(form.TauntFolder().endsWith(QStringLiteral("/Game/Sound/")));
     QVERIFY(form.Memo2->isVisible());
     QVERIFY(form.btnReconnect->isEnabled());
-    QVERIFY(form.Memo2->toPlainText().contains(QStringLiteral("Version 6.11")));
+    // The welcome line: white bold name, then the version in red.
+    QCOMPARE(form.Memo2->toPlainText().simplified(), QStringLiteral("Vantora Lobby Version 6.11"));
+    QTextCursor cursor = form.Memo2->document()->find(QStringLiteral("Version"));
+    QVERIFY(!cursor.isNull());
+    QCOMPARE(cursor.charFormat().foreground().color(), QColor(255, 0, 0));
+    cursor = form.Memo2->document()->find(QStringLiteral("Lobby"));
+    QCOMPARE(cursor.charFormat().foreground().color(), QColor(255, 255, 255));
+    QVERIFY(cursor.charFormat().fontWeight() >= QFont::Bold);
     QCOMPARE(form.ComboBox2->count(), 1);
     QCOMPARE(form.ComboBox2->itemText(0), QStringLiteral("Media"));
 
@@ -286,7 +304,7 @@ void tst_LobbyMain::cancelled_login_leaves_the_lobby_logged_out()
     user.writes.clear();
     QTest::mouseClick(form.loginDialog()->IAeverButton1, Qt::LeftButton);
     QTRY_COMPARE(done.count(), 1);
-    QVERIFY(form.UserName.isEmpty());
+    QVERIFY(form.UserName().isEmpty());
     QCOMPARE(form.windowTitle(), QStringLiteral("Vantora Lobby - "));
     QVERIFY(!form.btnReconnect->isEnabled());
     QVERIFY(form.Image1->isVisible());
@@ -294,7 +312,54 @@ void tst_LobbyMain::cancelled_login_leaves_the_lobby_logged_out()
     QVERIFY(m_sound.played.contains(QStringLiteral(VANTORA_BIN_DIR "/Problem.wav")));
     QVERIFY(!user.writes.contains(QStringLiteral("Vantora/UserName")));
     // The folders are taken whatever the answer.
-    QVERIFY(!form.MediaFolder.isEmpty());
+    QVERIFY(!form.MediaFolder().isEmpty());
+}
+
+void tst_LobbyMain::appearance_follows_the_window_colour_data()
+{
+    QTest::addColumn<qlonglong>("winColor");
+    QTest::addColumn<qlonglong>("defColor");
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<QColor>("listText");
+    QTest::addColumn<QColor>("chatText");
+    // Dark: the lists and the chat in white.
+    QTest::newRow("dark blue") << 0x400000LL << 0xFFFFFFLL << true << QColor(Qt::white)
+                               << QColor(Qt::white);
+    QTest::newRow("all bytes 99") << 0x636363LL << 0x00FF00LL << true << QColor(Qt::white)
+                                  << QColor(Qt::white);
+    // Light: white text turns black; other colours are toned down to two thirds.
+    QTest::newRow("white") << 0xFFFFFFLL << 0xFFFFFFLL << false << QColor(Qt::black)
+                           << QColor(Qt::black);
+    QTest::newRow("one byte 100") << 0x000064LL << 0x00FF00LL << false << QColor(0, 170, 0)
+                                  << QColor(0, 170, 0);
+}
+
+void tst_LobbyMain::appearance_follows_the_window_colour()
+{
+    QFETCH(qlonglong, winColor);
+    QFETCH(qlonglong, defColor);
+    QFETCH(bool, dark);
+    QFETCH(QColor, listText);
+    QFETCH(QColor, chatText);
+    MemorySettings user;
+    user.values.insert(QStringLiteral("Vantora/WinColor"), winColor);
+    user.values.insert(QStringLiteral("Vantora/DefColor"), defColor);
+    TLobbyMainForm form(startup(user));
+    user.writes.clear();
+    form.ApplyAppearance();
+    form.DarkTest(TColor(winColor));
+    QCOMPARE(TDispAnsi::DarkView, dark);
+    const QColor window = ToQColor(TColor(winColor));
+    QCOMPARE(form.Memo1->palette().color(QPalette::Base), window);
+    QCOMPARE(form.Memo2->palette().color(QPalette::Base), window);
+    QCOMPARE(form.Memo3->palette().color(QPalette::Base), window);
+    QCOMPARE(form.Memo3->palette().color(QPalette::Text), listText);
+    QCOMPARE(form.Memo2->palette().color(QPalette::Text), chatText);
+    QCOMPARE(form.Memo2->fontColor(), FromQColor(chatText));
+    QCOMPARE(form.PlayersCaption->palette().color(QPalette::WindowText),
+             ToQColor(TDispAnsi::Contrast(TColor(defColor))));
+    QCOMPARE(user.writes, (QStringList{"Vantora/ATColor", "Vantora/FontSize", "Vantora/WinColor",
+                                       "Vantora/DefColor"}));
 }
 
 void tst_LobbyMain::banner_moves_while_the_window_shows()
@@ -333,20 +398,31 @@ void tst_LobbyMain::slide_panel_opens_and_closes_in_steps()
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
 
-    QList<int> heights;
+    // Every height the top panel passes through.
+    struct HeightLog : QObject
+    {
+        QList<int> heights;
+        bool eventFilter(QObject *watched, QEvent *event) override
+        {
+            if (event->type() == QEvent::Resize)
+                heights << static_cast<QWidget *>(watched)->height();
+            return false;
+        }
+    } log;
+    form.TopView->installEventFilter(&log);
     QTest::mouseClick(form.btnPreferences, Qt::LeftButton);
     QVERIFY(!form.btnPreferences->isEnabled());
     QCOMPARE(form.PageControl1->currentIndex(), 2);
-    while (form.SlideMoving()) {
-        heights << form.TopView->height();
-        QTest::qWait(1);
-    }
+    QTRY_VERIFY(!form.SlideMoving());
+    form.TopView->removeEventFilter(&log);
+    const QList<int> heights = QList<int>{32} + log.heights;
     QCOMPARE(form.TopView->height(), 320);
     QVERIFY(form.PanelSlide->isVisible());
     QVERIFY(form.btnPreferences->isEnabled());
-    QVERIFY(heights.size() > 5);
+    // 28 steps of ten pixels, then the last eight one by one.
+    QCOMPARE(heights.size(), 1 + 28 + 8);
     for (int i = 1; i < heights.size(); ++i)
-        QVERIFY(heights[i] - heights[i - 1] <= 10);
+        QCOMPARE(heights[i] - heights[i - 1], i <= 28 ? 10 : 1);
 
     // The same button again closes it.
     QTest::mouseClick(form.btnPreferences, Qt::LeftButton);
@@ -496,6 +572,30 @@ void tst_LobbyMain::destruction_plays_app_close()
         QVERIFY(m_sound.played.isEmpty());
     }
     QCOMPARE(m_sound.played, QStringList{QStringLiteral(VANTORA_BIN_DIR "/VTClose.wav")});
+}
+
+void tst_LobbyMain::window_placement_kept_under_vantora_console()
+{
+    MemorySettings user;
+    {
+        TLobbyMainForm form(startup(user));
+        form.Activated = true;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.resize(1001, 705);
+    }
+    const QString section = TWinState::DefaultIniFileName() + QStringLiteral("/Vantora Console/");
+    RegistrySettings tree;
+    QCOMPARE(tree.readString(section + QStringLiteral("ClassName")), QStringLiteral("TLobbyMainForm"));
+    QCOMPARE(tree.readInteger(section + QStringLiteral("Width"), 0), 1001);
+    {
+        TLobbyMainForm form(startup(user));
+        form.Activated = true;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.width(), 1001);
+        QCOMPARE(form.height(), 705);
+    }
 }
 
 VT_TEST_MAIN(tst_LobbyMain)
