@@ -146,7 +146,7 @@ TLobbyMainForm::TLobbyMainForm(const LobbyStartup &startup, QWidget *parent)
     setObjectName(QStringLiteral("TLobbyMainForm"));
     setWindowTitle(QStringLiteral("Vantora Console"));
     setWindowIcon(SuiteIcon());
-    resize(960, 640);
+    resize(1000, 660);
     MainWindows::registerWindow(this, QString::fromLatin1(metaObject()->className()));
 
     if (startup.settings) {
