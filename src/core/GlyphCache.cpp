@@ -1,0 +1,194 @@
+#include "GlyphCache.h"
+
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QHash>
+#include <QPainter>
+
+#include "Cp437.h"
+
+namespace {
+
+// The colour codes give at most 16 text colours on 8 backgrounds, with and
+// without background: every pair a screen can ask for stays cached (about
+// 100 KiB each at the usual sizes). Backgrounds can also follow whatever
+// brush colour the last ball left; past the limit the sets are dropped and
+// derived again as needed.
+constexpr size_t kMaxSets = 288;
+constexpr int kMaxFonts = 8;
+
+QString glyphText(quint8 byte)
+{
+    return QString(QChar(Cp437ToUnicode(byte)));
+}
+
+// ink × fore + (cover − ink) × back, per channel, premultiplied; alpha = cover.
+QRgb colourPixel(QRgb shape, QRgb fore, QRgb back)
+{
+    const uint ink = qRed(shape);
+    const uint cover = qAlpha(shape);
+    if (cover == 0)
+        return 0;
+    const uint rest = cover > ink ? cover - ink : 0;
+    auto mix = [&](uint f, uint b) { return (f * ink + b * rest + 127) / 255; };
+    return qRgba(int(mix(qRed(fore), qRed(back))), int(mix(qGreen(fore), qGreen(back))),
+                 int(mix(qBlue(fore), qBlue(back))), int(cover));
+}
+
+} // namespace
+
+GlyphFont::GlyphFont(const QFont &font, int dotsPerMeterX, int dotsPerMeterY)
+    : m_font(font), m_dotsPerMeterX(dotsPerMeterX), m_dotsPerMeterY(dotsPerMeterY)
+{
+    QImage device(1, 1, QImage::Format_ARGB32_Premultiplied);
+    device.setDotsPerMeterX(dotsPerMeterX);
+    device.setDotsPerMeterY(dotsPerMeterY);
+    const QFontMetrics metrics(m_font, &device);
+    m_ascent = metrics.ascent();
+    m_height = metrics.height();
+    for (int b = 0; b < 256; ++b)
+        m_advance[b] = metrics.horizontalAdvance(glyphText(quint8(b)));
+}
+
+void GlyphFont::preparePainter(QPainter &painter, QRgb fore, QRgb back,
+                               bool opaqueBackground) const
+{
+    painter.setFont(m_font);
+    painter.setPen(QColor::fromRgb(fore));
+    if (opaqueBackground) {
+        painter.setBackgroundMode(Qt::OpaqueMode);
+        painter.setBackground(QColor::fromRgb(back));
+    } else {
+        painter.setBackgroundMode(Qt::TransparentMode);
+    }
+}
+
+void GlyphFont::drawText(QPainter &painter, QPoint topLeft, quint8 byte) const
+{
+    painter.drawText(QPoint(topLeft.x(), topLeft.y() + m_ascent), glyphText(byte));
+}
+
+const GlyphFont::Shapes &GlyphFont::shapes(bool opaqueBackground)
+{
+    std::unique_ptr<Shapes> &entry = m_shapes[opaqueBackground ? 1 : 0];
+    if (!entry) {
+        entry = std::make_unique<Shapes>();
+        renderShapes(*entry, opaqueBackground);
+    }
+    return *entry;
+}
+
+void GlyphFont::renderShapes(Shapes &shapes, bool opaqueBackground) const
+{
+    // A generous margin: some glyphs reach outside their cell.
+    const int margin = m_height + 2;
+    int widest = 0;
+    for (int advance : m_advance)
+        widest = qMax(widest, advance);
+    QImage canvas(widest + 2 * margin, m_height + 2 * margin, QImage::Format_ARGB32_Premultiplied);
+    canvas.setDotsPerMeterX(m_dotsPerMeterX);
+    canvas.setDotsPerMeterY(m_dotsPerMeterY);
+
+    for (int b = 0; b < 256; ++b) {
+        canvas.fill(Qt::transparent);
+        {
+            QPainter painter(&canvas);
+            preparePainter(painter, qRgb(255, 255, 255), qRgb(0, 0, 0), opaqueBackground);
+            drawText(painter, QPoint(margin, margin), quint8(b));
+        }
+        int left = canvas.width(), top = canvas.height(), right = -1, bottom = -1;
+        for (int y = 0; y < canvas.height(); ++y) {
+            const QRgb *line = reinterpret_cast<const QRgb *>(canvas.constScanLine(y));
+            for (int x = 0; x < canvas.width(); ++x) {
+                if (qAlpha(line[x]) != 0) {
+                    left = qMin(left, x);
+                    right = qMax(right, x);
+                    top = qMin(top, y);
+                    bottom = qMax(bottom, y);
+                }
+            }
+        }
+        shapes.offset[b] = qsizetype(shapes.pixels.size());
+        shapes.opaque[b] = right >= 0;
+        shapes.binaryAlpha[b] = true;
+        if (right < 0) {
+            shapes.box[b] = QRect();
+            continue;
+        }
+        shapes.box[b] = QRect(left - margin, top - margin, right - left + 1, bottom - top + 1);
+        for (int y = top; y <= bottom; ++y) {
+            const QRgb *line = reinterpret_cast<const QRgb *>(canvas.constScanLine(y));
+            for (int x = left; x <= right; ++x) {
+                const int alpha = qAlpha(line[x]);
+                if (alpha != 255)
+                    shapes.opaque[b] = false;
+                if (alpha != 0 && alpha != 255)
+                    shapes.binaryAlpha[b] = false;
+                shapes.pixels.push_back(line[x]);
+            }
+        }
+    }
+}
+
+std::shared_ptr<GlyphSet> GlyphFont::set(QRgb fore, QRgb back, bool opaqueBackground)
+{
+    fore |= 0xFF000000u;
+    back = opaqueBackground ? (back | 0xFF000000u) : 0u;
+    const quint64 key = (quint64(fore & 0xFFFFFF) << 32) | (opaqueBackground ? (1ull << 31) : 0)
+                        | quint64(back & 0xFFFFFF);
+    auto found = m_sets.find(key);
+    if (found != m_sets.end())
+        return found->second;
+    if (m_sets.size() >= kMaxSets)
+        m_sets.clear();
+    auto created = std::make_shared<GlyphSet>();
+    created->fore = fore;
+    created->back = back;
+    created->opaqueBackground = opaqueBackground;
+    created->pixels = std::make_unique_for_overwrite<QRgb[]>(shapes(opaqueBackground).pixels.size());
+    m_sets.emplace(key, created);
+    return created;
+}
+
+GlyphView GlyphFont::glyph(GlyphSet &set, quint8 byte)
+{
+    const Shapes &s = shapes(set.opaqueBackground);
+    const QRect box = s.box[byte];
+    QRgb *pixels = set.pixels.get() + s.offset[byte];
+    if (!set.ready[byte]) {
+        const QRgb *shape = s.pixels.data() + s.offset[byte];
+        const qsizetype count = qsizetype(box.width()) * box.height();
+        for (qsizetype i = 0; i < count; ++i)
+            pixels[i] = colourPixel(shape[i], set.fore, set.back);
+        set.ready[byte] = true;
+    }
+    GlyphView view;
+    view.pixels = pixels;
+    view.box = box;
+    view.opaque = s.opaque[byte];
+    view.binaryAlpha = s.binaryAlpha[byte];
+    return view;
+}
+
+std::shared_ptr<GlyphFont> GlyphFont::forFont(const QFont &font, int dotsPerMeterX,
+                                              int dotsPerMeterY)
+{
+    // The engine runs on the window thread only; one registry per program,
+    // emptied before the application object (and Qt's font caches) go away.
+    static QHash<QString, std::shared_ptr<GlyphFont>> fonts;
+    static bool cleanupRegistered = false;
+    if (!cleanupRegistered && QCoreApplication::instance()) {
+        qAddPostRoutine([] { fonts.clear(); });
+        cleanupRegistered = true;
+    }
+    const QString key = font.key() + QLatin1Char('@') + QString::number(dotsPerMeterX)
+                        + QLatin1Char('x') + QString::number(dotsPerMeterY);
+    auto found = fonts.constFind(key);
+    if (found != fonts.constEnd())
+        return found.value();
+    if (fonts.size() >= kMaxFonts)
+        fonts.clear();
+    auto created = std::make_shared<GlyphFont>(font, dotsPerMeterX, dotsPerMeterY);
+    fonts.insert(key, created);
+    return created;
+}
