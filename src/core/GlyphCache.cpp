@@ -15,7 +15,7 @@ namespace {
 // brush colour the last ball left; past the limit the sets are dropped and
 // derived again as needed.
 constexpr size_t kMaxSets = 288;
-constexpr int kMaxFonts = 8;
+constexpr int kMaxFonts = 16;
 
 QString glyphText(quint8 byte)
 {
@@ -175,20 +175,22 @@ std::shared_ptr<GlyphFont> GlyphFont::forFont(const QFont &font, int dotsPerMete
 {
     // The engine runs on the window thread only; one registry per program,
     // emptied before the application object (and Qt's font caches) go away.
-    static QHash<QString, std::shared_ptr<GlyphFont>> fonts;
+    // It is never destroyed itself, so that the order of static destructors
+    // cannot matter.
+    static auto *fonts = new QHash<QString, std::shared_ptr<GlyphFont>>;
     static bool cleanupRegistered = false;
     if (!cleanupRegistered && QCoreApplication::instance()) {
-        qAddPostRoutine([] { fonts.clear(); });
+        qAddPostRoutine([] { fonts->clear(); });
         cleanupRegistered = true;
     }
     const QString key = font.key() + QLatin1Char('@') + QString::number(dotsPerMeterX)
                         + QLatin1Char('x') + QString::number(dotsPerMeterY);
-    auto found = fonts.constFind(key);
-    if (found != fonts.constEnd())
+    auto found = fonts->constFind(key);
+    if (found != fonts->constEnd())
         return found.value();
-    if (fonts.size() >= kMaxFonts)
-        fonts.clear();
+    if (fonts->size() >= kMaxFonts)
+        fonts->clear();
     auto created = std::make_shared<GlyphFont>(font, dotsPerMeterX, dotsPerMeterY);
-    fonts.insert(key, created);
+    fonts->insert(key, created);
     return created;
 }
