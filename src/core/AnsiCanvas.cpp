@@ -147,38 +147,71 @@ void AnsiCanvas::drawGlyph(quint8 byte)
 {
     GlyphFont &font = glyphFont();
     if (!m_image->isNull()) {
-        QImage *target = m_image;
-        QPoint origin;
-        // While a scroll is pending, text on the bottom row goes to the
-        // newest strip; anything else applies the scroll first.
-        if (m_scroll.lines > 0) {
-            const QRect cell(m_penPos.x(), m_penPos.y(), font.advance(byte), font.height());
-            const QRect reach =
-                font.glyphBounds(byte, m_brush.style() == Qt::SolidPattern).translated(m_penPos)
-                | cell;
-            if (m_scroll.bottomRow().contains(reach)) {
-                target = &m_scroll.strips.back();
-                origin = m_scroll.bottomRow().topLeft();
-            } else {
-                applyScroll();
-            }
-        }
-        if (m_glyphMode == GlyphMode::DrawText) {
-            drawGlyphText(byte, target, m_penPos - origin);
-        } else {
-            selectGlyphSet();
-            blit(font.glyph(*m_glyphSet, byte), m_penPos - origin, *target);
+        if (m_scroll.lines == 0 || !drawPendingGlyph(byte)) {
+            applyScroll();
+            drawGlyphOn(byte, *m_image, m_penPos, m_image->rect());
         }
     }
     m_penPos.setX(ClampCoord(qint64(m_penPos.x()) + font.advance(byte)));
 }
 
-void AnsiCanvas::drawGlyphText(quint8 byte, QImage *target, QPoint at)
+// While scrolls are pending, the rows of the band are not where they will
+// end up. Text on the bottom row goes to the newest strip (and what reaches
+// a pixel above it to the strip before); pixels right of the band or below
+// it do not move and are drawn on the image. A glyph reaching anywhere else
+// makes the caller apply the scrolls first.
+bool AnsiCanvas::drawPendingGlyph(quint8 byte)
 {
-    if (m_textPainter && m_textPainter->device() != target)
-        m_textPainter.reset();
+    GlyphFont &font = glyphFont();
+    const QRect cell(m_penPos.x(), m_penPos.y(), font.advance(byte), font.height());
+    const QRect reach =
+        font.glyphBounds(byte, m_brush.style() == Qt::SolidPattern).translated(m_penPos) | cell;
+    const int line = m_scroll.lineHeight;
+    const int width = m_scroll.width;
+    const QRect bottom = m_scroll.bottomRow();
+    const QRect above = bottom.translated(0, -line);
+    const bool hasAbove = m_scroll.strips.size() >= 2;
+    const QRect rest(0, 0, width, (hasAbove ? above.top() : bottom.top()));
+    if (reach.intersects(rest))
+        return false;
+
+    struct Piece
+    {
+        QImage *image;
+        QRect clip; // in surface coordinates
+        QPoint origin;
+    };
+    const Piece pieces[] = {
+        {&m_scroll.strips.back(), bottom, bottom.topLeft()},
+        {hasAbove ? &m_scroll.strips[m_scroll.strips.size() - 2] : nullptr, above, above.topLeft()},
+        {m_image, QRect(width, 0, qMax(0, m_image->width() - width), m_image->height()), QPoint()},
+        {m_image, QRect(0, bottom.bottom() + 1, width, m_image->height()), QPoint()},
+    };
+    for (const Piece &piece : pieces) {
+        if (!piece.image || !reach.intersects(piece.clip))
+            continue;
+        drawGlyphOn(byte, *piece.image, m_penPos - piece.origin,
+                    piece.clip.translated(-piece.origin) & piece.image->rect());
+    }
+    return true;
+}
+
+void AnsiCanvas::drawGlyphOn(quint8 byte, QImage &target, QPoint at, const QRect &clip)
+{
+    if (m_glyphMode == GlyphMode::DrawText) {
+        drawGlyphText(byte, target, at, clip);
+    } else {
+        selectGlyphSet();
+        blit(glyphFont().glyph(*m_glyphSet, byte), at, target, clip);
+    }
+}
+
+void AnsiCanvas::drawGlyphText(quint8 byte, QImage &target, QPoint at, const QRect &clip)
+{
+    if (m_textPainter && m_textPainter->device() != &target)
+        endTextPainter();
     if (!m_textPainter) {
-        m_textPainter = std::make_unique<QPainter>(target);
+        m_textPainter = std::make_unique<QPainter>(&target);
         m_glyphSet.reset();
     }
     // The painter stays open over a run of glyphs; its colours are set again
@@ -188,37 +221,44 @@ void AnsiCanvas::drawGlyphText(quint8 byte, QImage *target, QPoint at)
                                    m_brush.style() == Qt::SolidPattern);
         selectGlyphSet();
     }
+    const bool clipped = clip != target.rect();
+    if (clipped)
+        m_textPainter->setClipRect(clip);
     glyphFont().drawText(*m_textPainter, at, byte);
+    if (clipped)
+        m_textPainter->setClipping(false);
 }
 
-void AnsiCanvas::blit(const GlyphView &glyph, QPoint at, QImage &target)
+void AnsiCanvas::blit(const GlyphView &glyph, QPoint at, QImage &target, const QRect &clip)
 {
-    if (glyph.box.isEmpty())
-        return;
-    const QRect box = glyph.box.translated(at);
-    const QRect clipped = box & target.rect();
-    if (clipped.isEmpty())
+    const int width = glyph.box.width();
+    const int left = at.x() + glyph.box.left(), top = at.y() + glyph.box.top();
+    const int x0 = qMax(left, clip.left()), x1 = qMin(left + width, clip.right() + 1);
+    const int y0 = qMax(top, clip.top()), y1 = qMin(top + glyph.box.height(), clip.bottom() + 1);
+    if (x0 >= x1 || y0 >= y1)
         return;
     const QImage::Format format = target.format();
     if (!copiesRows(format) || (format == QImage::Format_ARGB32 && !glyph.binaryAlpha)) {
         endTextPainter();
-        const QImage image(reinterpret_cast<const uchar *>(glyph.pixels), glyph.box.width(),
-                           glyph.box.height(), qsizetype(glyph.box.width()) * 4,
+        const QImage image(reinterpret_cast<const uchar *>(glyph.pixels), width,
+                           glyph.box.height(), qsizetype(width) * 4,
                            QImage::Format_ARGB32_Premultiplied);
         QPainter painter(&target);
-        painter.drawImage(box.topLeft(), image);
+        painter.setClipRect(clip);
+        painter.drawImage(QPoint(left, top), image);
         return;
     }
 
     uchar *bits = target.bits();
     const qsizetype stride = target.bytesPerLine();
-    const int columns = clipped.width();
-    const QRgb *source = glyph.pixels + qsizetype(clipped.top() - box.top()) * glyph.box.width()
-                         + (clipped.left() - box.left());
-    for (int row = clipped.top(); row <= clipped.bottom(); ++row, source += glyph.box.width()) {
-        QRgb *dest = reinterpret_cast<QRgb *>(bits + row * stride) + clipped.left();
+    const int columns = x1 - x0;
+    const QRgb *source = glyph.pixels + qsizetype(y0 - top) * width + (x0 - left);
+    // Glyph rows are a few pixels wide: plain loops beat a library call each.
+    for (int row = y0; row < y1; ++row, source += width) {
+        QRgb *dest = reinterpret_cast<QRgb *>(bits + row * stride) + x0;
         if (glyph.opaque) {
-            std::memcpy(dest, source, size_t(columns) * sizeof(QRgb));
+            for (int i = 0; i < columns; ++i)
+                dest[i] = source[i];
             continue;
         }
         for (int i = 0; i < columns; ++i) {

@@ -91,8 +91,12 @@ public:
 private:
     GlyphFont &glyphFont();
     void selectGlyphSet();
-    void blit(const GlyphView &glyph, QPoint at, QImage &target);
-    void drawGlyphText(quint8 byte, QImage *target, QPoint at);
+    bool drawPendingGlyph(quint8 byte);
+    // Draws a glyph with its text's top-left corner at `at` of `target`,
+    // touching only the pixels inside `clip` (which lies inside `target`).
+    void drawGlyphOn(quint8 byte, QImage &target, QPoint at, const QRect &clip);
+    void blit(const GlyphView &glyph, QPoint at, QImage &target, const QRect &clip);
+    void drawGlyphText(quint8 byte, QImage &target, QPoint at, const QRect &clip);
     void endTextPainter();
     void moveBandUp(int fromY, int toY, int columns);
     void applyScroll();

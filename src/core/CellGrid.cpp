@@ -1,16 +1,5 @@
 #include "CellGrid.h"
 
-ScreenCell CellGrid::at(int column, int row) const
-{
-    return contains(column, row) ? m_cells[row][column] : ScreenCell();
-}
-
-void CellGrid::set(int column, int row, const ScreenCell &cell)
-{
-    if (contains(column, row))
-        m_cells[row][column] = cell;
-}
-
 void CellGrid::clear()
 {
     m_cells = {};

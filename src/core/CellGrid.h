@@ -28,9 +28,16 @@ public:
         return row >= 0 && row < Rows && column >= 0 && column < Columns;
     }
     // A cell outside the grid (possible after pixel moves) reads as empty.
-    ScreenCell at(int column, int row) const;
+    ScreenCell at(int column, int row) const
+    {
+        return contains(column, row) ? m_cells[row][column] : ScreenCell();
+    }
     // A write outside the grid is skipped.
-    void set(int column, int row, const ScreenCell &cell);
+    void set(int column, int row, const ScreenCell &cell)
+    {
+        if (contains(column, row))
+            m_cells[row][column] = cell;
+    }
     void clear();
     // Row i takes row i + 1 for i from 0 to rowCount - 1; row rowCount keeps
     // its characters.
