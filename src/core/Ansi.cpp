@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QMessageBox>
-#include <QScopeGuard>
 
 #include <optional>
 
@@ -11,13 +10,6 @@
 #include "ByteText.h"
 
 namespace {
-
-constexpr quint8 kEsc = 0x1B;
-
-bool isParameterByte(quint8 byte)
-{
-    return byte == '.' || byte == ';' || (byte >= '0' && byte <= '9');
-}
 
 bool isMusicByte(quint8 byte)
 {
@@ -63,7 +55,6 @@ void TAnsi::DefaultShowMessage(const QByteArray &text)
 void TAnsi::AttachSurface(QImage *image)
 {
     m_canvas.reset();
-    m_image = image;
     if (!image)
         return;
     m_canvas = std::make_unique<AnsiCanvas>(image);
@@ -83,7 +74,7 @@ void TAnsi::measureCell()
     if (!m_canvas)
         return;
     // The cell is the size of the one-byte text ESC in the screen font.
-    m_cellWidth = qMax(1, m_canvas->textWidth(kEsc));
+    m_cellWidth = qMax(1, m_canvas->textWidth(kAnsiEsc));
     m_cellHeight = qMax(1, m_canvas->textHeight());
 }
 
@@ -110,56 +101,11 @@ void TAnsi::SetRowCount(int n)
 // ---------------------------------------------------------------------------
 // Feeding
 
-void TAnsi::Write(const QByteArray &text)
-{
-    m_idle = false;
-    ++m_writeDepth;
-    const auto done = qScopeGuard([this] {
-        --m_writeDepth;
-        m_idle = true;
-        if (m_canvas)
-            m_canvas->flush();
-    });
-    for (const char byte : text) {
-        if (m_idle)
-            break;
-        putByte(quint8(byte));
-    }
-}
-
 void TAnsi::PutByte(quint8 byte)
 {
     putByte(byte);
-    if (m_writeDepth == 0 && m_canvas)
-        m_canvas->flush();
-}
-
-void TAnsi::putByte(quint8 byte)
-{
-    switch (m_parseState) {
-    case TParseState::Ground:
-        groundByte(byte);
-        break;
-    case TParseState::Escape:
-        escapeByte(byte);
-        break;
-    case TParseState::Sequence:
-        sequenceByte(byte);
-        break;
-    }
-}
-
-void TAnsi::reset()
-{
-    m_parseState = TParseState::Ground;
-    m_params.clear();
-}
-
-void TAnsi::beforeHost()
-{
-    // The host may paint on the image itself while it handles an event.
-    if (m_canvas)
-        m_canvas->flush();
+    if (!insideWrite())
+        flushSurface();
 }
 
 void TAnsi::fail(const QString &message)
@@ -227,21 +173,13 @@ void TAnsi::groundByte(quint8 byte)
     case 0x0D:
         carriageReturn();
         break;
-    case kEsc:
+    case kAnsiEsc:
         m_parseState = TParseState::Escape;
         break;
     default:
         printByte(byte);
         break;
     }
-}
-
-void TAnsi::beep()
-{
-    if (OnBeep)
-        OnBeep();
-    else if (qobject_cast<QApplication *>(QCoreApplication::instance()))
-        QApplication::beep();
 }
 
 // BS – one column back, never into the margin.
@@ -327,22 +265,6 @@ void TAnsi::scrollUp(qint64 lines)
 }
 
 // ---------------------------------------------------------------------------
-// State Escape
-
-void TAnsi::escapeByte(quint8 byte)
-{
-    if (byte == '[') {
-        m_parseState = TParseState::Sequence;
-        m_params.clear();
-    } else if (byte == kEsc) {
-        m_params.clear();
-    } else {
-        // Any other byte after ESC is dropped.
-        m_parseState = TParseState::Ground;
-    }
-}
-
-// ---------------------------------------------------------------------------
 // State Sequence
 
 void TAnsi::sequenceByte(quint8 byte)
@@ -367,10 +289,10 @@ void TAnsi::musicByte(quint8 byte)
     const QByteArray music = m_params.text();
     m_musicMode = false;
     reset();
-    if (byte == kEsc)
+    if (byte == kAnsiEsc)
         m_parseState = TParseState::Escape;
     if (OnSound) {
-        beforeHost();
+        flushSurface();
         OnSound(music);
     }
 }
@@ -393,7 +315,7 @@ void TAnsi::widgetCaptureByte(quint8 byte)
 
 void TAnsi::commandByte(quint8 byte)
 {
-    if (isParameterByte(byte)) {
+    if (IsAnsiParameterByte(byte)) {
         m_params.append(char(byte));
         return;
     }
@@ -531,23 +453,7 @@ void TAnsi::startMusic()
 
 void TAnsi::line()
 {
-    const int x1 = m_params.NextInt();
-    const int y1 = m_params.NextInt();
-    const int x2 = m_params.NextInt();
-    const int y2 = m_params.NextInt();
-    const int width = m_params.NextInt();
-    const int colour = m_params.NextInt();
-    const int style = m_params.NextInt();
-    reset();
-    if (m_canvas) {
-        QPen pen(colorOf(colour));
-        pen.setWidth(qBound(0, width, 1024));
-        pen.setStyle(style == 2 ? Qt::DotLine : Qt::SolidLine);
-        m_canvas->setPen(pen);
-        if (x1 > 0 && y1 > 0)
-            m_canvas->moveTo(QPoint(ClampCoord(x1), ClampCoord(y1)));
-        m_canvas->lineTo(QPoint(ClampCoord(x2), ClampCoord(y2)));
-    }
+    drawLineCommand([this](int code) { return ColorOf(code); });
     m_foreCode = 39;
 }
 
@@ -624,8 +530,6 @@ void TAnsi::ball()
         m_canvas->ellipse(ClampCoord(left + i / 2), ClampCoord(top + i / 2),
                           ClampCoord(left + diameter - i / 2), ClampCoord(top + diameter - i / 2));
     }
-    if (last != diameter)
-        m_canvas->setBrushColor(QColor(r, g, b));
 }
 
 void TAnsi::scrollUpCommand()
@@ -673,7 +577,7 @@ void TAnsi::report()
     const QByteArray text = QByteArray("\x1b[") + m_params.text();
     reset();
     if (OnReport) {
-        beforeHost();
+        flushSurface();
         OnReport(text);
     }
 }
@@ -682,7 +586,7 @@ void TAnsi::refresh()
 {
     reset();
     if (OnRefresh) {
-        beforeHost();
+        flushSurface();
         OnRefresh();
     }
 }
@@ -726,7 +630,7 @@ void TAnsi::endPictureCapture(quint8 endByte)
             rect = readPictureRect();
         reset();
         if (rect) {
-            beforeHost();
+            flushSurface();
             OnResourcePicture(*rect, text);
         }
     } else if (endByte == '>') {
@@ -745,7 +649,7 @@ void TAnsi::endPictureCapture(quint8 endByte)
         }
         reset();
         if (rect) {
-            beforeHost();
+            flushSurface();
             OnListPicture(*rect, picture);
         }
         // The server drew the list picture from the row below the cursor.
@@ -753,7 +657,7 @@ void TAnsi::endPictureCapture(quint8 endByte)
     } else {
         reset();
         if (OnSound) {
-            beforeHost();
+            flushSurface();
             OnSound(text);
         }
     }
@@ -776,7 +680,7 @@ void TAnsi::endWidgetCapture(quint8 endByte)
         }
         reset();
         if (rect) {
-            beforeHost();
+            flushSurface();
             OnSurfaceText(*rect, text);
         }
     } else if (endByte == '>') {
@@ -793,13 +697,13 @@ void TAnsi::endWidgetCapture(quint8 endByte)
         }
         reset();
         if (rect) {
-            beforeHost();
+            flushSurface();
             OnButton(*rect, image, colour, text);
         }
     } else {
         reset();
         if (ShowMessage) {
-            beforeHost();
+            flushSurface();
             ShowMessage(text);
         }
     }
@@ -816,28 +720,10 @@ TColor TAnsi::ColorOf(int code) const
         if (code >= 31 && code <= 37)
             code += 10;
     }
-    switch (code) {
-    case 30: return RGBToTColor(0x80, 0x80, 0x80);
-    case 31: return RGBToTColor(0xFF, 0x00, 0x00);
-    case 32: return RGBToTColor(0x00, 0xFF, 0x00);
-    case 33: return RGBToTColor(0xFF, 0xFF, 0x00);
-    case 34: return RGBToTColor(0x00, 0x00, 0xFF);
-    case 35: return RGBToTColor(0xFF, 0x00, 0xFF);
-    case 36: return RGBToTColor(0x00, 0xFF, 0xFF);
-    case 37: return RGBToTColor(0xFF, 0xFF, 0xFF);
-    case 38: return RGBToTColor(0x80, 0x80, 0x80);
-    case 39: return RGBToTColor(0xC0, 0xC0, 0xC0);
-    case 40: return RGBToTColor(0x00, 0x00, 0x00);
-    case 41: return RGBToTColor(0x80, 0x00, 0x00);
-    case 42: return RGBToTColor(0x00, 0x80, 0x00);
-    case 43: return RGBToTColor(0xA8, 0x54, 0x00);
-    case 44: return RGBToTColor(0x00, 0x00, 0x80);
-    case 45: return RGBToTColor(0x80, 0x00, 0x80);
-    case 46: return RGBToTColor(0x00, 0x80, 0x80);
-    case 47: return RGBToTColor(0xC0, 0xC0, 0xC0);
-    case 48: return RGBToTColor(0x80, 0x80, 0x80);
-    default: return RGBToTColor(0x00, 0x00, 0x00);
-    }
+    // Grey where the drawing decoder has black.
+    if (code == 30 || code == 48)
+        return RGBToTColor(0x80, 0x80, 0x80);
+    return AnsiBrightColor(code);
 }
 
 // ---------------------------------------------------------------------------

@@ -26,6 +26,7 @@
 
 #include "AnsiCanvas.h"
 #include "AnsiParams.h"
+#include "AnsiParser.h"
 #include "CellGrid.h"
 #include "Colors.h"
 
@@ -43,26 +44,20 @@ struct TAnsiRect
     friend bool operator==(const TAnsiRect &, const TAnsiRect &) = default;
 };
 
-class TAnsi
+class TAnsi : public AnsiByteParser
 {
 public:
-    enum class TParseState { Ground, Escape, Sequence };
-
     // Screen columns 1 to 80; a byte at column 80 or beyond is not printed.
     static constexpr int ColumnCount = 80;
     static constexpr int MaxRowCount = CellGrid::Rows - 1;
 
     TAnsi();
-    ~TAnsi();
-    TAnsi(const TAnsi &) = delete;
-    TAnsi &operator=(const TAnsi &) = delete;
+    ~TAnsi() override;
 
     // Draws on `image` from now on (nullptr: draw nowhere). Selects the screen
     // font at size 8, measures the cell from it and puts the cursor on
     // column 1, row 1. The image must outlive the engine or be detached.
     void AttachSurface(QImage *image);
-    // The Surface with its drawing state; nullptr when none is attached.
-    AnsiCanvas *Surface() const { return m_canvas.get(); }
 
     // Font size n with a fixed cell of n by n + 2 pixels.
     void SetFontSize(int n);
@@ -71,21 +66,14 @@ public:
     // 1 to 40.
     void SetRowCount(int n);
 
-    // Feeds the bytes in order. Idle is false meanwhile; the rest of the text
-    // is skipped when Idle becomes true before the end (a Write from an event
-    // handler ran to its end, StopWrite was called, or a step failed).
-    void Write(const QByteArray &text);
-    // Feeds one byte.
+    // Feeds one byte (Write, from the parser, feeds many).
     void PutByte(quint8 byte);
-    // Makes the running Write stop after the current byte.
-    void StopWrite() { m_idle = true; }
 
     // The colour of a colour code, in the dim palette while DimColors is set.
     TColor ColorOf(int code) const;
 
     int CursorColumn() const;
     int CursorRow() const;
-    bool Idle() const { return m_idle; }
     int CellWidth() const { return m_cellWidth; }
     int CellHeight() const { return m_cellHeight; }
     int FontSize() const { return m_fontSize; }
@@ -101,8 +89,6 @@ public:
     const CellGrid &Cells() const { return m_cells; }
 
     // Parser and colour state, for hosts and tests.
-    TParseState ParseState() const { return m_parseState; }
-    QByteArray Params() const { return m_params.text(); }
     quint8 ForeCode() const { return m_foreCode; }
     quint8 BackCode() const { return m_backCode; }
     bool DimColors() const { return m_dimColors; }
@@ -131,9 +117,6 @@ public:
     // an OK button. The default opens an application-modal box that does not
     // wait (the engine never runs a nested event loop); tests replace it.
     std::function<void(const QByteArray &text)> ShowMessage;
-    // Byte 07. The default sounds the desktop's beep.
-    std::function<void()> OnBeep;
-
     // The message box of a widget capture as the engine shows it by default.
     static void DefaultShowMessage(const QByteArray &text);
     // The screen font at a size: "Terminal" when installed, else a
@@ -141,20 +124,16 @@ public:
     static QFont ScreenFont(int pointSize);
 
 private:
-    void putByte(quint8 byte);
-    void groundByte(quint8 byte);
-    void escapeByte(quint8 byte);
-    void sequenceByte(quint8 byte);
+    void groundByte(quint8 byte) override;
+    void sequenceByte(quint8 byte) override;
     void musicByte(quint8 byte);
     void pictureCaptureByte(quint8 byte);
     void widgetCaptureByte(quint8 byte);
     void commandByte(quint8 byte);
 
-    void reset();
     void moveCursor(qint64 column, qint64 row);
     void applyFont(int pointSize);
     void measureCell();
-    void beforeHost();
 
     // Ground
     void printByte(quint8 byte);
@@ -163,7 +142,6 @@ private:
     void backspace();
     void tab();
     void formFeed();
-    void beep();
 
     // Sequence commands
     void cursorUp();
@@ -198,14 +176,10 @@ private:
     int CellY(float value) const { return CellRound(value, m_cellHeight); }
     QColor colorOf(int code) const { return ToQColor(ColorOf(code)); }
 
-    QImage *m_image = nullptr;
-    std::unique_ptr<AnsiCanvas> m_canvas;
     int m_cellWidth = 10;
     int m_cellHeight = 10;
     int m_fontSize = 0;
     int m_rowCount = MaxRowCount;
-    TParseState m_parseState = TParseState::Ground;
-    AnsiParams m_params;
     quint8 m_foreCode = 0;
     quint8 m_backCode = 0;
     bool m_dimColors = false;
@@ -218,8 +192,6 @@ private:
     bool m_widgetCapture = false;
     QByteArray m_widgetText;
     bool m_musicMode = false;
-    bool m_idle = true;
-    int m_writeDepth = 0;
     CellGrid m_cells;
 };
 
