@@ -9,13 +9,13 @@
 
 namespace {
 
-// The colour codes give at most 16 text colours on 8 backgrounds, with and
-// without background: every pair a screen can ask for stays cached (about
-// 100 KiB each at the usual sizes). Backgrounds can also follow whatever
-// brush colour the last ball left; past the limit the sets are dropped and
+// The colour codes give 16 text colours on 8 backgrounds; at the usual sizes
+// (about 100 KiB a set) every pair a screen asks for stays cached. The
+// background can also follow whatever brush colour the last ball left, so
+// the sets of a font are held to a budget: past it they are dropped and
 // derived again as needed.
-constexpr size_t kMaxSets = 288;
-constexpr int kMaxFonts = 16;
+constexpr size_t kSetBudgetBytes = 16 * 1024 * 1024;
+constexpr int kMaxFonts = 8;
 
 QString glyphText(quint8 byte)
 {
@@ -139,7 +139,8 @@ std::shared_ptr<GlyphSet> GlyphFont::set(QRgb fore, QRgb back, bool opaqueBackgr
     auto found = m_sets.find(key);
     if (found != m_sets.end())
         return found->second;
-    if (m_sets.size() >= kMaxSets)
+    const size_t setBytes = shapes(opaqueBackground).pixels.size() * sizeof(QRgb);
+    if ((m_sets.size() + 1) * setBytes > kSetBudgetBytes)
         m_sets.clear();
     auto created = std::make_shared<GlyphSet>();
     created->fore = fore;
