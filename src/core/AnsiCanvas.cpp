@@ -71,28 +71,29 @@ void AnsiCanvas::setFont(const QFont &font)
     flush();
     m_font = font;
     m_glyphFont.reset();
-    m_glyphSet.reset();
+    m_colours = nullptr;
+    m_textPainterReady = false;
 }
 
 void AnsiCanvas::setFontColor(const QColor &color)
 {
     if (color != m_fontColor) {
         m_fontColor = color;
-        m_glyphSet.reset();
+        m_textPainterReady = false;
     }
 }
 
 void AnsiCanvas::setBrush(const QBrush &brush)
 {
     m_brush = brush;
-    m_glyphSet.reset();
+    m_textPainterReady = false;
 }
 
 void AnsiCanvas::setBrushColor(const QColor &color)
 {
     if (color != m_brush.color()) {
         m_brush.setColor(color);
-        m_glyphSet.reset();
+        m_textPainterReady = false;
     }
 }
 
@@ -100,7 +101,7 @@ void AnsiCanvas::setBrushStyle(Qt::BrushStyle style)
 {
     if (style != m_brush.style()) {
         m_brush.setStyle(style);
-        m_glyphSet.reset();
+        m_textPainterReady = false;
     }
 }
 
@@ -134,13 +135,6 @@ int AnsiCanvas::textHeight()
 QRect AnsiCanvas::imageRect() const
 {
     return m_image->rect();
-}
-
-void AnsiCanvas::selectGlyphSet()
-{
-    if (!m_glyphSet)
-        m_glyphSet = glyphFont().set(m_fontColor.rgb(), m_brush.color().rgb(),
-                                     m_brush.style() == Qt::SolidPattern);
 }
 
 void AnsiCanvas::drawGlyph(quint8 byte)
@@ -201,8 +195,8 @@ void AnsiCanvas::drawGlyphOn(quint8 byte, QImage &target, QPoint at, const QRect
     if (m_glyphMode == GlyphMode::DrawText) {
         drawGlyphText(byte, target, at, clip);
     } else {
-        selectGlyphSet();
-        blit(glyphFont().glyph(*m_glyphSet, byte), at, target, clip);
+        const bool opaque = m_brush.style() == Qt::SolidPattern;
+        blit(glyphFont().glyph(byte, opaque), at, target, clip);
     }
 }
 
@@ -212,14 +206,14 @@ void AnsiCanvas::drawGlyphText(quint8 byte, QImage &target, QPoint at, const QRe
         endTextPainter();
     if (!m_textPainter) {
         m_textPainter = std::make_unique<QPainter>(&target);
-        m_glyphSet.reset();
+        m_textPainterReady = false;
     }
     // The painter stays open over a run of glyphs; its colours are set again
-    // only when they change (the glyph set is the marker for that).
-    if (!m_glyphSet) {
+    // only when they change.
+    if (!m_textPainterReady) {
         glyphFont().preparePainter(*m_textPainter, m_fontColor.rgb(), m_brush.color().rgb(),
                                    m_brush.style() == Qt::SolidPattern);
-        selectGlyphSet();
+        m_textPainterReady = true;
     }
     const bool clipped = clip != target.rect();
     if (clipped)
@@ -237,12 +231,19 @@ void AnsiCanvas::blit(const GlyphView &glyph, QPoint at, QImage &target, const Q
     const int y0 = qMax(top, clip.top()), y1 = qMin(top + glyph.box.height(), clip.bottom() + 1);
     if (x0 >= x1 || y0 >= y1)
         return;
+    const bool opaqueBackground = m_brush.style() == Qt::SolidPattern;
+    const QRgb fore = m_fontColor.rgb() | 0xFF000000u;
+    const QRgb back = opaqueBackground ? (m_brush.color().rgb() | 0xFF000000u) : 0;
+    // The pair stays the same over a run of text; the font is asked again
+    // when it changed or when another engine took the entry meanwhile.
+    if (!m_colours || !m_colours->matches(fore, back, opaqueBackground))
+        m_colours = &glyphFont().colours(fore, back, opaqueBackground);
+    const QRgb *pixels = m_glyphFont->colouredGlyph(*m_colours, glyph.byte);
     const QImage::Format format = target.format();
-    if (!copiesRows(format) || (format == QImage::Format_ARGB32 && !glyph.binaryAlpha)) {
+    if (!copiesRows(format) || (format == QImage::Format_ARGB32 && !glyph.binary)) {
         endTextPainter();
-        const QImage image(reinterpret_cast<const uchar *>(glyph.pixels), width,
-                           glyph.box.height(), qsizetype(width) * 4,
-                           QImage::Format_ARGB32_Premultiplied);
+        const QImage image(reinterpret_cast<const uchar *>(pixels), width, glyph.box.height(),
+                           qsizetype(width) * 4, QImage::Format_ARGB32_Premultiplied);
         QPainter painter(&target);
         painter.setClipRect(clip);
         painter.drawImage(QPoint(left, top), image);
@@ -252,7 +253,7 @@ void AnsiCanvas::blit(const GlyphView &glyph, QPoint at, QImage &target, const Q
     uchar *bits = target.bits();
     const qsizetype stride = target.bytesPerLine();
     const int columns = x1 - x0;
-    const QRgb *source = glyph.pixels + qsizetype(y0 - top) * width + (x0 - left);
+    const QRgb *source = pixels + qsizetype(y0 - top) * width + (x0 - left);
     // Glyph rows are a few pixels wide: plain loops beat a library call each.
     for (int row = y0; row < y1; ++row, source += width) {
         QRgb *dest = reinterpret_cast<QRgb *>(bits + row * stride) + x0;
@@ -435,7 +436,7 @@ void AnsiCanvas::endTextPainter()
 {
     if (m_textPainter) {
         m_textPainter.reset();
-        m_glyphSet.reset();
+        m_textPainterReady = false;
     }
 }
 

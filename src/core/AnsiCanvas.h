@@ -23,8 +23,8 @@
 #include <optional>
 
 class GlyphFont;
+struct GlyphColours;
 struct GlyphView;
-class GlyphSet;
 class QPainter;
 
 class AnsiCanvas
@@ -90,7 +90,6 @@ public:
 
 private:
     GlyphFont &glyphFont();
-    void selectGlyphSet();
     bool drawPendingGlyph(quint8 byte);
     // Draws a glyph with its text's top-left corner at `at` of `target`,
     // touching only the pixels inside `clip` (which lies inside `target`).
@@ -111,8 +110,9 @@ private:
     GlyphMode m_glyphMode = GlyphMode::Cached;
 
     std::shared_ptr<GlyphFont> m_glyphFont;
-    std::shared_ptr<GlyphSet> m_glyphSet;
+    GlyphColours *m_colours = nullptr; // an entry of m_glyphFont
     std::unique_ptr<QPainter> m_textPainter;
+    bool m_textPainterReady = false; // its font and colours are the current ones
 
     // Scrolls not yet applied to the image.
     struct PendingScroll

@@ -9,33 +9,36 @@
 
 namespace {
 
-// The colour codes give 16 text colours on 8 backgrounds; at the usual sizes
-// (about 100 KiB a set) every pair a screen asks for stays cached. The
-// background can also follow whatever brush colour the last ball left, so
-// the sets of a font are held to a budget: past it they are dropped and
-// derived again as needed.
-constexpr size_t kSetBudgetBytes = 16 * 1024 * 1024;
-constexpr int kMaxFonts = 8;
+constexpr int kMaxFonts = 16;
+// What the coloured glyphs of one font may take.
+constexpr size_t kColourBudgetBytes = 16 * 1024 * 1024;
+
+quint64 pairKey(QRgb fore, QRgb back, bool opaqueBackground)
+{
+    return (quint64(fore & 0xFFFFFF) << 32) | (quint64(back & 0xFFFFFF) << 1)
+           | (opaqueBackground ? 1 : 0);
+}
 
 QString glyphText(quint8 byte)
 {
     return QString(QChar(Cp437ToUnicode(byte)));
 }
 
-// ink × fore + (cover − ink) × back, per channel, premultiplied; alpha = cover.
-QRgb colourPixel(QRgb shape, QRgb fore, QRgb back)
+} // namespace
+
+QRgb ColourGlyphPixel(QRgb shape, QRgb fore, QRgb back)
 {
     const uint ink = qRed(shape);
     const uint cover = qAlpha(shape);
     if (cover == 0)
         return 0;
+    if (cover == 255 && (ink == 0 || ink == 255))
+        return ink ? fore : back;
     const uint rest = cover > ink ? cover - ink : 0;
     auto mix = [&](uint f, uint b) { return (f * ink + b * rest + 127) / 255; };
     return qRgba(int(mix(qRed(fore), qRed(back))), int(mix(qGreen(fore), qGreen(back))),
                  int(mix(qBlue(fore), qBlue(back))), int(cover));
 }
-
-} // namespace
 
 GlyphFont::GlyphFont(const QFont &font, int dotsPerMeterX, int dotsPerMeterY)
     : m_font(font), m_dotsPerMeterX(dotsPerMeterX), m_dotsPerMeterY(dotsPerMeterY)
@@ -110,7 +113,7 @@ void GlyphFont::renderShapes(Shapes &shapes, bool opaqueBackground) const
         }
         shapes.offset[b] = qsizetype(shapes.pixels.size());
         shapes.opaque[b] = right >= 0;
-        shapes.binaryAlpha[b] = true;
+        shapes.binary[b] = true;
         if (right < 0) {
             shapes.box[b] = QRect();
             continue;
@@ -123,52 +126,72 @@ void GlyphFont::renderShapes(Shapes &shapes, bool opaqueBackground) const
                 if (alpha != 255)
                     shapes.opaque[b] = false;
                 if (alpha != 0 && alpha != 255)
-                    shapes.binaryAlpha[b] = false;
+                    shapes.binary[b] = false;
                 shapes.pixels.push_back(line[x]);
             }
         }
     }
 }
 
-std::shared_ptr<GlyphSet> GlyphFont::set(QRgb fore, QRgb back, bool opaqueBackground)
+GlyphView GlyphFont::glyph(quint8 byte, bool opaqueBackground)
 {
-    fore |= 0xFF000000u;
-    back = opaqueBackground ? (back | 0xFF000000u) : 0u;
-    const quint64 key = (quint64(fore & 0xFFFFFF) << 32) | (opaqueBackground ? (1ull << 31) : 0)
-                        | quint64(back & 0xFFFFFF);
-    auto found = m_sets.find(key);
-    if (found != m_sets.end())
-        return found->second;
-    const size_t setBytes = shapes(opaqueBackground).pixels.size() * sizeof(QRgb);
-    if ((m_sets.size() + 1) * setBytes > kSetBudgetBytes)
-        m_sets.clear();
-    auto created = std::make_shared<GlyphSet>();
-    created->fore = fore;
-    created->back = back;
-    created->opaqueBackground = opaqueBackground;
-    created->pixels = std::make_unique_for_overwrite<QRgb[]>(shapes(opaqueBackground).pixels.size());
-    m_sets.emplace(key, created);
-    return created;
+    const Shapes &s = shapes(opaqueBackground);
+    GlyphView view;
+    view.byte = byte;
+    view.box = s.box[byte];
+    view.opaque = s.opaque[byte];
+    view.binary = s.binary[byte];
+    return view;
 }
 
-GlyphView GlyphFont::glyph(GlyphSet &set, quint8 byte)
+GlyphColours &GlyphFont::colours(QRgb fore, QRgb back, bool opaqueBackground)
 {
-    const Shapes &s = shapes(set.opaqueBackground);
-    const QRect box = s.box[byte];
-    QRgb *pixels = set.pixels.get() + s.offset[byte];
-    if (!set.ready[byte]) {
-        const QRgb *shape = s.pixels.data() + s.offset[byte];
-        const qsizetype count = qsizetype(box.width()) * box.height();
-        for (qsizetype i = 0; i < count; ++i)
-            pixels[i] = colourPixel(shape[i], set.fore, set.back);
-        set.ready[byte] = true;
+    if (!opaqueBackground)
+        back = 0;
+    const quint64 key = pairKey(fore, back, opaqueBackground);
+    const auto found = m_colourIndex.find(key);
+    if (found != m_colourIndex.end()) {
+        GlyphColours &entry = m_colours[found->second];
+        entry.lastUse = ++m_clock;
+        return entry;
     }
-    GlyphView view;
-    view.pixels = pixels;
-    view.box = box;
-    view.opaque = s.opaque[byte];
-    view.binaryAlpha = s.binaryAlpha[byte];
-    return view;
+    const size_t setBytes = qMax<size_t>(1, shapes(opaqueBackground).pixels.size() * sizeof(QRgb));
+    if (m_colours.empty())
+        m_colours.resize(qBound<size_t>(16, kColourBudgetBytes / setBytes, 256));
+    size_t slot = 0;
+    for (size_t i = 0; i < m_colours.size(); ++i) {
+        if (m_colours[i].pixels.empty()) {
+            slot = i;
+            break;
+        }
+        if (m_colours[i].lastUse < m_colours[slot].lastUse)
+            slot = i;
+    }
+    GlyphColours &entry = m_colours[slot];
+    if (!entry.pixels.empty())
+        m_colourIndex.erase(pairKey(entry.fore, entry.back, entry.opaqueBackground));
+    entry.fore = fore;
+    entry.back = back;
+    entry.opaqueBackground = opaqueBackground;
+    entry.lastUse = ++m_clock;
+    entry.pixels.resize(shapes(opaqueBackground).pixels.size());
+    entry.ready.fill(false);
+    m_colourIndex.emplace(key, slot);
+    return entry;
+}
+
+const QRgb *GlyphFont::colouredGlyph(GlyphColours &colours, quint8 byte)
+{
+    const Shapes &s = shapes(colours.opaqueBackground);
+    QRgb *pixels = colours.pixels.data() + s.offset[byte];
+    if (!colours.ready[byte]) {
+        const qsizetype count = qsizetype(s.box[byte].width()) * s.box[byte].height();
+        const QRgb *shape = s.pixels.data() + s.offset[byte];
+        for (qsizetype i = 0; i < count; ++i)
+            pixels[i] = ColourGlyphPixel(shape[i], colours.fore, colours.back);
+        colours.ready[byte] = true;
+    }
+    return pixels;
 }
 
 std::shared_ptr<GlyphFont> GlyphFont::forFont(const QFont &font, int dotsPerMeterX,

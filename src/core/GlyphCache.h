@@ -2,12 +2,11 @@
 
 // Pre-rendered glyphs for the screen engine. Screens are drawn one glyph per
 // byte, so the engine does not lay out text: each byte of a font is rendered
-// once with QPainter::drawText (white ink on black, and white ink alone), and
-// every colour pair's glyphs are derived from that by arithmetic and copied
-// onto the surface. The pixels are the same as drawing the glyph directly.
+// once with QPainter::drawText in white ink (on black, and alone), and the
+// copy onto the surface puts in the colours. The pixels are the same as
+// drawing the glyph directly in those colours.
 
 #include <QFont>
-#include <QImage>
 #include <QRect>
 #include <QRgb>
 
@@ -18,28 +17,35 @@
 
 class QPainter;
 
-// One glyph in one colour pair: premultiplied pixels of `box`, which is
-// relative to the top-left corner of the text.
+// One glyph's shape, relative to the top-left corner of its text.
 struct GlyphView
 {
-    const QRgb *pixels = nullptr;
+    quint8 byte = 0;
     QRect box;
-    bool opaque = false;       // every pixel fully opaque: rows copy as they are
-    bool binaryAlpha = true;   // every pixel fully opaque or fully transparent
+    bool opaque = false;   // every pixel of `box` is covered
+    bool binary = true;    // every pixel fully covered or untouched
 };
 
-// The 256 glyphs of one font in one colour pair, derived on first use.
-class GlyphSet
+// The glyphs of one font in one colour pair, coloured on first use. A font
+// keeps the pairs last used, as many as fit in a memory budget (every pair
+// of the colour codes at the usual sizes); the server can name more through
+// ball colours, and the oldest pair then makes room.
+struct GlyphColours
 {
-public:
     QRgb fore = 0;
     QRgb back = 0;
     bool opaqueBackground = false;
-    std::unique_ptr<QRgb[]> pixels; // glyph after glyph, as laid out by the font's shapes
+    quint64 lastUse = 0;
+    std::vector<QRgb> pixels;      // laid out as the font's shapes
     std::array<bool, 256> ready{};
+
+    bool matches(QRgb f, QRgb b, bool opaque) const
+    {
+        return fore == f && back == b && opaqueBackground == opaque && !pixels.empty();
+    }
 };
 
-// One font at one resolution: its metrics, its glyph shapes and its glyph sets.
+// One font at one resolution: its metrics and its glyph shapes.
 class GlyphFont
 {
 public:
@@ -50,10 +56,13 @@ public:
     int ascent() const { return m_ascent; }
     int height() const { return m_height; }
 
-    // The glyph set for text colour `fore` on `back`; `back` is not used
-    // when the background is left untouched (`opaqueBackground` false).
-    std::shared_ptr<GlyphSet> set(QRgb fore, QRgb back, bool opaqueBackground);
-    GlyphView glyph(GlyphSet &set, quint8 byte);
+    // The glyph with its background filled (`opaqueBackground`) or without.
+    GlyphView glyph(quint8 byte, bool opaqueBackground);
+    // The colour pair's glyphs (`fore` and `back` opaque); valid until the
+    // next call. `back` does not matter without a background.
+    GlyphColours &colours(QRgb fore, QRgb back, bool opaqueBackground);
+    // `pixels` of `colours` for this glyph, coloured if not done yet.
+    const QRgb *colouredGlyph(GlyphColours &colours, quint8 byte);
     // Where a glyph touches pixels, relative to the text's top-left corner.
     QRect glyphBounds(quint8 byte, bool opaqueBackground) { return shapes(opaqueBackground).box[byte]; }
 
@@ -67,14 +76,12 @@ public:
                                               int dotsPerMeterY);
 
 private:
-    // The shapes of all 256 glyphs with or without background, rendered in
-    // white ink (on black): red is the ink, alpha what the glyph covers.
     struct Shapes
     {
         std::array<QRect, 256> box;
         std::array<qsizetype, 256> offset{};
         std::array<bool, 256> opaque{};
-        std::array<bool, 256> binaryAlpha{};
+        std::array<bool, 256> binary{};
         std::vector<QRgb> pixels;
     };
     const Shapes &shapes(bool opaqueBackground);
@@ -87,5 +94,11 @@ private:
     int m_height = 0;
     std::array<int, 256> m_advance{};
     std::unique_ptr<Shapes> m_shapes[2];
-    std::unordered_map<quint64, std::shared_ptr<GlyphSet>> m_sets;
+    std::vector<GlyphColours> m_colours;             // sized by the budget
+    std::unordered_map<quint64, size_t> m_colourIndex; // pair -> entry
+    quint64 m_clock = 0;
 };
+
+// A shape pixel in colours: ink × fore + (cover − ink) × back per channel,
+// premultiplied, with alpha = cover.
+QRgb ColourGlyphPixel(QRgb shape, QRgb fore, QRgb back);

@@ -165,6 +165,25 @@ QByteArray glyphStream()
     return out + "\x1b[K\x1b[5;5;2;34o\x1b[1;32mafter the ball";
 }
 
+// Text on the brush colours that balls leave behind (only the text colour
+// changes, so the background is not applied again): more colour pairs than
+// the glyph cache keeps.
+QByteArray manyPairsStream()
+{
+    QByteArray out = "\x1b[0;44m\x1b[J";
+    int k = 0;
+    for (int fore = 30; fore < 38; ++fore)
+        for (int code = 30; code < 38; ++code)
+            for (int diameter = 1; diameter <= 8; ++diameter, ++k) {
+                out += "\x1b[20;30;" + QByteArray::number(diameter) + ";"
+                       + QByteArray::number(code) + "o";
+                out += "\x1b[" + QByteArray::number(k % 38 + 1) + ";"
+                       + QByteArray::number(k % 70 + 1) + "H\x1b[" + QByteArray::number(fore)
+                       + "mAb\xdb";
+            }
+    return out;
+}
+
 QImage paint(const QByteArray &stream, QImage::Format format, AnsiCanvas::GlyphMode mode,
              int fontSize, bool bytewise, int rowCount = 40)
 {
@@ -192,18 +211,21 @@ void tst_AnsiParts::cached_glyphs_match_draw_text_data()
 {
     QTest::addColumn<QImage::Format>("format");
     QTest::addColumn<int>("fontSize");
-    QTest::newRow("RGB32") << QImage::Format_RGB32 << 0;
-    QTest::newRow("RGB32, glyphs taller than the cell") << QImage::Format_RGB32 << 10;
-    QTest::newRow("premultiplied") << QImage::Format_ARGB32_Premultiplied << 0;
-    QTest::newRow("ARGB32") << QImage::Format_ARGB32 << 14;
-    QTest::newRow("RGB888 through QPainter") << QImage::Format_RGB888 << 0;
+    QTest::addColumn<QByteArray>("stream");
+    const QByteArray glyphs = glyphStream();
+    QTest::newRow("RGB32") << QImage::Format_RGB32 << 0 << glyphs;
+    QTest::newRow("RGB32, glyphs taller than the cell") << QImage::Format_RGB32 << 10 << glyphs;
+    QTest::newRow("premultiplied") << QImage::Format_ARGB32_Premultiplied << 0 << glyphs;
+    QTest::newRow("ARGB32") << QImage::Format_ARGB32 << 14 << glyphs;
+    QTest::newRow("RGB888 through QPainter") << QImage::Format_RGB888 << 0 << glyphs;
+    QTest::newRow("more colour pairs than cached") << QImage::Format_RGB32 << 0 << manyPairsStream();
 }
 
 void tst_AnsiParts::cached_glyphs_match_draw_text()
 {
     QFETCH(QImage::Format, format);
     QFETCH(int, fontSize);
-    const QByteArray stream = glyphStream();
+    QFETCH(QByteArray, stream);
     const QImage cached = paint(stream, format, AnsiCanvas::GlyphMode::Cached, fontSize, false);
     const QImage drawn = paint(stream, format, AnsiCanvas::GlyphMode::DrawText, fontSize, false);
     QCOMPARE(cached, drawn);
