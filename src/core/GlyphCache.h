@@ -2,9 +2,10 @@
 
 // Pre-rendered glyphs for the screen engine. Screens are drawn one glyph per
 // byte, so the engine does not lay out text: each byte of a font is rendered
-// once with QPainter::drawText in white ink (on black, and alone), and the
-// copy onto the surface puts in the colours. The pixels are the same as
-// drawing the glyph directly in those colours.
+// once with QPainter::drawText in white ink (on black, and alone), coloured
+// once per colour pair it is used in, and copied onto the surface from
+// then on. The pixels are the same as drawing the glyph directly in those
+// colours.
 
 #include <QFont>
 #include <QRect>
