@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "AppInfo.h"
+#include "ChatSounds.h"
 
 #include <csignal>
 #include <sys/socket.h>
@@ -56,6 +57,7 @@ int RunProgram(int argc, char **argv, const ProgramInfo &info,
     QApplication::setOrganizationName(QStringLiteral("Vantora"));
     SetApplicationTitle(info.title);
     InstallTerminationHandler();
+    InstallChatSounds();
 
     std::unique_ptr<QWidget> window(createMainWindow());
     window->setAttribute(Qt::WA_DeleteOnClose, false);

@@ -1,0 +1,651 @@
+#include "ChatAnsi.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+#include "_Globals.h"
+
+namespace {
+
+const QByteArray kCode("\x1b[", 2);      // starts an attribute code
+const QByteArray kEnd("\x1b]", 2);       // ends a run
+const QByteArray kWhereIs("\xA4\xAB", 2); // a where-is query follows
+const QByteArray kBoldReset("\x1b[b ", 4);
+// A sound is looked for only in short texts.
+constexpr qsizetype kSoundTextLimit = 100;
+constexpr qsizetype kSoundTestLimit = 44;
+
+QByteArray withoutByte(QByteArray text, char byte)
+{
+    text.erase(std::remove(text.begin(), text.end(), byte), text.end());
+    return text;
+}
+
+QString inFolder(const QString &folder, const QByteArray &fileName)
+{
+    QString path = folder;
+    if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path + QString::fromLatin1(fileName);
+}
+
+bool isFile(const QString &path)
+{
+    return QFileInfo(path).isFile();
+}
+
+bool isTauntNumber(const QByteArray &name)
+{
+    return name.size() <= 4 && LenientNumber(name) > 0;
+}
+
+// TauntFolder + "Taunt" NNN ".wav"; empty when the name makes no plain file name.
+QString tauntPath(const QByteArray &name)
+{
+    const QByteArray fileName = "Taunt" + PadLeft(name, "0", 3) + ".wav";
+    if (!TDispAnsi::IsPlainFileName(fileName))
+        return {};
+    return inFolder(TDispAnsi::TauntFolder, fileName);
+}
+
+bool playFile(const QString &path)
+{
+    return TDispAnsi::SoundFileHook && TDispAnsi::SoundFileHook(path);
+}
+
+// A file on disk that the chat named: the host's media hook takes it when
+// there is one (that counts as played), otherwise it is played here.
+bool playOrHandOver(const QString &path)
+{
+    if (TDispAnsi::MediaHook) {
+        TDispAnsi::MediaHook(path);
+        return true;
+    }
+    return playFile(path);
+}
+
+// The first occurrence of a byte at or after a position that only grows.
+class NextByte
+{
+public:
+    explicit NextByte(char byte) : m_byte(byte) {}
+    qsizetype find(const QByteArray &text, qsizetype from)
+    {
+        if (!m_known || (m_at >= 0 && m_at < from)) {
+            m_at = text.indexOf(m_byte, from);
+            m_known = true;
+        }
+        return m_at;
+    }
+
+private:
+    char m_byte;
+    qsizetype m_at = -1;
+    bool m_known = false;
+};
+
+} // namespace
+
+// One rendering call. The text stays in one buffer and a position walks
+// through it, so a long text with many codes costs time in proportion to
+// its length.
+class TDispAnsi::Render
+{
+public:
+    Render(TDispAnsi &owner, ChatOutput &view, UserListOutput *list, bool sounds)
+        : m_owner(owner), m_view(view), m_list(list), m_sounds(sounds)
+    {
+    }
+
+    int run(const QByteArray &text);
+
+private:
+    void readUserListBlock();
+    void applyLeadingCodes();
+    void startCode(ChatStyle &style);
+    void applyCode(char code);
+    QByteArray takeBraced();
+    void appendText(QByteArray text);
+    void writeLog(const QByteArray &text);
+    void trimLines();
+    QByteArray headBefore(qsizetype from, qsizetype *restStart) const;
+    static QByteArray statusText(const QByteArray &head, const QByteArray &rest);
+    static qsizetype linkMark(const QByteArray &text);
+
+    TDispAnsi &m_owner;
+    ChatOutput &m_view;
+    UserListOutput *m_list;
+    bool m_sounds;
+    QByteArray m_t;
+    qsizetype m_p = 0;
+    NextByte m_openBrace{'{'};
+    NextByte m_closeBrace{'}'};
+};
+
+int TDispAnsi::Render::run(const QByteArray &text)
+{
+    m_t = text;
+    m_p = 0;
+    // "The rest contains X" is asked at every segment; the last occurrence
+    // answers it for any rest at once.
+    const qsizetype lastWhereIs = m_t.lastIndexOf(kWhereIs);
+    const qsizetype lastHere = m_t.lastIndexOf("I'm Here!");
+    const qsizetype lastAway = m_t.lastIndexOf("I'm Away!");
+
+    int code = OrdinaryText;
+    bool userListRead = false;
+    bool boldReset = false;
+    QList<QByteArray> presenceSounds;   // outermost segment first
+
+    for (;;) {
+        QByteArray head;
+        if (boldReset) {
+            // The rest was put behind ESC "[b" and a blank: bold goes off
+            // and the blank leads the next head.
+            boldReset = false;
+            applyCode('b');
+            head = " ";
+        } else {
+            if (m_p >= m_t.size()) {
+                code = OrdinaryText;
+                break;
+            }
+            if (m_t.indexOf(kCode, m_p) < 0) {
+                appendText(m_t.mid(m_p));
+                code = OrdinaryText;
+                break;
+            }
+            // The third byte counts whatever the first two are.
+            if (m_t.size() - m_p >= 3) {
+                const char third = m_t.at(m_p + 2);
+                if (third == 'L') {
+                    userListRead = true;
+                    readUserListBlock();
+                    if (!m_list) {
+                        code = UserListBlock;
+                        break;
+                    }
+                    continue;
+                }
+                if (third == 'P') {
+                    code = PrefixP;
+                    break;
+                }
+                if (third == '\xBD') {
+                    code = IdentifyPrefix;
+                    break;
+                }
+                if (third == '\xB3') {
+                    code = ServerReady;
+                    break;
+                }
+            }
+            applyLeadingCodes();
+        }
+
+        qsizetype restStart = 0;
+        head += headBefore(m_p, &restStart);
+        const qsizetype restSize = m_t.size() - restStart;
+        const QByteArray shortRest = restSize < kSoundTextLimit ? m_t.mid(restStart) : QByteArray();
+
+        // Bold reset: a bold name in the default colour is followed by plain text.
+        const ChatStyle style = m_view.insertionStyle();
+        if (!(restSize <= kSoundTestLimit && IsChatSound(shortRest)) && lastWhereIs < restStart
+            && style.color == Contrast(DefColor) && style.bold)
+            boldReset = true;
+
+        bool played = false;
+        if (m_sounds) {
+            const qsizetype soundSize = restSize + (boldReset ? kBoldReset.size() : 0);
+            if (soundSize < kSoundTextLimit)
+                played = ChatSound(boldReset ? kBoldReset + shortRest : shortRest);
+        }
+        const bool shown = !(played && SuppressOnSound);
+
+        if (!boldReset && m_t.mid(restStart, kWhereIs.size()) == kWhereIs) {
+            const qsizetype at = UserName.isEmpty()
+                ? -1
+                : m_t.mid(restStart, 4 + UserName.size()).indexOf(UserName);
+            if (at < 0) {
+                code = OrdinaryText;   // somebody else is looked for
+                break;
+            }
+            appendText(head);
+            applyCode('1');
+            applyCode('B');
+            if (m_sounds && EventSoundHook)
+                EventSoundHook("Look");
+            QByteArray query = headBefore(restStart, nullptr);
+            query.replace(kWhereIs, QByteArray());
+            appendText("Looking For " + query + "\r\n");
+            code = WhereIsShown;
+            break;
+        }
+
+        if (m_list && m_sounds) {
+            if (lastHere >= restStart)
+                presenceSounds.append("Here");
+            else if (lastAway >= restStart)
+                presenceSounds.append("Away");
+            else if (head.contains("(Exit)>"))
+                presenceSounds.append("PersonExits");
+            else if (head.contains("(Enter)>"))
+                presenceSounds.append("NewArrival");
+        }
+
+        if (shown) {
+            appendText(head);
+            m_p = restStart;
+            continue;
+        }
+        if (CurrentStatusPanel)
+            CurrentStatusPanel->setPanelText(
+                statusText(head, boldReset ? kBoldReset + shortRest : shortRest));
+        code = OrdinaryText;
+        break;
+    }
+
+    // Each segment's presence sound comes after those of the segments it contains.
+    if (EventSoundHook)
+        for (auto it = presenceSounds.crbegin(); it != presenceSounds.crend(); ++it)
+            EventSoundHook(*it);
+    return userListRead ? UserListBlock : code;
+}
+
+// The head of the text from `from`: up to the next code, else up to the
+// next end code (which is dropped), else all of it. An end code that comes
+// before a code stays in the head.
+QByteArray TDispAnsi::Render::headBefore(qsizetype from, qsizetype *restStart) const
+{
+    qsizetype headEnd = m_t.indexOf(kCode, from);
+    qsizetype rest = headEnd;
+    if (headEnd < 0) {
+        headEnd = m_t.indexOf(kEnd, from);
+        rest = headEnd < 0 ? m_t.size() : headEnd + kEnd.size();
+        if (headEnd < 0)
+            headEnd = m_t.size();
+    }
+    if (restStart)
+        *restStart = rest;
+    return m_t.mid(from, headEnd - from);
+}
+
+// ESC "[L" and the user list up to ESC "]"; the text goes on after it.
+void TDispAnsi::Render::readUserListBlock()
+{
+    m_p += 3;
+    const qsizetype end = m_t.indexOf(kEnd, m_p);
+    const QByteArray block = end < 0 ? m_t.mid(m_p) : m_t.mid(m_p, end - m_p);
+    m_p = end < 0 ? m_t.size() : end + kEnd.size();
+    UserListLines = SplitLines(block);
+    if (m_list)
+        RefillUserList(*m_list, UserListLines);
+}
+
+void TDispAnsi::Render::applyLeadingCodes()
+{
+    while (m_p + 1 < m_t.size() && m_t.at(m_p) == '\x1b' && m_t.at(m_p + 1) == '[') {
+        const char code = m_t.size() - m_p >= 3 ? m_t.at(m_p + 2) : '1';
+        m_p = std::min(m_p + 3, m_t.size());
+        if (code == 'F' || code == 'S') {
+            ChatStyle style = m_view.insertionStyle();
+            startCode(style);
+            const QByteArray argument = takeBraced();
+            if (code == 'F')
+                style.fontName = argument;
+            else
+                style.fontSize = LenientNumber(argument);
+            m_view.setInsertionStyle(style);
+        } else {
+            applyCode(code);
+        }
+    }
+}
+
+// Every code first brings a clicked-away caret back to the end (with plain
+// style) and restores the default font.
+void TDispAnsi::Render::startCode(ChatStyle &style)
+{
+    if (!m_view.caretAtEnd()) {
+        m_view.moveCaretToEnd();
+        style = m_view.insertionStyle();
+        style.setPlain();
+    }
+    style.fontName = DefaultFontName;
+    style.fontSize = DefaultFontSize;
+}
+
+void TDispAnsi::Render::applyCode(char code)
+{
+    ChatStyle style = m_view.insertionStyle();
+    startCode(style);
+    ApplyCode(code, style);
+    m_view.setInsertionStyle(style);
+}
+
+// The text between the first "{" and the first "}"; the text goes on after
+// that "}". Without a "{" it is the text before the "}"; without a "}" it is
+// empty and nothing is taken.
+QByteArray TDispAnsi::Render::takeBraced()
+{
+    const qsizetype open = m_openBrace.find(m_t, m_p);
+    const qsizetype close = m_closeBrace.find(m_t, m_p);
+    const qsizetype start = open < 0 ? m_p : open + 1;
+    const QByteArray argument = close > start ? m_t.mid(start, close - start) : QByteArray();
+    if (close >= 0)
+        m_p = close + 1;
+    return argument;
+}
+
+// Where a link begins: the first "//", else the first backslash, else
+// "mailto:", else "news:" (either case); -1 when there is none.
+qsizetype TDispAnsi::Render::linkMark(const QByteArray &text)
+{
+    qsizetype at = text.indexOf("//");
+    if (at < 0)
+        at = text.indexOf('\\');
+    if (at >= 0)
+        return at;
+    const QByteArray lower = text.toLower();
+    at = lower.indexOf("mailto:");
+    if (at < 0)
+        at = lower.indexOf("news:");
+    return at;
+}
+
+void TDispAnsi::Render::appendText(QByteArray text)
+{
+    if (text.isEmpty())
+        return;
+    const qsizetype mark = linkMark(text);
+    if (mark >= 0) {
+        qsizetype start = mark;
+        while (start > 0 && text.at(start - 1) != '\r' && text.at(start - 1) != '\n'
+               && text.at(start - 1) != ' ')
+            --start;
+        qsizetype end = start;
+        while (end < text.size() && text.at(end) != '\r' && text.at(end) != '\n'
+               && text.at(end) != ' ')
+            ++end;
+        appendText(text.left(start));
+        ChatStyle restored = m_view.insertionStyle();
+        restored.link = false;
+        m_view.SetLinkFormat(true);
+        m_view.insertText(text.mid(start, end - start));
+        m_view.moveCaretToEnd();
+        m_view.SetLinkFormat(false);
+        m_view.setInsertionStyle(restored);
+        text = text.mid(end);   // a later address stays plain text
+    }
+    m_view.insertText(text);
+    writeLog(text);
+    if (m_view.caretColumn() <= 1) {
+        ChatStyle style = m_view.insertionStyle();
+        style.setPlain();
+        m_view.setInsertionStyle(style);
+    }
+    trimLines();
+}
+
+void TDispAnsi::Render::writeLog(const QByteArray &text)
+{
+    if (LogFileName.isEmpty())
+        return;
+    QFile log(LogFileName);
+    const bool ok = log.open(QIODevice::Append) && log.write(text) == text.size() && log.flush();
+    if (!ok && m_owner.m_lastError.isEmpty())
+        m_owner.m_lastError = QStringLiteral("Cannot write the chat log %1: %2")
+                                  .arg(LogFileName, log.errorString());
+}
+
+// Deletes the first line until MaxLines remain. Each deletion removes one
+// line at the top, so the cost does not grow with what went before.
+void TDispAnsi::Render::trimLines()
+{
+    const int most = std::max(0, MaxLines);
+    if (m_view.lineCount() <= most)
+        return;
+    for (int count = m_view.lineCount(); count > most;) {
+        m_view.deleteFirstLine();
+        const int after = m_view.lineCount();
+        if (after >= count)
+            break;
+        count = after;
+    }
+    m_view.moveCaretToEnd();
+    ChatStyle style = m_view.insertionStyle();
+    style.setPlain();
+    m_view.setInsertionStyle(style);
+}
+
+// The status text of a line whose sound was played instead of shown:
+// "Bob [#7]" for ESC "[2Bob" ESC "[1> #7".
+QByteArray TDispAnsi::Render::statusText(const QByteArray &head, const QByteArray &rest)
+{
+    const QByteArray name = withoutByte(StripCodes(head), '>');
+    const QByteArray sound = LeadingPlainText(TextAfter(StripCodes(withoutByte(rest, '>')), '}'));
+    return name + " [" + sound + "]";
+}
+
+// ---- TDispAnsi ----
+
+TDispAnsi::TDispAnsi() = default;
+TDispAnsi::~TDispAnsi() = default;
+
+void TDispAnsi::Attach(ChatOutput *chatView, UserListOutput *userListView,
+                       StatusPanelOutput *statusPanel)
+{
+    ChatView = chatView;
+    UserListView = userListView;
+    StatusPanel = statusPanel;
+}
+
+int TDispAnsi::Show(const QByteArray &text)
+{
+    return run(text, UserListView);
+}
+
+int TDispAnsi::ShowWithoutList(const QByteArray &text)
+{
+    return run(text, nullptr);
+}
+
+int TDispAnsi::Dispatch(const QByteArray &text)
+{
+    CurrentStatusPanel = StatusPanel;
+    return Show(text);
+}
+
+ChatOutput &TDispAnsi::output()
+{
+    return ChatView ? *ChatView : m_noView;
+}
+
+int TDispAnsi::run(const QByteArray &text, UserListOutput *list)
+{
+    m_lastError.clear();
+    ChatOutput &view = output();
+    view.beginChanges();
+    const int code = Render(*this, view, list, SoundsOn).run(text);
+    view.endChanges();
+    return code;
+}
+
+void TDispAnsi::ResetSharedSettings()
+{
+    TauntFolder.clear();
+    MediaFolder.clear();
+    UserName.clear();
+    Password.clear();
+    SuppressOnSound = true;
+    DarkView = true;
+    DefaultFontName = "Arial";
+    DefaultFontSize = 10;
+    MaxLines = 150;
+    DefColor = RGBToTColor(0x00, 0xB9, 0xB9);
+    LogFileName.clear();
+    MissingSoundHook = nullptr;
+    MediaHook = nullptr;
+    EventSoundHook = nullptr;
+    SoundFileHook = nullptr;
+    UserListLines.clear();
+    CurrentStatusPanel = nullptr;
+}
+
+void TDispAnsi::ForgetStatusPanel(StatusPanelOutput *panel)
+{
+    if (CurrentStatusPanel == panel)
+        CurrentStatusPanel = nullptr;
+}
+
+TColor TDispAnsi::Contrast(TColor color)
+{
+    if (color & 0x80000000u)   // system colours are drawn as they are
+        return color;
+    if (DarkView)
+        return color == TColors::Black ? TColors::White : color;
+    if (color == TColors::White)
+        return TColors::Black;
+    const int red = int(color & 0xFF) * 2 / 3;
+    const int green = int((color >> 8) & 0xFF) * 2 / 3;
+    const int blue = int((color >> 16) & 0xFF) * 2 / 3;
+    return RGBToTColor(red, green, blue);
+}
+
+void TDispAnsi::ApplyCode(char code, ChatStyle &style)
+{
+    switch (code) {
+    case '1': style.color = Contrast(RGBToTColor(0xFF, 0xFF, 0xFF)); break; // white
+    case '2': // the default colour, bold
+        style.color = Contrast(DefColor);
+        style.bold = true;
+        break;
+    case '3': style.color = Contrast(RGBToTColor(0x00, 0xFF, 0xFF)); break; // cyan
+    case '4': style.color = Contrast(RGBToTColor(0xFF, 0x00, 0x00)); break; // red
+    case '5': style.color = Contrast(RGBToTColor(0x00, 0xFF, 0x00)); break; // green
+    case '6': style.color = Contrast(RGBToTColor(0xFF, 0x00, 0xFF)); break; // magenta
+    case '7': style.color = Contrast(RGBToTColor(0x80, 0x80, 0xFF)); break; // lavender
+    case '8': style.color = Contrast(RGBToTColor(0xFF, 0xFF, 0x00)); break; // yellow
+    case '9': style.color = Contrast(RGBToTColor(0xC0, 0xC0, 0xC0)); break; // silver
+    case 'A': style.color = Contrast(RGBToTColor(0xFF, 0x80, 0x40)); break; // orange
+    case 'R': style.color = Contrast(RGBToTColor(0xFF, 0x77, 0x77)); break; // pink
+    case 'B': style.bold = true; break;
+    case 'I': style.italic = true; break;
+    case 'U': style.underline = true; break;
+    case 'b': style.bold = false; break;
+    case 'i': style.italic = false; break;
+    case 'u': style.underline = false; break;
+    default: style.color = TColors::White; break; // unknown codes: white, as it is
+    }
+}
+
+QByteArray TDispAnsi::ChatSoundName(const QByteArray &text)
+{
+    QByteArray name = TextAfter(TextAfter(text, '}'), '>');
+    name = TextAfter(StripLeadingCodes(name), '#');
+    return TextBeforeText(name, kEnd);
+}
+
+bool TDispAnsi::IsPlainFileName(const QByteArray &name)
+{
+    return !name.isEmpty() && !name.contains('/') && !name.contains('\\')
+        && !name.contains("..") && !name.contains('\0') && name != ".";
+}
+
+bool TDispAnsi::ChatSound(const QByteArray &text)
+{
+    if (text.isEmpty() || text.size() >= kSoundTextLimit)
+        return false;
+    const QByteArray name = ChatSoundName(text);
+    if (isTauntNumber(name)) {
+        const QString path = tauntPath(name);
+        return !path.isEmpty() && isFile(path) && playFile(path);
+    }
+    if (text.contains('}')) {
+        if (!IsPlainFileName(name))
+            return false;
+        const QString path = inFolder(MediaFolder, name);
+        return isFile(path) && playOrHandOver(path);
+    }
+    if (name.startsWith('`')) {
+        const QByteArray fileName = name.mid(1);
+        if (!IsPlainFileName(fileName))
+            return false;   // shown as text; nothing is played or fetched
+        const QString path = inFolder(MediaFolder, fileName);
+        if (isFile(path))
+            return playOrHandOver(path);
+        if (MissingSoundHook)
+            MissingSoundHook(fileName);
+        return true;
+    }
+    return false;
+}
+
+bool TDispAnsi::IsChatSound(const QByteArray &text)
+{
+    if (text.isEmpty() || text.size() > kSoundTestLimit)
+        return false;
+    const QByteArray name = ChatSoundName(text);
+    if (isTauntNumber(name)) {
+        const QString path = tauntPath(name);
+        return !path.isEmpty() && isFile(path);
+    }
+    if (!text.contains('}'))
+        return name.startsWith('`') && IsPlainFileName(name.mid(1));
+    return IsPlainFileName(name) && isFile(inFolder(MediaFolder, name));
+}
+
+UserListRow TDispAnsi::ParseUserListLine(const QByteArray &line)
+{
+    UserListRow row;
+    row.caption = TextBefore(line, '=');
+    const QByteArray afterCaption = TextAfter(line, '=');
+    row.image = LenientNumber(TextBefore(afterCaption, ';'));
+    const QByteArray afterImage = TextAfter(afterCaption, ';');
+    row.state = LenientNumber(TextBefore(afterImage, ';'));
+    const QByteArray rest = TextAfter(afterImage, ';');
+    if (line.contains('|')) {
+        row.hasSecondColumn = true;
+        row.secondColumn = TextBefore(TextAfter(line, '|'), '|');
+        row.data = LenientNumber(TextBefore(rest, '{'));
+    } else {
+        row.data = LenientNumber(rest);
+    }
+    return row;
+}
+
+QList<QByteArray> TDispAnsi::SplitLines(const QByteArray &block)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < block.size(); ++i) {
+        const char c = block.at(i);
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.append(block.mid(start, i - start));
+        if (c == '\r' && i + 1 < block.size() && block.at(i + 1) == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < block.size())
+        lines.append(block.mid(start));
+    return lines;
+}
+
+void TDispAnsi::RefillUserList(UserListOutput &list, const QList<QByteArray> &lines)
+{
+    list.beginUpdate();
+    if (lines.size() != list.rowCount()) {
+        list.clearRows();
+        for (const QByteArray &line : lines)
+            if (!line.isEmpty())
+                list.addRow(ParseUserListLine(line));
+    } else {
+        for (int i = 0; i < lines.size(); ++i)
+            if (!lines.at(i).isEmpty())
+                list.updateRow(i, ParseUserListLine(lines.at(i)));
+    }
+    list.endUpdate();
+}

@@ -1,0 +1,252 @@
+// The chat view and the user list view as Qt widgets: link marks in the
+// document, presses and the pointer over links, the selection bar, what the
+// renderer leaves in a real view, and the list rows.
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include "ChatAnsi.h"
+#include "TestMain.h"
+#include "UserListView.h"
+#include "uRichEditWithLinks.h"
+
+namespace {
+
+struct Click
+{
+    int cpMin;
+    int cpMax;
+    QByteArray text;
+};
+
+QList<QTextFragment> fragments(const QTextDocument *document)
+{
+    QList<QTextFragment> list;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            list << it.fragment();
+    return list;
+}
+
+// The middle of the character at a document position, in viewport coordinates.
+QPoint pointAt(const TRichEditURL &view, int position)
+{
+    QTextCursor cursor(view.document());
+    cursor.setPosition(position);
+    const QRect caret = view.cursorRect(cursor);
+    return QPoint(caret.left() + 3, caret.center().y());
+}
+
+void sendMouse(TRichEditURL &view, QEvent::Type type, const QPoint &pos, Qt::MouseButton button)
+{
+    QMouseEvent event(type, pos, view.viewport()->mapToGlobal(pos), button,
+                      type == QEvent::MouseMove ? Qt::NoButton : button, Qt::NoModifier);
+    QApplication::sendEvent(view.viewport(), &event);
+}
+
+} // namespace
+
+class tst_RichEditURL : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void link_format_marks_what_is_inserted();
+    void address_in_plain_text_is_not_a_link();
+    void left_press_reports_the_whole_run_once();
+    void pointer_shows_a_hand_over_links();
+    void selection_bar_click_selects_the_line();
+    void renderer_leaves_formats_in_the_view();
+    void renderer_paints_its_colour();
+    void trims_the_first_line_at_max_lines();
+    void user_list_view_rows();
+
+private:
+    TRichEditURL *m_view = nullptr;
+    QList<Click> m_clicks;
+};
+
+void tst_RichEditURL::init()
+{
+    TDispAnsi::ResetSharedSettings();
+    m_clicks.clear();
+    m_view = new TRichEditURL;
+    m_view->resize(400, 200);
+    m_view->OnHyperlinkClicked = [this](QObject *sender, int cpMin, int cpMax, const QByteArray &text) {
+        QCOMPARE(sender, m_view);
+        m_clicks.append({cpMin, cpMax, text});
+    };
+    m_view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_view));
+}
+
+void tst_RichEditURL::cleanup()
+{
+    delete m_view;
+    TDispAnsi::ResetSharedSettings();
+}
+
+void tst_RichEditURL::link_format_marks_what_is_inserted()
+{
+    m_view->setFontColor(TColors::WindowText);   // a system colour
+    m_view->SetLinkFormat(true);
+    m_view->insertText("http://a.example");
+    m_view->SetLinkFormat(false);
+    m_view->insertText(" after");
+
+    const QList<QTextFragment> parts = fragments(m_view->document());
+    QCOMPARE(parts.size(), 2);
+    QCOMPARE(parts[0].text(), QString("http://a.example"));
+    QVERIFY(parts[0].charFormat().isAnchor());
+    QVERIFY(parts[0].charFormat().fontUnderline());
+    QCOMPARE(parts[0].charFormat().foreground().color(), QColor(0, 0, 255));
+    QVERIFY(!parts[1].charFormat().isAnchor());
+    QVERIFY(!parts[1].charFormat().fontUnderline());
+    QCOMPARE(parts[1].charFormat().foreground().color(), m_view->palette().color(QPalette::Text));
+}
+
+void tst_RichEditURL::address_in_plain_text_is_not_a_link()
+{
+    m_view->insertText("see http://example.org");
+    QVERIFY(!fragments(m_view->document()).first().charFormat().isAnchor());
+    sendMouse(*m_view, QEvent::MouseButtonPress, pointAt(*m_view, 8), Qt::LeftButton);
+    QVERIFY(m_clicks.isEmpty());
+}
+
+void tst_RichEditURL::left_press_reports_the_whole_run_once()
+{
+    TDispAnsi chat;
+    chat.Attach(m_view, nullptr, nullptr);
+    chat.Show("go http://example.org/path now\r\n");
+    chat.Show("\\join Lobby");
+
+    sendMouse(*m_view, QEvent::MouseButtonPress, pointAt(*m_view, 10), Qt::LeftButton);
+    sendMouse(*m_view, QEvent::MouseButtonRelease, pointAt(*m_view, 10), Qt::LeftButton);
+    QCOMPARE(m_clicks.size(), 1);
+    QCOMPARE(m_clicks[0].cpMin, 3);
+    QCOMPARE(m_clicks[0].cpMax, 26);
+    QCOMPARE(m_clicks[0].text, QByteArray("http://example.org/path"));
+
+    sendMouse(*m_view, QEvent::MouseButtonPress, pointAt(*m_view, 10), Qt::RightButton);
+    sendMouse(*m_view, QEvent::MouseButtonPress, pointAt(*m_view, 0), Qt::LeftButton);
+    sendMouse(*m_view, QEvent::MouseButtonPress, pointAt(*m_view, 28), Qt::LeftButton);
+    QCOMPARE(m_clicks.size(), 1);
+
+    const int second = m_view->document()->findBlockByNumber(1).position();
+    sendMouse(*m_view, QEvent::MouseButtonPress, pointAt(*m_view, second + 2), Qt::LeftButton);
+    QCOMPARE(m_clicks.size(), 2);
+    QCOMPARE(m_clicks[1].text, QByteArray("\\join"));
+}
+
+void tst_RichEditURL::pointer_shows_a_hand_over_links()
+{
+    TDispAnsi chat;
+    chat.Attach(m_view, nullptr, nullptr);
+    chat.Show("go http://example.org now");
+    sendMouse(*m_view, QEvent::MouseMove, pointAt(*m_view, 8), Qt::NoButton);
+    QCOMPARE(m_view->viewport()->cursor().shape(), Qt::PointingHandCursor);
+    sendMouse(*m_view, QEvent::MouseMove, pointAt(*m_view, 23), Qt::NoButton);
+    QCOMPARE(m_view->viewport()->cursor().shape(), Qt::IBeamCursor);
+}
+
+void tst_RichEditURL::selection_bar_click_selects_the_line()
+{
+    m_view->SetShowSelectionBar(true);
+    m_view->insertText("first line\r\nsecond line\r\nthird line");
+    const int second = m_view->document()->findBlockByNumber(1).position();
+    const QPoint inBar(2, pointAt(*m_view, second).y());
+    sendMouse(*m_view, QEvent::MouseMove, inBar, Qt::NoButton);
+    QCOMPARE(m_view->viewport()->cursor().shape(), Qt::ArrowCursor);
+    sendMouse(*m_view, QEvent::MouseButtonPress, inBar, Qt::LeftButton);
+    QCOMPARE(m_view->textCursor().selectedText(), QString("second line") + QChar::ParagraphSeparator);
+    // Text does not start in the bar.
+    QVERIFY(pointAt(*m_view, 0).x() > m_view->selectionBarWidth());
+}
+
+void tst_RichEditURL::renderer_leaves_formats_in_the_view()
+{
+    TDispAnsi chat;
+    chat.Attach(m_view, nullptr, nullptr);
+    chat.Show("\x1b[4\x1b[BHello\x1b]\r\n");
+    chat.Show("\x1b[S{14}\x1b[F{Courier}big\r\n");
+    const QList<QTextFragment> parts = fragments(m_view->document());
+    QCOMPARE(parts.size(), 2);
+    QCOMPARE(parts[0].text(), QString("Hello"));   // the line break is the block's end
+    QCOMPARE(parts[0].charFormat().foreground().color(), QColor(255, 0, 0));
+    QCOMPARE(parts[0].charFormat().fontWeight(), int(QFont::Bold));
+    QCOMPARE(parts[1].text(), QString("big"));
+    QCOMPARE(parts[1].charFormat().fontFamilies().toStringList(), QStringList{"Courier"});
+    QCOMPARE(parts[1].charFormat().fontPointSize(), 10.0);   // S held only until F
+    QCOMPARE(m_view->lineCount(), 2);
+    QVERIFY(!m_view->insertionStyle().bold);
+}
+
+void tst_RichEditURL::renderer_paints_its_colour()
+{
+    TDispAnsi chat;
+    chat.Attach(m_view, nullptr, nullptr);
+    chat.Show("\x1b[S{20}\x1b[5\x1b[BMMMMMMMM");
+    const QImage picture = m_view->viewport()->grab().toImage();
+    int green = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            if (c.green() > 200 && c.red() < 60 && c.blue() < 60)
+                ++green;
+        }
+    QVERIFY2(green > 50, qPrintable(QString::number(green)));
+}
+
+void tst_RichEditURL::trims_the_first_line_at_max_lines()
+{
+    TDispAnsi chat;
+    chat.Attach(m_view, nullptr, nullptr);
+    for (int i = 1; i <= 151; ++i)
+        chat.Show("\x1b[3line " + QByteArray::number(i) + "\r\n");
+    QCOMPARE(m_view->lineCount(), 150);
+    QCOMPARE(m_view->document()->firstBlock().text(), QString("line 2"));
+    QCOMPARE(m_view->document()->lastBlock().previous().text(), QString("line 151"));
+    QVERIFY(m_view->caretAtEnd());
+}
+
+void tst_RichEditURL::user_list_view_rows()
+{
+    TUserListView list;
+    QPixmap picture(16, 16);
+    picture.fill(Qt::red);
+    list.setImages({QIcon(picture), QIcon(picture)});
+    list.setStateImages({QIcon(picture)});
+    TDispAnsi chat;
+    chat.Attach(m_view, &list, nullptr);
+
+    chat.Show("\x1b[L\x1b[3*Ann=1;0;5\r\nBob=2;1;7{x}|Room 3|\x1b]");
+    QCOMPARE(list.rowCount(), 2);
+    QCOMPARE(list.caption(0), QByteArray("\x1b[3*Ann"));
+    QCOMPARE(list.topLevelItem(0)->text(0), QString("*Ann"));
+    QCOMPARE(list.imageIndex(0), 1);
+    QVERIFY(!list.topLevelItem(0)->icon(0).isNull());
+    QVERIFY(list.topLevelItem(1)->icon(0).isNull());   // image 2 is not in the list
+    QCOMPARE(list.stateIndex(1), 1);
+    QCOMPARE(list.rowData(1), 7);
+    QCOMPARE(list.secondColumn(1), QByteArray("Room 3"));
+
+    // Same count: the rows are updated in place; the second column stays.
+    QTreeWidgetItem *first = list.topLevelItem(0);
+    chat.Show("\x1b[LAnn=0;0;6\r\nBob=0;0;8\x1b]");
+    QCOMPARE(list.topLevelItem(0), first);
+    QCOMPARE(list.rowData(0), 6);
+    QCOMPARE(list.secondColumn(1), QByteArray("Room 3"));
+    QVERIFY(list.updatesEnabled());
+
+    chat.Show("\x1b[LCy=0;0;1\x1b]");
+    QCOMPARE(list.rowCount(), 1);
+    QCOMPARE(list.caption(0), QByteArray("Cy"));
+}
+
+VT_TEST_MAIN(tst_RichEditURL)
+#include "tst_richediturl.moc"

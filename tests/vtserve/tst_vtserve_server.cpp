@@ -1,0 +1,272 @@
+// The service on real loopback sockets: started in-process on free ports,
+// talked to with raw bytes as the clients write them; and the program
+// itself, started and stopped as a user would.
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "ProtocolMarkers.h"
+#include "TestMain.h"
+#include "VtServer.h"
+
+namespace {
+
+class RawClient : public QObject
+{
+public:
+    explicit RawClient(int port)
+    {
+        connect(&socket, &QTcpSocket::readyRead, this, [this] {
+            const QByteArray chunk = socket.readAll();
+            reads.append(chunk);
+            got += chunk;
+        });
+        connect(&socket, &QTcpSocket::disconnected, this, [this] { gone = true; });
+        socket.connectToHost(QHostAddress::LocalHost, quint16(port));
+    }
+    bool waitFor(const QByteArray &needle, int ms = 5000)
+    {
+        return QTest::qWaitFor([&] { return got.contains(needle); }, ms);
+    }
+    bool waitGone(int ms = 5000)
+    {
+        return QTest::qWaitFor([&] { return gone; }, ms);
+    }
+    void write(const QByteArray &bytes)
+    {
+        socket.write(bytes);
+        socket.flush();
+    }
+    // As the programs do: wait until connected, then identify.
+    bool identify(const QByteArray &name, const QByteArray &password)
+    {
+        if (!QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, 5000))
+            return false;
+        write(Marker::IdentifyOpen + name + Marker::IdentifyClose + password);
+        return true;
+    }
+
+    QTcpSocket socket;
+    QByteArray got;
+    QList<QByteArray> reads;
+    bool gone = false;
+};
+
+} // namespace
+
+class TestVtserveServer : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_data;
+    std::unique_ptr<VtServer> m_server;
+    QStringList m_log;
+
+    int lobbyPort() const { return m_server->lobbyPort(); }
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_data.isValid());
+        ServerOptions options;
+        options.lobbyPort = options.gamesMenuPort = options.roomsMenuPort = 0;
+        options.roomBasePort = 0;
+        options.httpPort = 0;
+        options.dataFolder = m_data.path() + QStringLiteral("/") + QString::fromLatin1(QTest::currentTestFunction());
+        options.passwordIterations = 10;
+        options.tickMs = 50;
+        options.logger = [this](const QString &line) { m_log.append(line); };
+        options.tune = [](ServiceConfig &config) {
+            config.keepAliveMs = 400;
+            config.bytesPerSecond = 4096;
+            config.burstBytes = 16 * 1024;
+        };
+        m_log.clear();
+        m_server = std::make_unique<VtServer>(options);
+        QString error;
+        QVERIFY2(m_server->start(&error), qPrintable(error));
+        QVERIFY(lobbyPort() > 0);
+        QVERIFY(m_server->roomPort(2) > 0);
+    }
+
+    void cleanup()
+    {
+        m_server->stop();
+        m_server.reset();
+    }
+
+    void twoLobbiesChatAndSeeEachOther()
+    {
+        RawClient ann(lobbyPort());
+        QVERIFY(ann.identify("Ann", "pw"));
+        QVERIFY(ann.waitFor("\x1b[L$Ann=13;0;1500\x1b]"));
+        QVERIFY(ann.got.startsWith(Marker::ReadyMarker));
+        ann.write("/Version 6.11\r\n");
+        ann.write("/Email ann@example.org\r\n");
+        ann.write(Marker::KeepAlive);
+
+        RawClient bob(lobbyPort());
+        QVERIFY(bob.identify("Bob", "pw"));
+        QVERIFY(bob.waitFor("\x1b[L$Ann=13;0;1500\r\nBob=13;0;1500\x1b]"));
+        QVERIFY(ann.waitFor("\x1b[L$Ann=13;0;1500\r\nBob=13;0;1500\x1b]"));
+        bob.write("\x1b[5hello Ann");
+        QVERIFY(ann.waitFor("\x1b[3\x1b[BBob\x1b[b> \x1b[5hello Ann\r\n"));
+        bob.write(Marker::PresenceMarker + "5");
+        QVERIFY(ann.waitFor("Bob=13;1;1500"));
+
+        // The menu command's answer arrives in a read of its own.
+        ann.reads.clear();
+        ann.write("\\SpawnCMenu");
+        const QByteArray answer = "\\SpawnCMenu:" + QByteArray::number(m_server->roomsMenuPort());
+        QVERIFY(QTest::qWaitFor([&] { return ann.reads.contains(answer); }, 5000));
+        // So does the keep-alive.
+        QVERIFY(QTest::qWaitFor([&] { return ann.reads.contains(Marker::KeepAlive); }, 5000));
+    }
+
+    void wrongPasswordIsInvalidUserAndClosed()
+    {
+        {
+            RawClient ann(lobbyPort());
+            QVERIFY(ann.identify("Ann", "pw"));
+            QVERIFY(ann.waitFor(Marker::ReadyMarker));
+        }
+        RawClient other(lobbyPort());
+        QVERIFY(other.identify("Ann", "not it"));
+        QVERIFY(other.waitGone());
+        QVERIFY(other.got.contains("Invalid User"));
+        QVERIFY(!other.got.contains(Marker::ReadyMarker));
+    }
+
+    void floodAndGarbageCutOffOnlyTheirSender()
+    {
+        RawClient ann(lobbyPort());
+        QVERIFY(ann.identify("Ann", "pw"));
+        RawClient bob(lobbyPort());
+        QVERIFY(bob.identify("Bob", "pw"));
+        QVERIFY(bob.waitFor("Bob=13;0;1500"));
+
+        RawClient flood(lobbyPort());
+        QVERIFY(flood.identify("Cy", "pw"));
+        QVERIFY(flood.waitFor(Marker::ReadyMarker));
+        const QByteArray piece(4000, 'z');
+        for (int i = 0; i < 100 && !flood.gone; ++i) {
+            flood.write(piece);
+            QTest::qWait(1);
+        }
+        QVERIFY(flood.waitGone());
+
+        RawClient garbage(lobbyPort());
+        QVERIFY(QTest::qWaitFor([&] { return garbage.socket.state() == QAbstractSocket::ConnectedState; }, 5000));
+        garbage.write(QByteArray("\x17\x99garbage\xff\r\n"));
+        QVERIFY(garbage.waitGone());
+
+        QVERIFY(bob.waitFor("Cy (Exit)>"));
+        ann.write("still fine");
+        QVERIFY(bob.waitFor("Ann\x1b[b> still fine\r\n"));
+        QVERIFY(!ann.gone && !bob.gone);
+        QVERIFY(std::any_of(m_log.cbegin(), m_log.cend(), [](const QString &l) { return l.contains(QLatin1String("flooding")); }));
+    }
+
+    void aVanishedClientIsRemoved()
+    {
+        RawClient ann(lobbyPort());
+        QVERIFY(ann.identify("Ann", "pw"));
+        auto bob = std::make_unique<RawClient>(lobbyPort());
+        QVERIFY(bob->identify("Bob", "pw"));
+        QVERIFY(ann.waitFor("Bob=13;0;1500"));
+        bob->socket.abort();
+        bob.reset();
+        QVERIFY(ann.waitFor("Bob (Exit)>"));
+        QVERIFY(ann.waitFor("Bob (Exit)>\x1b[9 has left the lobby\r\n\x1b[L$Ann=13;0;1500\x1b]"));
+    }
+
+    void menuPressLeadsIntoARoom()
+    {
+        RawClient lobby(lobbyPort());
+        QVERIFY(lobby.identify("Ann", "pw"));
+        QVERIFY(lobby.waitFor(Marker::ReadyMarker));
+
+        RawClient menu(m_server->roomsMenuPort());
+        QVERIFY(menu.identify("Ann", "pw"));
+        QVERIFY(menu.waitFor("Public Lobby"));
+        menu.reads.clear();
+        menu.write("10;7");   // the first entry's line
+        const QByteArray invite = Marker::InviteMarker + ':' + QByteArray::number(m_server->roomPort(0));
+        QVERIFY(QTest::qWaitFor([&] { return menu.reads.contains(invite); }, 5000));
+
+        // The chat-room client as it connects: identification, then ready.
+        RawClient room(m_server->roomPort(0));
+        QVERIFY(room.identify("Ann", "pw"));
+        QTest::qWait(100);
+        room.write(Marker::ClientReady);
+        QVERIFY(QTest::qWaitFor([&] { return room.reads.contains(Marker::TitleMarker + "Public Lobby"); }, 5000));
+        room.write("/Buff");
+        QVERIFY(room.waitFor("\x1b[L-- Speakers --=0;0;0\r\n$Ann=13;0;1500\r\n-- Guest --=0;0;0\r\n-- Audience --=0;0;0\x1b]"));
+        QVERIFY(menu.waitFor("1 here: Ann"));
+    }
+
+    void webSideServesSoundsAndThePage()
+    {
+        const auto get = [this](const QByteArray &request) {
+            RawClient web(m_server->httpPort());
+            if (!QTest::qWaitFor([&] { return web.socket.state() == QAbstractSocket::ConnectedState; }, 5000))
+                return QByteArray();
+            web.write(request);
+            web.waitGone();
+            return web.got;
+        };
+        QByteArray reply = get("GET /Sounds/Laugh3.wav HTTP/1.0\r\n\r\n");
+        QVERIFY(reply.startsWith("HTTP/1.0 200 OK\r\n"));
+        QVERIFY(reply.contains("\r\n\r\nRIFF"));
+        reply = get("GET /Sound/..%2Faccounts.sqlite HTTP/1.0\r\n\r\n");
+        QVERIFY(reply.startsWith("HTTP/1.0 404"));
+        reply = get("GET /games.htm HTTP/1.0\r\n\r\n");
+        QVERIFY(reply.startsWith("HTTP/1.0 200 OK\r\n"));
+        QVERIFY(reply.contains("Public Lobby"));
+        reply = get("GET /" + QByteArray(9000, 'a') + " HTTP/1.0\r\n\r\n");
+        QVERIFY(reply.startsWith("HTTP/1.0 400"));
+    }
+
+    void programHelpAndCleanStop()
+    {
+        const QString program = QStringLiteral(VANTORA_BIN_DIR "/vtserve");
+        QProcess help;
+        help.start(program, {QStringLiteral("--help")});
+        QVERIFY(help.waitForFinished(10000));
+        QCOMPARE(help.exitCode(), 0);
+        const QByteArray text = help.readAllStandardOutput();
+        for (const char *option : {"--port", "--http-port", "--bind", "--data", "--room-base-port"})
+            QVERIFY2(text.contains(option), option);
+
+        QProcess service;
+        service.start(program, {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--games-port"),
+                                QStringLiteral("0"), QStringLiteral("--rooms-port"), QStringLiteral("0"),
+                                QStringLiteral("--room-base-port"), QStringLiteral("0"), QStringLiteral("--http-port"),
+                                QStringLiteral("0"), QStringLiteral("--data"), m_data.path() + QStringLiteral("/process")});
+        QVERIFY(service.waitForStarted(5000));
+        QByteArray log;
+        QVERIFY(QTest::qWaitFor([&] {
+            log += service.readAllStandardError();
+            return log.contains("listening on 127.0.0.1");
+        }, 10000));
+        service.terminate();   // SIGTERM
+        QVERIFY(service.waitForFinished(10000));
+        log += service.readAllStandardError();
+        QCOMPARE(service.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(service.exitCode(), 0);
+        QVERIFY(log.contains("stopped"));
+
+        QProcess bad;
+        bad.start(program, {QStringLiteral("--port"), QStringLiteral("99999")});
+        QVERIFY(bad.waitForFinished(10000));
+        QVERIFY(bad.exitCode() != 0);
+        QVERIFY(bad.readAllStandardError().contains("--port"));
+    }
+};
+
+VT_TEST_MAIN(TestVtserveServer)
+#include "tst_vtserve_server.moc"

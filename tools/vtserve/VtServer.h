@@ -1,0 +1,99 @@
+#pragma once
+
+// The socket side of the service: listeners for the lobby, the two menus,
+// each chat room and the web side; one numbered link per accepted
+// connection. What arrives goes to VtService as chunks; what VtService sends
+// is queued per link and written so that a message that must stand alone
+// reaches the client in a read of its own. Tests start it in-process on
+// port 0 and ask it for the ports it got.
+
+#include <QHostAddress>
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "AccountStore.h"
+#include "VtService.h"
+
+class QTcpServer;
+class QTcpSocket;
+class QTimer;
+
+struct ServerOptions {
+    QHostAddress bind = QHostAddress::LocalHost;
+    // 0 picks any free port (tests); the room base port 0 gives each room one.
+    int lobbyPort = 1024;
+    int gamesMenuPort = 1030;
+    int roomsMenuPort = 1031;
+    int roomBasePort = 5100;
+    int tableBasePort = 5001;
+    int httpPort = 8080;             // -1: no web side
+    QString dataFolder;              // empty: $XDG_DATA_HOME/Vantora/vtserve
+    int passwordIterations = AccountStore::DefaultIterations;
+    int maxConnections = 256;
+    int maxPerAddress = 32;
+    int aloneGapMs = 40;             // quiet time around a message that must stand alone
+    qsizetype maxQueued = 1024 * 1024;
+    int tickMs = 1000;
+    std::function<void(const QString &)> logger;   // empty: log lines to stderr
+    // Adjusts the service settings (time-outs, limits) before the start.
+    std::function<void(ServiceConfig &)> tune;
+
+    static QString defaultDataFolder();
+};
+
+class VtServer : public QObject, private Outbox
+{
+    Q_OBJECT
+
+public:
+    explicit VtServer(ServerOptions options, QObject *parent = nullptr);
+    ~VtServer() override;
+
+    bool start(QString *error);
+    // Says goodbye to everybody, closes the connections and the listeners.
+    void stop();
+
+    int lobbyPort() const;
+    int gamesMenuPort() const;
+    int roomsMenuPort() const;
+    int roomPort(int room) const;
+    int roomCount() const;
+    int httpPort() const;
+    QString dataFolder() const { return m_dataFolder; }
+    QStringList soundFolders() const { return m_soundFolders; }
+    VtService *service() const { return m_service.get(); }
+
+private:
+    struct Link;
+    struct Listener;
+
+    void log(const QString &text) const;
+    QTcpServer *listen(int port, QString *error, const QString &what);
+    void accept(QTcpServer *server, Channel channel, int room);
+    void readLink(int id);
+    void pump(int id);
+    void linkGone(int id);
+    void acceptHttp();
+    void send(int connection, const QByteArray &bytes, bool alone) override;
+    void close(int connection) override;
+
+    ServerOptions m_options;
+    QString m_dataFolder;
+    QStringList m_soundFolders;
+    std::unique_ptr<AccountStore> m_accounts;
+    std::unique_ptr<VtService> m_service;
+    QTcpServer *m_lobby = nullptr;
+    QTcpServer *m_gamesMenu = nullptr;
+    QTcpServer *m_roomsMenu = nullptr;
+    QList<QTcpServer *> m_rooms;
+    QTcpServer *m_http = nullptr;
+    QTimer *m_tick = nullptr;
+    std::map<int, std::unique_ptr<Link>> m_links;
+    int m_nextId = 1;
+    int m_httpOpen = 0;
+    bool m_stopping = false;
+};

@@ -1,0 +1,217 @@
+#pragma once
+
+// The service's protocol logic: the lobby, the two menus and the chat rooms,
+// as one plain object. The socket layer (VtServer) numbers each connection,
+// tells this object when one opens, what arrives on it (one read = one
+// chunk) and when it goes; everything the service wants written or closed
+// goes back through the Outbox. Tests drive it directly with a recording
+// Outbox and a hand-moved clock.
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+
+#include <functional>
+#include <map>
+
+#include "AccountStore.h"
+#include "MenuPainter.h"
+
+class Outbox
+{
+public:
+    virtual ~Outbox() = default;
+    // `alone`: the bytes must reach the client in a read of their own,
+    // because its dispatcher looks at the start or at the whole of a read.
+    virtual void send(int connection, const QByteArray &bytes, bool alone) = 0;
+    // Write what is queued, then close.
+    virtual void close(int connection) = 0;
+};
+
+enum class Channel { Lobby, GamesMenu, RoomsMenu, Room };
+
+enum class RoomRole { Speaker = 1, Guest = 2, Audience = 3 };
+
+struct RoomConfig {
+    QByteArray title;
+    int port = 0;
+    bool moderated = true;           // members are grouped into speakers, guests, audience
+    RoomRole joinAs = RoomRole::Guest;
+};
+
+struct GameConfig {
+    QByteArray title;
+    QByteArray command;              // "\\SpawnNode", "\\SpawnDoodlix", "\\SpawnDoor", "\\SpawnDoorX"
+    int port = 0;
+};
+
+struct ServiceConfig {
+    int gamesMenuPort = 1030;
+    int roomsMenuPort = 1031;
+    QList<RoomConfig> rooms;
+    QList<GameConfig> games;
+
+    int keepAliveMs = 60000;
+    int identifyTimeoutMs = 30000;
+    int readyTimeoutMs = 3000;       // a room joiner that never says it is ready joins anyway
+    int whereIsTimeoutMs = 30000;
+    int roomBanMs = 120000;
+    // Wrong passwords from one address before its logins are refused for a while.
+    int maxFailures = 5;
+    int failureWindowMs = 60000;
+    int historyLines = 30;
+
+    // Flood limits: token buckets refilled continuously.
+    double burstMessages = 40;
+    double messagesPerSecond = 5;
+    double burstBytes = 64 * 1024;
+    double bytesPerSecond = 16 * 1024;
+    qsizetype maxChunk = 64 * 1024;
+
+    // The suite's standard rooms and game entries on consecutive ports.
+    static ServiceConfig standard(int roomBasePort, int tableBasePort);
+};
+
+class VtService
+{
+public:
+    using Clock = std::function<qint64()>;
+    using Logger = std::function<void(const QString &)>;
+
+    VtService(AccountStore &accounts, Outbox &outbox, ServiceConfig config, Clock clock = {},
+              Logger logger = {});
+
+    void opened(int connection, Channel channel, int room, const QString &peer);
+    void received(int connection, const QByteArray &chunk);
+    // The connection went away (peer closed, error). Unknown ids are ignored.
+    void closed(int connection);
+    // Keep-alives, time-outs, expiry; call about once a second.
+    void tick();
+    // Tells everybody the service stops and closes every connection.
+    void shutdown();
+
+    const ServiceConfig &config() const { return m_config; }
+    void setPorts(int gamesMenuPort, int roomsMenuPort, const QList<int> &roomPorts);
+    QList<QByteArray> lobbyNames() const;
+    QList<QByteArray> roomMembers(int room) const;
+    int connectionCount() const { return int(m_conns.size()); }
+    // The page "/games.htm": the games and rooms with who is in them.
+    QByteArray gamesPage() const;
+
+private:
+    enum class Stage { Identify, RoomPassword, Ready, Active };
+
+    struct Conn {
+        int id = 0;
+        Channel channel = Channel::Lobby;
+        int room = -1;
+        QString peer;
+        Stage stage = Stage::Identify;
+        qint64 openedAt = 0;
+        qint64 stageAt = 0;
+        bool readySeen = false;
+        QByteArray partial;          // an identification cut short by the network
+        QByteArray name;
+        QString key;
+        int rank = AccountStore::UserRankPlain;
+        int icon = AccountStore::DefaultIcon;
+        int rating = AccountStore::DefaultRating;
+        bool away = false;
+        RoomRole role = RoomRole::Guest;
+        QHash<int, int> menuRows;
+        QSet<QByteArray> menuButtons;
+        double messageTokens = 0;
+        double byteTokens = 0;
+        qint64 refilledAt = 0;
+        qint64 keptAliveAt = 0;
+    };
+
+    struct Room {
+        RoomConfig config;
+        QList<int> members;          // connection ids in order of arrival
+        QString host;                // key of the member who runs the room
+        QByteArray password;         // empty: not locked
+        QByteArray lockedBy;
+        QList<QByteArray> history;
+        QHash<QString, qint64> invited;   // key -> until
+        QHash<QString, qint64> banned;    // key -> until
+    };
+
+    struct WhereIs {
+        int asker = 0;
+        QString target;
+        qint64 at = 0;
+    };
+
+    qint64 now() const;
+    void log(const QString &text) const;
+    Conn *conn(int id);
+    const Conn *conn(int id) const;
+    void send(const Conn &c, const QByteArray &bytes, bool alone = false);
+    void drop(int id, const QString &reason);
+    void forget(int id, bool announce);
+    bool withinLimits(Conn &c, qsizetype bytes, int messages);
+
+    // identification
+    void identify(Conn &c, const QByteArray &message);
+    void identifyLobby(Conn &c, const QByteArray &name, const QByteArray &password);
+    void identifyNode(Conn &c, const QByteArray &name, const QByteArray &password);
+    void reject(Conn &c, const QString &why, const QByteArray &line);
+    bool throttled(const QString &peer);
+    void noteFailure(const QString &peer);
+    void adopt(Conn &c, const QByteArray &name, const AccountStore::Account &account);
+
+    // lobby
+    void lobbyMessage(Conn &c, const QByteArray &message);
+    void lobbyChat(Conn &c, const QByteArray &text);
+    void setPresence(Conn &c, bool away);
+    void setIcon(Conn &c, const QByteArray &digits);
+    void whisper(Conn &c, const QByteArray &rest);
+    void greyNote(Conn &c, const QByteArray &rest, int minimumRank);
+    void bootFromLobby(Conn &c, const QByteArray &caption);
+    void invite(Conn &c, const QByteArray &rest);
+    void whereIs(Conn &c, const QByteArray &caption);
+    bool answerWhereIs(Conn &c, const QByteArray &text);
+    void helpText(Conn &c);
+    void sendLobbyList();
+    void broadcastLobby(const QByteArray &bytes, int except = -1);
+    QList<int> lobbyIds() const;
+    Conn *lobbyOf(const QString &key);
+
+    // menus
+    void paintMenu(Conn &c);
+    void repaintMenus(Channel channel);
+    void menuMessage(Conn &c, const QByteArray &message);
+    void chooseEntry(Conn &c, int entry);
+    QList<MenuEntry> menuEntries(Channel channel) const;
+
+    // rooms
+    void joinRoom(Conn &c);
+    void roomMessage(Conn &c, const QByteArray &message);
+    void roomChat(Conn &c, const QByteArray &text);
+    void roomCommand(Conn &c, const QByteArray &rest);
+    void moveMember(Conn &c, Conn &target, RoomRole role);
+    void bootFromRoom(Conn &c, Conn &target);
+    void lockRoom(Conn &c, const QByteArray &password);
+    void checkRoomPassword(Conn &c, const QByteArray &password);
+    void sendRoomList(int room);
+    void broadcastRoom(int room, const QByteArray &bytes, int except = -1);
+    void remember(int room, const QByteArray &line);
+    bool isModerator(const Conn &c) const;
+    int power(const Conn &c) const;
+    Conn *memberOf(int room, const QByteArray &caption);
+    QByteArray roomCaption(const Conn &c) const;
+    void refreshRoomsOf(const QString &key);
+
+    AccountStore &m_accounts;
+    Outbox &m_outbox;
+    ServiceConfig m_config;
+    Clock m_clock;
+    Logger m_logger;
+    std::map<int, Conn> m_conns;
+    QList<Room> m_rooms;
+    QList<WhereIs> m_whereIs;
+    QHash<QString, QList<qint64>> m_failures;   // peer address -> times of wrong passwords
+};
