@@ -50,12 +50,12 @@ QByteArray ftpUrl(const FtpClient::Site &site, const QString &folder, const QStr
     for (const QString &part : parts) {
         if (!plainPart(part))
             return {};
-        url += part.toUtf8().toPercentEncoding() + '/';
+        url += part.toLatin1().toPercentEncoding() + '/';
     }
     if (!name.isEmpty()) {
         if (!plainPart(name))
             return {};
-        url += name.toUtf8().toPercentEncoding();
+        url += name.toLatin1().toPercentEncoding();
     }
     return url;
 }

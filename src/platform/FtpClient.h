@@ -37,6 +37,7 @@ public:
     bool busy() const { return m_current != nullptr; }
 
     // Folders use "/" between their parts ("Media", "Media/Rock", "Incoming").
+    // Remote names travel as their Latin-1 bytes, as the chat carries them.
     // Each answers false, starting nothing, while busy or when the names
     // cannot be used.
     bool list(const Site &site, const QString &folder);
