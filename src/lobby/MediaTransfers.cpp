@@ -251,6 +251,13 @@ void TMediaTransfers::SelectFolder(const QString &folder)
     RefreshServerList();
 }
 
+void TMediaTransfers::ResetFolders()
+{
+    View.folders = {QStringLiteral("Media")};
+    View.folder = View.folders.first();
+    changed();
+}
+
 void TMediaTransfers::listerListed(const QList<QByteArray> &names)
 {
     for (const QByteArray &line : names) {

@@ -107,6 +107,8 @@ public:
     // "Refresh List", a change of folder, the first visit of the page.
     void RefreshServerList();
     void SelectFolder(const QString &folder);
+    // The folder box back to its one entry "Media".
+    void ResetFolders();
     // A double click on a row of the song list.
     void DownloadOnRequest(int row);
     // "Upload Hilighted Item".
