@@ -1,5 +1,7 @@
 #include "MenuPainter.h"
 
+#include "ClientMessages.h"
+
 #include <algorithm>
 
 namespace MenuPainter {
@@ -53,21 +55,13 @@ int EntryOfButton(const QByteArray &name)
 
 bool ParsePress(const QByteArray &text, int *column, int *row)
 {
-    const qsizetype semi = text.indexOf(';');
-    if (semi <= 0 || semi == text.size() - 1 || text.size() > 12)
+    int c = 0;
+    int r = 0;
+    if (!ClientMessages::ParseCellText(text, &c, &r) || c < 0 || r < 0 || text.contains('-'))
         return false;
-    bool okColumn = false;
-    bool okRow = false;
-    const QByteArray c = text.left(semi);
-    const QByteArray r = text.mid(semi + 1);
-    const auto digitsOnly = [](const QByteArray &s) {
-        return std::all_of(s.begin(), s.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
-    };
-    if (!digitsOnly(c) || !digitsOnly(r))
-        return false;
-    *column = c.toInt(&okColumn);
-    *row = r.toInt(&okRow);
-    return okColumn && okRow;
+    *column = c;
+    *row = r;
+    return true;
 }
 
 MenuScreen Paint(const QByteArray &title, const QByteArray &hint,
