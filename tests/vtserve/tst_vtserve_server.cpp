@@ -75,6 +75,7 @@ private slots:
         ServerOptions options;
         options.lobbyPort = options.gamesMenuPort = options.roomsMenuPort = 0;
         options.roomBasePort = 0;
+        options.tableBasePort = 0;
         options.httpPort = 0;
         options.dataFolder = m_data.path() + QStringLiteral("/") + QString::fromLatin1(QTest::currentTestFunction());
         options.passwordIterations = 10;
@@ -245,8 +246,9 @@ private slots:
         QProcess service;
         service.start(program, {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--games-port"),
                                 QStringLiteral("0"), QStringLiteral("--rooms-port"), QStringLiteral("0"),
-                                QStringLiteral("--room-base-port"), QStringLiteral("0"), QStringLiteral("--http-port"),
-                                QStringLiteral("0"), QStringLiteral("--data"), m_data.path() + QStringLiteral("/process")});
+                                QStringLiteral("--room-base-port"), QStringLiteral("0"), QStringLiteral("--table-base-port"),
+                                QStringLiteral("0"), QStringLiteral("--http-port"), QStringLiteral("0"),
+                                QStringLiteral("--data"), m_data.path() + QStringLiteral("/process")});
         QVERIFY(service.waitForStarted(5000));
         QByteArray log;
         QVERIFY(QTest::qWaitFor([&] {

@@ -1,6 +1,7 @@
 #include "MenuPainter.h"
 
 #include "ClientMessages.h"
+#include "ServerBytes.h"
 
 #include <algorithm>
 
@@ -10,13 +11,12 @@ namespace {
 
 QByteArray at(int row, int column)
 {
-    return "\x1b[" + QByteArray::number(row) + ';' + QByteArray::number(column) + 'H';
+    return ServerBytes::CursorTo(row, column);
 }
 
-// Bright palette first ("1"), then the colours.
 QByteArray colours(int fore, int back)
 {
-    return "\x1b[1;" + QByteArray::number(fore) + ';' + QByteArray::number(back) + 'm';
+    return ServerBytes::BrightColours(fore, back);
 }
 
 QByteArray fit(const QByteArray &text, int width)
