@@ -401,6 +401,43 @@ private slots:
         QCOMPARE(table->totals(), (std::array<int, 4>{0, 0, 0, 0}));
     }
 
+    void theComputerMovesForSomeoneWhoIsAway()
+    {
+        Harness h([](ServiceConfig &config) { config.cards.humanMs = 60000; });
+        h.lobby("Ann");
+        const int ann = h.table(CardTable1, "Ann");
+        CardTable *table = cardTable(h);
+        h.advance(59000);
+        QCOMPARE(table->stage(), CardTable::Stage::Passing);
+        h.advance(1000);
+        QCOMPARE(table->stage(), CardTable::Stage::Playing);
+        QVERIFY(runUntil(h, [&] { return table->round()->turn() == 0 && table->stage() == CardTable::Stage::Playing; }));
+        const int cards = int(table->round()->hand(0).size());
+        h.advance(30000);
+        QCOMPARE(int(table->round()->hand(0).size()), cards);
+        h.advance(30000);
+        QCOMPARE(int(table->round()->hand(0).size()), cards - 1);
+        NodeView view;
+        view.take(h.outbox, ann);
+        QVERIFY(view.chatContains("The computer passed for Ann."));
+        QVERIFY(view.chatContains("The computer played for Ann."));
+    }
+
+    void aSecondWindowReplacesTheFirst()
+    {
+        Harness h;
+        h.lobby("Ann");
+        const int first = h.table(CardTable1, "Ann");
+        const int second = h.table(CardTable1, "Ann");
+        QVERIFY(h.outbox.closed.contains(first));
+        QVERIFY(h.outbox.to(first).contains("from another window"));
+        QCOMPARE(cardTable(h)->seatOf(second), 0);
+        QCOMPARE(h.service.nodeOfGame(CardTable1)->memberCount(), 1);
+        // The game went on: the hand is still the one dealt first.
+        QVERIFY(!h.outbox.to(second).contains("A new game of Hearts begins."));
+        QCOMPARE(cardTable(h)->stage(), CardTable::Stage::Passing);
+    }
+
     void raceDeckShowsTheTwentyPictures()
     {
         Harness h;

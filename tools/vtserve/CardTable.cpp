@@ -208,22 +208,34 @@ void CardTable::arrived(const NodePlayer &player)
 {
     int seat = -1;
     for (int s = 0; s < 4 && seat < 0; ++s) {
+        if (!human(s) && m_seats.at(s).lastName == player.name)
+            seat = s;
+    }
+    for (int s = 0; s < 4 && seat < 0; ++s) {
         if (!human(s))
             seat = s;
     }
+    const bool wasEmpty = humans() == 0;
     tell(player.id, ServerBytes::ServiceLine('9', "Hearts: avoid the hearts and the queen of spades; the lowest score wins when somebody reaches 100."));
     if (seat < 0) {
         m_watchers.append(player.id);
         tell(player.id, ServerBytes::ServiceLine('8', "All four seats are taken; you watch until one is free."));
     } else {
         m_seats[seat].id = player.id;
+        m_seats[seat].lastName = player.name;
         m_seats[seat].buttons.clear();
         m_seats[seat].note.clear();
+        if (m_stage == Stage::Playing && m_round->turn() == seat)
+            m_humanDueAt = host().now() + m_timing.humanMs;
         tellAll(ServerBytes::ServiceLine('5', player.name + " takes the seat of " + m_seats.at(seat).botName + '.'), player.id);
     }
-    if (m_stage == Stage::Idle) {
+    if (m_stage == Stage::Idle || (wasEmpty && host().now() - m_emptySince > m_timing.keepEmptyMs)) {
         newGame();
         return;
+    }
+    if (wasEmpty) {
+        m_humanDueAt = host().now() + m_timing.humanMs;
+        scheduleBot();
     }
     paintAll(player.id);
     for (const int id : viewers()) {
@@ -250,9 +262,7 @@ void CardTable::departed(const NodePlayer &player)
     m_notRatedVotes.remove(AccountStore::keyOf(player.name));
     seatWatchers();
     if (humans() == 0) {
-        m_stage = Stage::Idle;
-        m_round.reset();
-        m_totals = {};
+        m_emptySince = host().now();
         return;
     }
     if (!human(seat)) {
@@ -425,6 +435,7 @@ void CardTable::deal()
     }
     if (m_round->phase() == Round::Phase::Passing) {
         m_stage = Stage::Passing;
+        m_humanDueAt = host().now() + m_timing.humanMs;
         for (int s = 0; s < 4; ++s) {
             if (!human(s))
                 m_round->setPass(s, choosePass(m_round->hand(s)));
@@ -439,10 +450,10 @@ void CardTable::deal()
     paintEveryone();
 }
 
-void CardTable::passCards(int seat)
+void CardTable::passCards(int seat, bool automatic)
 {
     Seat &s = m_seats[seat];
-    const QList<int> cards = human(seat) ? s.chosen : choosePass(m_round->hand(seat));
+    const QList<int> cards = human(seat) && !automatic ? s.chosen : choosePass(m_round->hand(seat));
     if (!m_round->setPass(seat, cards))
         return;
     s.chosen.clear();
@@ -472,7 +483,11 @@ void CardTable::passCards(int seat)
 
 void CardTable::scheduleBot()
 {
-    if (m_stage == Stage::Playing && m_round && m_round->turn() >= 0 && !human(m_round->turn()))
+    if (m_stage != Stage::Playing || !m_round || m_round->turn() < 0)
+        return;
+    if (human(m_round->turn()))
+        m_humanDueAt = host().now() + m_timing.humanMs;
+    else
         m_dueAt = host().now() + m_timing.botMs;
 }
 
@@ -606,7 +621,27 @@ void CardTable::voteNotRated(int id)
 
 void CardTable::tick()
 {
-    if (m_stage == Stage::Idle || !m_round || host().now() < m_dueAt)
+    if (m_stage == Stage::Idle || !m_round || humans() == 0)
+        return;
+    if (host().now() >= m_humanDueAt && (m_stage == Stage::Passing || m_stage == Stage::Playing)) {
+        // Nobody waits for ever: the computer moves for a person who does not.
+        if (m_stage == Stage::Passing) {
+            for (int seat = 0; seat < 4 && m_stage == Stage::Passing; ++seat) {
+                if (human(seat) && !m_round->hasPassed(seat)) {
+                    tellAll(ServerBytes::ServiceLine('8', "The computer passed for " + nameOf(seat) + '.'));
+                    passCards(seat, true);
+                }
+            }
+            return;
+        }
+        const int seat = m_round->turn();
+        if (seat >= 0 && human(seat)) {
+            tellAll(ServerBytes::ServiceLine('8', "The computer played for " + nameOf(seat) + '.'));
+            play(seat, chooseCard(*m_round, seat));
+            return;
+        }
+    }
+    if (host().now() < m_dueAt)
         return;
     switch (m_stage) {
     case Stage::Playing: {
@@ -629,7 +664,7 @@ void CardTable::tick()
 
 QByteArray CardTable::detail() const
 {
-    if (humans() == 0)
+    if (humans() == 0 && m_watchers.isEmpty())
         return "Hearts; computers fill empty seats";
     QByteArray text = "Hearts:";
     for (int s = 0; s < 4; ++s) {

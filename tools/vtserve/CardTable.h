@@ -20,6 +20,8 @@ struct CardTiming {
     int botMs = 800;          // a computer player thinks this long
     int trickMs = 1600;       // a full trick stays on the table this long
     int handOverMs = 6000;    // the scores of a hand show this long
+    int humanMs = 90000;      // a person who takes longer has the computer play for them
+    int keepEmptyMs = 300000; // a game nobody plays is kept this long
 };
 
 class CardTable : public GameNode
@@ -57,6 +59,7 @@ private:
         QSet<int> raised;          // cards received, shown raised until the first play
         QSet<QByteArray> buttons;  // the buttons the player's client shows
         QByteArray note;           // a one-off line: why a card may not be played
+        QByteArray lastName;       // the person who sat here last: coming back, they get it again
         bool wantsNewGame = false;
     };
 
@@ -71,7 +74,7 @@ private:
     void press(int id, int column, int row);
     void button(int id, const QByteArray &name);
     void choose(int seat, int card);
-    void passCards(int seat);
+    void passCards(int seat, bool automatic = false);
     void play(int seat, int card);
     void collect();
     void handOver();
@@ -97,6 +100,8 @@ private:
     int m_handNumber = 0;
     Stage m_stage = Stage::Idle;
     qint64 m_dueAt = 0;
+    qint64 m_humanDueAt = 0;
+    qint64 m_emptySince = 0;     // nobody left: the game waits a while for someone to come back
     QSet<QString> m_notRatedVotes;
     bool m_notRated = false;
 };

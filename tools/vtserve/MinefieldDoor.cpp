@@ -176,7 +176,7 @@ QByteArray MinefieldDoor::screen() const
 
 void MinefieldDoor::start()
 {
-    put(screen() + message("Welcome, " + m_player + "! Open every square without a mine. Numbers count the mines around."));
+    put(screen() + message("Welcome, " + m_player + "! Open every square but the mines; numbers count the mines near."));
 }
 
 void MinefieldDoor::newGame(int level)

@@ -665,6 +665,20 @@ void VtService::identifyTable(Conn &c)
         reject(c, QStringLiteral("refused by %1").arg(QString::fromLatin1(m_config.games.value(c.room).title)), why);
         return;
     }
+    // One place per account at a node: a new window replaces the old one.
+    if (!c.guest) {
+        QList<int> older;
+        for (const auto &[id, other] : m_conns) {
+            if (id != c.id && other.channel == Channel::Table && other.stage == Stage::Active && other.node == c.node
+                && other.key == c.key)
+                older.append(id);
+        }
+        for (const int id : older) {
+            if (Conn *old = conn(id))
+                tell(*old, ServerBytes::ServiceLine('4', "You came to this table again from another window."));
+            drop(id, QStringLiteral("came to the table again"));
+        }
+    }
     c.stage = Stage::Active;
     c.stageAt = c.keptAliveAt = now();
     node->join(playerOf(c));
