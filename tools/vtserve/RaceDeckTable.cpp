@@ -86,7 +86,7 @@ QList<int> RaceDeckTable::FullDeck()
 
 QByteArray RaceDeckTable::captionFor(const NodePlayer &) const
 {
-    return title() + " - demonstration";
+    return title() + " Table - demonstration";
 }
 
 QByteArray RaceDeckTable::detail() const
