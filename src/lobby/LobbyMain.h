@@ -1,11 +1,288 @@
 #pragma once
 
+// The lobby's main window: settings, event sounds, login, the window's
+// regions and pages, the slide panel, the banner and the order of shutdown.
+
+#include <QByteArray>
 #include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "Colors.h"
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QStackedWidget;
+class QTabWidget;
+class QTcpSocket;
+class QToolButton;
+class EventSounds;
+class LobbySettings;
+class SettingsStore;
+class TDispAnsi;
+class TLogin;
+class TRichEditURL;
+class TStatusPanel;
+class TUserListView;
+class TWinState;
+class TScrollingBanner;
+class TShape;
+class TTrayIcon;
+
+// What the lobby starts from. Programs leave everything empty; tests hand in
+// their own settings trees, command line and folder.
+struct LobbyStartup
+{
+    SettingsStore *settings = nullptr;              // the user's tree
+    const SettingsStore *machineSettings = nullptr; // the machine-wide tree
+    std::optional<QStringList> arguments;           // without the program name
+    QString lobbyDir;                               // ends in "/"
+};
+
+// The optional command line: VTLobby [port [server]].
+struct LobbyCommandLine
+{
+    std::optional<int> port;
+    std::optional<QString> server;
+    static LobbyCommandLine parse(const QStringList &arguments);
+};
 
 class TLobbyMainForm : public QMainWindow
 {
     Q_OBJECT
 public:
+    enum Page { GamesPage, ParlorasPage, PreferencesPage, MediaManagerPage, BrowsePage, VideoPage };
+
     explicit TLobbyMainForm(QWidget *parent = nullptr);
+    explicit TLobbyMainForm(const LobbyStartup &startup, QWidget *parent = nullptr);
     ~TLobbyMainForm() override;
+
+    // Window-level state.
+    QString LobbyDir;
+    bool Activated = false;
+    bool Closing = false;
+    bool FastConnection = true;
+    bool SoundOn = true;
+    QByteArray ATColor;
+    QByteArray ATStyle;
+
+    // Kept in the chat renderer's shared settings, where the renderer and the
+    // other parts of the lobby read them.
+    QString ChatFontName() const;
+    void SetChatFontName(const QString &name);
+    int ChatFontSize() const;
+    void SetChatFontSize(int size);
+    TColor DefaultTextColor() const;
+    void SetDefaultTextColor(TColor color);
+    QString UserName() const;
+    QString Password() const;
+    QString MediaFolder() const;
+    QString TauntFolder() const;
+
+    // The chat line renderer of the chat view, the user list and the first
+    // status panel.
+    std::unique_ptr<TDispAnsi> ChatRenderer;
+    TWinState *WinState1 = nullptr;
+
+    // The chat view with the splash picture over it, the players column.
+    TRichEditURL *Memo2 = nullptr;
+    QLabel *Image1 = nullptr;
+    QFrame *Panel6 = nullptr;
+    QLabel *PlayersCaption = nullptr;
+    TShape *Shape1 = nullptr;
+    TShape *Shape2 = nullptr;
+    TShape *Shape3 = nullptr;
+    TUserListView *Memo3 = nullptr;
+
+    // The top panel and its pages.
+    QFrame *TopView = nullptr;
+    QFrame *PanelSlide = nullptr;
+    QTabWidget *PageControl1 = nullptr;
+    QPushButton *btnGames = nullptr;
+    QPushButton *btnParloras = nullptr;
+    QPushButton *btnPreferences = nullptr;
+    QPushButton *btnBrowse = nullptr;
+    QPushButton *btnMedia = nullptr;
+    QPushButton *btnVideo = nullptr;
+
+    // Preferences.
+    QComboBox *ComboBox3 = nullptr;      // "Server Name"
+    QSpinBox *SpinEdit2 = nullptr;       // "Server Channel"
+    QPushButton *btnApply = nullptr;
+    QPushButton *btnDefaults = nullptr;
+    QCheckBox *cbFastConnection = nullptr;
+    QCheckBox *cbScaleLowRes = nullptr;
+    QCheckBox *cbExternalMP3 = nullptr;
+    QCheckBox *VTFTP = nullptr;
+    QCheckBox *Supress = nullptr;
+    QCheckBox *cbClickSound = nullptr;
+    QComboBox *cbxFontNames = nullptr;
+    QSpinBox *SpinEdit1 = nullptr;       // "Font Size"
+    QLineEdit *Edit5 = nullptr;          // the sample
+    QPushButton *btnWindowColor = nullptr;
+    QPushButton *btnDefaultTextColor = nullptr;
+    QPlainTextEdit *Memo6 = nullptr;     // "Information  ( where are you ? )"
+    QLineEdit *Edit1 = nullptr;          // "Battle Cry"
+    QLineEdit *edEmail = nullptr;
+
+    // The message box and the tool bars.
+    QFrame *Panel12 = nullptr;
+    QPlainTextEdit *Memo1 = nullptr;
+    QPushButton *SendButton = nullptr;
+    QPushButton *btnReconnect = nullptr;
+    QPushButton *bitbtn11 = nullptr;     // "Hang-Up"
+    QPushButton *btnHide = nullptr;
+    QPushButton *btnClose = nullptr;
+    QPushButton *btnHere = nullptr;
+    QPushButton *btnAway = nullptr;
+    QPushButton *btnMyTime = nullptr;
+    QPushButton *btnInsert = nullptr;
+    QPushButton *btnCry = nullptr;
+
+    // The media strip.
+    QFrame *MediaStrip = nullptr;
+    QWidget *FBVUMeter1 = nullptr;
+    QToolButton *EnableFTP = nullptr;
+    QToolButton *StopFTP = nullptr;
+    QToolButton *AutoPlayDL = nullptr;
+    QToolButton *SpeedButtonB = nullptr;
+    QToolButton *SpeedButtonI = nullptr;
+    QToolButton *SpeedButtonA = nullptr;
+    QComboBox *cbxC = nullptr;           // text colour
+    QToolButton *SpeedButton5 = nullptr; // sound on/off
+    QToolButton *btnRefreshList = nullptr;
+    QToolButton *btnStopMedia = nullptr;
+    QToolButton *btnPause = nullptr;
+    QToolButton *btnMP3Only = nullptr;
+    QToolButton *btnMIDOnly = nullptr;
+    QComboBox *ComboBox1 = nullptr;      // local sound and music files
+    QToolButton *btnPlay = nullptr;
+    QProgressBar *Gauge2 = nullptr;      // download
+    QLabel *Label9 = nullptr;            // download label
+    QProgressBar *Gauge1 = nullptr;      // playing progress
+    QToolButton *btnNextItem = nullptr;
+    TScrollingBanner *Label4 = nullptr;
+    TShape *Shape5 = nullptr;
+
+    // The status bar's two panels, the tray icon, the lobby connection.
+    TStatusPanel *StatusPanel0 = nullptr;
+    QLabel *StatusPanel1 = nullptr;
+    TTrayIcon *TrayIcon1 = nullptr;
+    QTcpSocket *ClientSocket = nullptr;
+    QComboBox *ComboBox2 = nullptr;      // server-file folder
+
+    // The login dialog while it is open (tests answer it through this).
+    TLogin *loginDialog() const;
+
+    LobbySettings &settings() const { return *m_settings; }
+
+    // Operations other parts of the lobby use.
+    void ApplyAppearance();
+    void DarkTest(TColor color);
+    bool SlideIsOpen() const;
+    void OpenSlide(int page, std::function<void()> done = {});
+    void CloseSlide(std::function<void()> done = {});
+    bool SlideMoving() const { return m_slideTimer.isActive(); }
+    void SetATColor(const QByteArray &code);
+    void SetATStyle(const QByteArray &codes);
+    void SetATColorFromBox();
+    // One pass of what runs while the lobby is idle: the banner.
+    void IdleStep();
+    void LoginAndConnect(std::function<void()> done = {});
+    bool ConnectionActive() const;
+    void DeactivateConnection();
+    // The current font box text; the stored name while the box has no
+    // selection (a font that is not installed).
+    QString FontBoxText() const;
+
+    // Handlers.
+    void FormActivate();
+    void btnApplyClick();
+    void btnDefaultsClick();
+    void btnReconnectClick();
+    void FileConnectItemClick();
+    void ApplyHostAndPort();
+    void OptionBoxClick();
+    void PageButtonClick(int page);
+    void btnHideClick();
+    void btnCloseClick();
+    void ShowFromTray();
+    void ExitFromTray();
+    void ImAway();
+    void ImHere();
+
+signals:
+    // A re-connection was asked for ("Re-Connect", "Apply", "Defaults").
+    void reconnectRequested();
+    // The first activation has finished, login included.
+    void firstActivationDone();
+
+protected:
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormCreate(const LobbyStartup &startup);
+    void buildWindow();
+    QWidget *buildTopView();
+    QWidget *buildPreferencesPage();
+    QWidget *buildChatArea();
+    QWidget *buildPlayersColumn();
+    QWidget *buildMessageRow();
+    QWidget *buildToolBars();
+    QWidget *buildMediaStrip();
+    void buildStatusBar();
+    void buildTray();
+
+    void ReadSettings();
+    void WriteSettings();
+    void ApplyCommandLine(const QStringList &arguments);
+    void FirstActivation();
+    void FinishFirstActivation();
+    void PaintSplash();
+    void ShowChatView(bool chat);
+    void ShowWelcome();
+    void SupressClick();
+    void setChatViewColour(const QColor &color);
+    void slideStep();
+    void RunIdleTimer();
+    void FontBoxSelect(const QString &name);
+
+    std::unique_ptr<SettingsStore> m_ownSettings;
+    std::unique_ptr<SettingsStore> m_ownMachine;
+    SettingsStore *m_store = nullptr;
+    const SettingsStore *m_machine = nullptr;
+    std::unique_ptr<LobbySettings> m_settings;
+    std::unique_ptr<EventSounds> m_sounds;
+    QPointer<TLogin> m_login;
+    QString m_storedFontName;
+    QString m_storedMediaPath;
+    bool m_firstActivationQueued = false;
+    bool m_closeReady = false;
+    bool m_idleInstalled = false;
+
+    QTimer m_idleTimer;
+    QTimer m_slideTimer;
+    int m_slideTarget = 32;
+    std::vector<std::function<void()>> m_slideDone;
+    QWidget *m_chatPanel = nullptr;
+    QWidget *m_bannerPanel = nullptr;
 };
