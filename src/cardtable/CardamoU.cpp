@@ -88,20 +88,23 @@ void TfrmCardamo::ChunkDispatched()
     Image2->setCursor(Qt::ArrowCursor);
 }
 
+void TfrmCardamo::drawCard(const TAnsiRect &rect, int code, QSize smallSize)
+{
+    const QImage card = CardPictures::CardPicture(code);
+    if (card.isNull())
+        return;   // a code no list has a picture for draws nothing
+    QPainter p(&Image2->image());
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (smallMode())
+        p.drawImage(QRect(QPoint(rect.Left, rect.Top), smallSize), card);
+    else
+        p.drawImage(QPoint(rect.Left, rect.Top), card);
+}
+
 void TfrmCardamo::DrawListPicture(const TAnsiRect &rect, int code)
 {
-    const QPoint at(rect.Left, rect.Top);
-    const bool small = smallMode();
     if (code >= 100) {
-        const QImage card = CardPictures::CardPicture(code);
-        if (!card.isNull()) {
-            QPainter p(&Image2->image());
-            p.setRenderHint(QPainter::SmoothPixmapTransform);
-            if (small)
-                p.drawImage(QRect(at, kSmallRaceCard), card);
-            else
-                p.drawImage(at, card);
-        }
+        drawCard(rect, code, kSmallRaceCard);
         if (rect.Top < kShownAtOnceAbove || code == 100)
             RefreshSurface();
         return;
@@ -111,15 +114,7 @@ void TfrmCardamo::DrawListPicture(const TAnsiRect &rect, int code)
         return;
     }
     LastTrick->CardPlayed(rect.Top, code);
-    const QImage card = CardPictures::CardPicture(code);
-    if (!card.isNull()) {
-        QPainter p(&Image2->image());
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        if (small)
-            p.drawImage(QRect(at, kSmallCard), card);
-        else
-            p.drawImage(at, card);
-    }
+    drawCard(rect, code, kSmallCard);
     if (rect.Top < kShownAtOnceAbove || code == 0)
         RefreshSurface();
 }

@@ -51,6 +51,8 @@ protected:
 
 private:
     void SpawnNode(const QByteArray &chunk);
+    // At natural size, or stretched into `smallSize` in the small mode.
+    void drawCard(const TAnsiRect &rect, int code, QSize smallSize);
     void ShowLastTrickClick();
 
     QHash<QByteArray, QPointer<QAbstractButton>> m_buttons;
