@@ -440,6 +440,16 @@ void TNodeClientFrame::installChatHooks()
 // ---------------------------------------------------------------------------
 // Activation
 
+void TNodeClientFrame::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // A window the desktop does not activate (focus-stealing prevention, no
+    // window manager) still connects once it is on the screen.
+    if (!m_activated)
+        QMetaObject::invokeMethod(
+            this, [this] { if (!m_activated) FormActivate(); }, Qt::QueuedConnection);
+}
+
 void TNodeClientFrame::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);

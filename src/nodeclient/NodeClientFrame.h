@@ -208,6 +208,7 @@ protected:
     void setLights(const QColor &shape1, const QColor &shape2);
 
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
