@@ -54,6 +54,7 @@ int QtSoundInput::open(int device, const SoundFormat &format, SoundInputListener
         return BadFormat;
     m_source = std::make_unique<QAudioSource>(chosen, qtFormat);
     m_listener = listener;
+    ++m_session;
     QTimer::singleShot(0, this, [this] {
         if (m_listener)
             m_listener->inputOpened();
@@ -123,8 +124,9 @@ void QtSoundInput::readAvailable()
 void QtSoundInput::giveBack(SoundBuffer *buffer)
 {
     buffer->flags = (buffer->flags & ~SoundBuffer::InQueue) | SoundBuffer::Done;
-    QTimer::singleShot(0, this, [this, buffer] {
-        if (m_listener)
+    // A buffer given back by an earlier opening stays with that one.
+    QTimer::singleShot(0, this, [this, buffer, session = m_session] {
+        if (m_listener && session == m_session)
             m_listener->bufferReturned(buffer);
     });
 }

@@ -39,4 +39,5 @@ private:
     QPointer<QIODevice> m_stream;
     SoundInputListener *m_listener = nullptr;
     std::deque<SoundBuffer *> m_queue;
+    int m_session = 0;   // counts openings
 };
