@@ -43,6 +43,8 @@ NodeFrameOptions TfrmPortalis::Options()
     options.surfaceStart = Qt::black;
     options.readsScaleLowRes = true;
     options.toolBar = false;
+    // Chat and screen share the connection: typed lines go behind the marker.
+    options.chatLead = Marker::ChatMarker;
     return options;
 }
 

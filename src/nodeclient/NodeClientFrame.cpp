@@ -766,7 +766,7 @@ void TNodeClientFrame::SendButtonClick()
 {
     const QByteArray text = ChatPanel::ChatText(Memo4->toPlainText());
     if (!text.isEmpty())
-        Send(ChatColorPrefix + ChatStylePrefix + text);
+        Send(m_options.chatLead + ChatColorPrefix + ChatStylePrefix + text);
     Memo4->clear();
 }
 

@@ -97,6 +97,7 @@ struct NodeFrameOptions
     QColor surfaceStart = Qt::black;   // the first activation fills the surface
     bool readsScaleLowRes = true;
     bool toolBar = true;   // "Show Chat", "Options", "Vote" and the lock button
+    QByteArray chatLead;   // sent in front of the prefixes of every typed chat line
     int scrollerHeightChatShown = 400;
     int scrollerHeightChatHidden = 521;
 };
