@@ -30,12 +30,13 @@ constexpr int LargeFontSize = 11;
 constexpr int SmallFontSize = 8;   // fixed 8 by 10 cells on narrow screens
 constexpr int FeedPauseMs = 2;
 
-// Queue limits that keep one feeding pass short (a few milliseconds of
-// drawing), so that keys and repaints are never held up by a fast server;
-// the connection waits meanwhile.
-constexpr qsizetype QueueHighWater = 256 * 1024;
-constexpr qsizetype QueueLowWater = 64 * 1024;
-constexpr qsizetype SocketReadBuffer = 64 * 1024;
+// Queue limits that keep one feeding pass short (about a frame of drawing
+// at the engine's speed, see bench/door_bench.cpp), so that keys and
+// repaints are never held up by a fast server; the connection waits
+// meanwhile. A pass is at most the high mark plus one read.
+constexpr qsizetype QueueHighWater = 32 * 1024;
+constexpr qsizetype QueueLowWater = 8 * 1024;
+constexpr qsizetype SocketReadBuffer = 16 * 1024;
 
 bool IsArrow(int key);
 // The bytes a key press sends (empty for arrows and for keys that type nothing).
