@@ -4,16 +4,6 @@
 
 namespace Cardamo {
 
-ButtonText ParseButtonText(const QByteArray &text)
-{
-    ButtonText button;
-    button.name = TextBefore(text, '|');
-    const QByteArray rest = TextAfter(text, '|');
-    button.caption = TextBefore(rest, ';');
-    button.hint = text.contains(';') ? TextAfter(text, ';') : button.caption;
-    return button;
-}
-
 bool IsSpawnNode(const QByteArray &chunk)
 {
     return chunk.contains("\\SpawnNode");

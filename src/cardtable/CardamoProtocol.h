@@ -4,19 +4,16 @@
 
 #include <QByteArray>
 
+#include "SurfaceButtons.h"
+
 namespace Cardamo {
 
-// A surface button's text: name "|" caption ";" hint. Without "|" the name
-// and the caption are the whole text; without ";" the hint is the caption.
-struct ButtonText
+// A surface button's text: name "|" caption ";" hint.
+using ButtonText = SurfaceButtonText;
+inline ButtonText ParseButtonText(const QByteArray &text)
 {
-    QByteArray name;
-    QByteArray caption;
-    QByteArray hint;
-
-    friend bool operator==(const ButtonText &, const ButtonText &) = default;
-};
-ButtonText ParseButtonText(const QByteArray &text);
+    return ParseSurfaceButtonText(text);
+}
 
 // The further-table command: a chunk containing "\SpawnNode" names a port
 // after its first ":".

@@ -10,14 +10,13 @@
 #include "ByteText.h"
 #include "CardPictures.h"
 #include "CardamoProtocol.h"
-#include "IAeverButton.h"
 #include "LastTrickWinU.h"
 #include "NodeCommandLine.h"
-#include "NodeImageLists.h"
 #include "Platform.h"
 #include "ProgramLauncher.h"
 #include "ProtocolMarkers.h"
 #include "Shape.h"
+#include "SurfaceButtons.h"
 #include "SurfaceImage.h"
 #include "UserDialogs.h"
 #include "UserListView.h"
@@ -52,6 +51,8 @@ TfrmCardamo::TfrmCardamo(const QStringList &arguments, QWidget *parent)
     : TNodeClientFrame(Options(), arguments, parent)
 {
     LastTrick = new TLastTrick(this);
+    m_buttons = new TSurfaceButtons(
+        Scrollbox1, [this](const QByteArray &name) { Send(Marker::ButtonPress + name); }, this);
 }
 
 TfrmCardamo::~TfrmCardamo() = default;
@@ -124,59 +125,17 @@ void TfrmCardamo::DrawListPicture(const TAnsiRect &rect, int code)
 
 QAbstractButton *TfrmCardamo::surfaceButton(const QByteArray &name) const
 {
-    return m_buttons.value(name);
+    return m_buttons->button(name);
 }
 
 int TfrmCardamo::surfaceButtonCount() const
 {
-    int n = 0;
-    for (const auto &button : m_buttons)
-        n += button ? 1 : 0;
-    return n;
+    return m_buttons->count();
 }
 
 void TfrmCardamo::PlaceButton(const TAnsiRect &rect, int image, int color, const QByteArray &text)
 {
-    const Cardamo::ButtonText parts = Cardamo::ParseButtonText(text);
-    if (rect.Left == 0) {
-        if (QPointer<QAbstractButton> button = m_buttons.take(parts.name))
-            delete button.data();
-        return;
-    }
-
-    QPointer<QAbstractButton> &slot = m_buttons[parts.name];
-    if (!slot) {
-        auto *button = new TIAeverButton(Scrollbox1);
-        button->setObjectName(DisplayText(parts.name));
-        const QByteArray name = parts.name;
-        connect(button, &QAbstractButton::clicked, this,
-                [this, name] { Send(Marker::ButtonPress + name); });
-        slot = button;
-    }
-    auto *button = static_cast<TIAeverButton *>(slot.data());
-    button->setCaption(DisplayText(parts.caption));
-    button->setHint(DisplayText(parts.hint));
-    button->setFocusOutline(false);
-    button->setFocusPolicy(Qt::NoFocus);
-
-    QFont font(QStringLiteral("AriaL"));
-    font.setPointSize(qMax(1, (engine() ? engine()->FontSize() : 9) - 1));
-    font.setBold(true);
-    button->setFont(font);
-    button->setCaptionColor(Qt::white);
-    button->setShape(TIAeverButton::Shape::RoundRect);
-    button->setBevel(TIAeverButton::Bevel::Simple3D);
-    button->setBevelDepth(4);
-    button->setFaceColor(ToQColor(engine() ? engine()->ColorOf(color) : TColors::Black));
-    button->setGradientColor(Qt::black);
-    if (image >= 0 && image < 100 && image < NodeImageLists::IconCount)
-        button->setGlyph(QPixmap::fromImage(NodeImageLists::ImageList1().at(image)));
-    else
-        button->setGlyph(QPixmap());
-    button->setGlyphLeft(10);
-    button->setGeometry(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top);
-    button->show();
-    button->raise();
+    m_buttons->Place(engine(), rect, image, color, text);
 }
 
 // ---------------------------------------------------------------------------

@@ -8,13 +8,12 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
-#include <QHash>
-#include <QPointer>
 
 #include "NodeClientFrame.h"
 
 class QAbstractButton;
 class TLastTrick;
+class TSurfaceButtons;
 
 class TfrmCardamo : public TNodeClientFrame
 {
@@ -55,5 +54,5 @@ private:
     void drawCard(const TAnsiRect &rect, int code, QSize smallSize);
     void ShowLastTrickClick();
 
-    QHash<QByteArray, QPointer<QAbstractButton>> m_buttons;
+    TSurfaceButtons *m_buttons = nullptr;
 };

@@ -1,7 +1,6 @@
 #include "NodeClientFrame.h"
 
 #include <QAction>
-#include <QBitmap>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -38,6 +37,7 @@
 #include "Shape.h"
 #include "StatusPanel.h"
 #include "SuitePictures.h"
+#include "SurfaceDrawing.h"
 #include "SurfaceImage.h"
 #include "UserDialogs.h"
 #include "UserListView.h"
@@ -310,6 +310,12 @@ void TNodeClientFrame::buildPlayersColumn(QWidget *column)
     StatusBar1->addWidget(StatusPanel);
     layout->addWidget(StatusBar1);
 
+    if (m_options.toolBar)
+        buildToolBar(column, layout);
+}
+
+void TNodeClientFrame::buildToolBar(QWidget *column, QVBoxLayout *layout)
+{
     ToolBar1 = new QToolBar(column);
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -461,7 +467,7 @@ void TNodeClientFrame::FormActivate()
 {
     if (!m_activated) {
         ConfigureEngine();
-        ShowChat(SpeedButton5->isChecked());
+        ShowChat(SpeedButton5 && SpeedButton5->isChecked());
         QImage &surface = Image2->image();
         surface.fill(m_options.surfaceStart);
         const QImage splash = ResourcePicture("BITMAPVT");
@@ -582,7 +588,8 @@ void TNodeClientFrame::ClientSocketDisconnect()
     }
     ShowChatText("\033[4\033[BConnection Terminated.\r\n\033]");
     ClientSocket->abort();
-    Lock->setEnabled(false);
+    if (Lock)
+        Lock->setEnabled(false);
     Shape1->setBrushColor(kLime);
     close();
 }
@@ -611,6 +618,8 @@ void TNodeClientFrame::passwordRequested()
 
 void TNodeClientFrame::lockOffered()
 {
+    if (!Lock)
+        return;
     Lock->setVisible(true);
     Lock->setEnabled(true);
     LockUpdate();
@@ -681,55 +690,15 @@ void TNodeClientFrame::DrawResourcePicture(const TAnsiRect &rect, const QByteArr
     const QImage picture = ResourcePicture(name);
     if (picture.isNull())
         return;
-    // The colour of pixel (5, 5) is left out; stretched into the rectangle
-    // when it has a right edge.
-    QPainter p(&Image2->image());
-    if (rect.Right != 0) {
-        QPixmap keyed = QPixmap::fromImage(picture);
-        if (picture.width() > 5 && picture.height() > 5)
-            keyed.setMask(QBitmap::fromImage(
-                picture.createMaskFromColor(picture.pixel(5, 5), Qt::MaskInColor)));
-        p.drawPixmap(rect.toQRect(), keyed);
-    } else {
-        DrawKeyedPicture(p, QPoint(rect.Left, rect.Top), picture);
-    }
-    p.end();
+    SurfaceDrawing::ResourcePicture(Image2->image(), rect, picture);
     Image2->update();
 }
 
 void TNodeClientFrame::DrawSurfaceText(const TAnsiRect &rect, const QByteArray &text)
 {
-    AnsiCanvas *canvas = m_engine ? m_engine->Surface() : nullptr;
-    if (!canvas)
+    if (!m_engine)
         return;
-    const QColor brushColour = canvas->brush().color();
-
-    QFont font(QStringLiteral("Arial"));
-    const int size = m_engine->FontSize() > 8 ? rect.Right : rect.Right - 2;
-    font.setPointSize(qBound(1, size, 400));
-    int code = rect.Bottom;
-    if (code > 90) {
-        font.setBold(true);
-        code -= 30;
-    }
-    bool transparent = false;
-    if (rect.Bottom > 60) {
-        transparent = true;
-        code -= 30;
-    }
-
-    QPainter p(&Image2->image());
-    p.setFont(font);
-    p.setPen(ToQColor(m_engine->ColorOf(code)));
-    if (!transparent) {
-        p.setBackgroundMode(Qt::OpaqueMode);
-        p.setBackground(brushColour);
-    }
-    const QFontMetrics metrics(font);
-    p.drawText(QPoint(rect.Left, rect.Top + metrics.ascent()), DisplayText(text));
-    p.end();
-    // The brush is solid again afterwards, in the colour it had.
-    canvas->setBrush(QBrush(brushColour, Qt::SolidPattern));
+    SurfaceDrawing::SurfaceText(Image2->image(), *m_engine, rect, text);
     Image2->update();
 }
 
@@ -797,7 +766,7 @@ void TNodeClientFrame::SendButtonClick()
 {
     const QByteArray text = ChatPanel::ChatText(Memo4->toPlainText());
     if (!text.isEmpty())
-        Send(ChatColorPrefix + ChatStylePrefix + text);
+        Send(m_options.chatLead + ChatColorPrefix + ChatStylePrefix + text);
     Memo4->clear();
 }
 
@@ -874,7 +843,7 @@ void TNodeClientFrame::whisperClick()
 void TNodeClientFrame::PopupMenu1Popup()
 {
     const auto entries = ChatPanel::VoteEntries(playerCaptions(), UserName, windowTitle());
-    if (!entries)
+    if (!entries || !PopupMenu1)
         return;
     PopupMenu1->clear();
     for (const QByteArray &entry : *entries) {
@@ -888,7 +857,7 @@ void TNodeClientFrame::PopupMenu2Popup() {}
 
 void TNodeClientFrame::LockUpdate()
 {
-    if (ClientSocket->state() != QAbstractSocket::ConnectedState)
+    if (Lock && ClientSocket->state() != QAbstractSocket::ConnectedState)
         Lock->setEnabled(false);
 }
 

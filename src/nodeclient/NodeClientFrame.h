@@ -33,6 +33,14 @@
 //     before anything is drawn (default: size 8 with fixed cells on screens
 //     narrower than 1024 pixels when ScaleLowRes is set, else the measured
 //     size 9).
+//   - FormActivate(): a program may add to every activation (call the
+//     frame's first).
+//   - ClientSocketConnect(): what happens once connected (default: the
+//     identification, ClientReady 200 ms later; no user name closes).
+//   - screenFeeder(): how queued screen bytes are paced (slices, or whole
+//     queues as the door terminals feed them).
+//   - NodeFrameOptions::toolBar false: no tool bar, no lock action and no
+//     vote or options menus.
 // Everything else (connecting, identification, the dispatch order, the chat
 // panel, closing) is shared and not meant to be changed.
 
@@ -63,6 +71,7 @@ class QStatusBar;
 class QToolBar;
 class QToolButton;
 class QUrl;
+class QVBoxLayout;
 
 class ScreenFeeder;
 class ServerSounds;
@@ -87,6 +96,8 @@ struct NodeFrameOptions
     QSize scrollRange{820, 500};
     QColor surfaceStart = Qt::black;   // the first activation fills the surface
     bool readsScaleLowRes = true;
+    bool toolBar = true;   // "Show Chat", "Options", "Vote" and the lock button
+    QByteArray chatLead;   // sent in front of the prefixes of every typed chat line
     int scrollerHeightChatShown = 400;
     int scrollerHeightChatHidden = 521;
 };
@@ -126,7 +137,7 @@ public:
     bool smallMode() const;
 
     // ---- Handlers, public so that hosts and tests can drive them ----
-    void FormActivate();
+    virtual void FormActivate();
     // Sends raw bytes on the node connection (nothing when not connected).
     bool Send(const QByteArray &bytes);
     // Hands one chunk to the dispatcher, as a read does.
@@ -194,6 +205,8 @@ protected:
     virtual void PlaceButton(const TAnsiRect &rect, int image, int color, const QByteArray &text);
     virtual void EngineReport(const QByteArray &text);
     virtual QImage ResourcePicture(const QByteArray &name);
+    virtual void ClientSocketConnect();
+    ScreenFeeder *screenFeeder() const { return m_feeder; }
 
     // NodeDispatchTarget (steps 4 and 8 stay open to the program).
     void passwordRequested() override;
@@ -215,13 +228,13 @@ protected:
 private:
     void buildWindow();
     void buildPlayersColumn(QWidget *column);
+    void buildToolBar(QWidget *column, QVBoxLayout *layout);
     void readStartupSettings(const QStringList &arguments);
     void createEngine();
     void installChatHooks();
     void applyColours(TColor winColor);
     void connectToNode();
 
-    void ClientSocketConnect();
     void ClientSocketRead();
     void ClientSocketDisconnect();
     void ClientSocketError(QAbstractSocket::SocketError error);

@@ -23,10 +23,10 @@ void ScreenFeeder::append(const QByteArray &bytes)
     if (bytes.isEmpty())
         return;
     m_buffer.append(bytes);
-    if (queued() >= HighWater)
+    if (queued() >= m_highWater)
         m_wasHigh = true;
     if (m_sink && !m_stopped && !m_timer.isActive())
-        m_timer.start();
+        m_timer.start(0);
 }
 
 void ScreenFeeder::stop()
@@ -42,10 +42,49 @@ void ScreenFeeder::setSliceLimits(qsizetype bytes, int milliseconds)
     m_sliceMs = qMax(0, milliseconds);
 }
 
+void ScreenFeeder::setWholeQueuePasses(int pauseMs)
+{
+    m_pauseMs = qMax(0, pauseMs);
+}
+
+void ScreenFeeder::setWaterMarks(qsizetype high, qsizetype low)
+{
+    m_highWater = qMax<qsizetype>(1, high);
+    m_lowWater = qBound<qsizetype>(1, low, m_highWater);
+}
+
+void ScreenFeeder::feedWholeQueue()
+{
+    if (queued() == 0) {
+        // The pause after the last pass is over and nothing came: rest.
+        m_timer.stop();
+        return;
+    }
+    m_feeding = true;
+    QByteArray taken = m_head == 0 ? std::move(m_buffer) : m_buffer.mid(m_head);
+    m_buffer = QByteArray();
+    m_head = 0;
+    m_sink(taken);
+    if (m_stopped)
+        return;
+    m_feeding = false;
+    // Bytes that came in while the engine drew wait for the pause to pass.
+    m_timer.start(m_pauseMs);
+    emit sliceFed();
+    if (m_wasHigh && queued() < m_lowWater) {
+        m_wasHigh = false;
+        emit drained();
+    }
+}
+
 void ScreenFeeder::feedSlice()
 {
     if (m_feeding || m_stopped || !m_sink)
         return;
+    if (wholeQueuePasses()) {
+        feedWholeQueue();
+        return;
+    }
     m_feeding = true;
     QElapsedTimer clock;
     clock.start();
@@ -75,7 +114,7 @@ void ScreenFeeder::feedSlice()
     if (queued() == 0)
         m_timer.stop();
     emit sliceFed();
-    if (m_wasHigh && queued() < LowWater) {
+    if (m_wasHigh && queued() < m_lowWater) {
         m_wasHigh = false;
         emit drained();
     }

@@ -42,12 +42,24 @@ public:
     // event loop gets its turn again.
     void setSliceLimits(qsizetype bytes, int milliseconds);
 
+    // Whole-queue passes: each pass hands everything queued to the sink in
+    // one call, and the next pass comes `pauseMs` later at the earliest, so
+    // what arrives meanwhile is drawn together by the next pass. The door
+    // terminals feed this way; keep the queue short with setWaterMarks so
+    // that one pass stays short too.
+    void setWholeQueuePasses(int pauseMs);
+    bool wholeQueuePasses() const { return m_pauseMs >= 0; }
+
     // A reader stops taking bytes from the connection while the queue is at
-    // or above HighWater and resumes on drained(), so that a server sending
-    // faster than the engine draws cannot grow the queue without limit.
+    // or above the high mark and resumes on drained(), so that a server
+    // sending faster than the engine draws cannot grow the queue without
+    // limit.
     static constexpr qsizetype HighWater = 4 * 1024 * 1024;
     static constexpr qsizetype LowWater = 1024 * 1024;
-    bool aboveHighWater() const { return queued() >= HighWater; }
+    void setWaterMarks(qsizetype high, qsizetype low);
+    qsizetype highWater() const { return m_highWater; }
+    qsizetype lowWater() const { return m_lowWater; }
+    bool aboveHighWater() const { return queued() >= m_highWater; }
 
 signals:
     void drained();   // the queue went from at or above HighWater to below LowWater
@@ -63,4 +75,9 @@ private:
     bool m_wasHigh = false;
     qsizetype m_sliceBytes = 4096;
     int m_sliceMs = 8;
+    int m_pauseMs = -1;   // below 0: slices
+    qsizetype m_highWater = HighWater;
+    qsizetype m_lowWater = LowWater;
+
+    void feedWholeQueue();
 };

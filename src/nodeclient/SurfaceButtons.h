@@ -1,0 +1,53 @@
+#pragma once
+
+// The buttons a node server places on the game surface: each is a shaped
+// button known by a unique name, created the first time the name comes,
+// updated when it comes again and removed when it comes with a left edge of
+// 0. Pressing one tells the owner its name (the window sends ButtonPress and
+// the name).
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+
+class QAbstractButton;
+class QWidget;
+class TAnsi;
+struct TAnsiRect;
+
+// A button's text: name "|" caption ";" hint. Without "|" the name and the
+// caption are the whole text; without ";" the hint is the caption.
+struct SurfaceButtonText
+{
+    QByteArray name;
+    QByteArray caption;
+    QByteArray hint;
+
+    friend bool operator==(const SurfaceButtonText &, const SurfaceButtonText &) = default;
+};
+SurfaceButtonText ParseSurfaceButtonText(const QByteArray &text);
+
+class TSurfaceButtons : public QObject
+{
+    Q_OBJECT
+public:
+    // Buttons are made on `panel` (the surface panel).
+    TSurfaceButtons(QWidget *panel, std::function<void(const QByteArray &name)> pressed,
+                    QObject *parent = nullptr);
+
+    // The engine's button request: rectangle, icon index (below 100: an icon
+    // of the node image list), colour code of the engine's table, text.
+    void Place(const TAnsi *engine, const TAnsiRect &rect, int image, int color,
+               const QByteArray &text);
+
+    QAbstractButton *button(const QByteArray &name) const;
+    int count() const;
+
+private:
+    QWidget *m_panel;
+    std::function<void(const QByteArray &name)> m_pressed;
+    QHash<QByteArray, QPointer<QAbstractButton>> m_buttons;
+};

@@ -1,0 +1,65 @@
+#include "SurfaceDrawing.h"
+
+#include <QBitmap>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPixmap>
+
+#include "Ansi.h"
+#include "ByteText.h"
+#include "SuitePictures.h"
+
+namespace SurfaceDrawing {
+
+void ResourcePicture(QImage &surface, const TAnsiRect &rect, const QImage &picture)
+{
+    if (picture.isNull())
+        return;
+    QPainter p(&surface);
+    if (rect.Right != 0) {
+        QPixmap keyed = QPixmap::fromImage(picture);
+        if (picture.width() > 5 && picture.height() > 5)
+            keyed.setMask(QBitmap::fromImage(
+                picture.createMaskFromColor(picture.pixel(5, 5), Qt::MaskInColor)));
+        p.drawPixmap(rect.toQRect(), keyed);
+    } else {
+        DrawKeyedPicture(p, QPoint(rect.Left, rect.Top), picture);
+    }
+}
+
+void SurfaceText(QImage &surface, TAnsi &engine, const TAnsiRect &rect, const QByteArray &text,
+                 int smallSizeAtMost)
+{
+    AnsiCanvas *canvas = engine.Surface();
+    if (!canvas)
+        return;
+    const QColor brushColour = canvas->brush().color();
+
+    QFont font(QStringLiteral("Arial"));
+    const int size = engine.FontSize() > smallSizeAtMost ? rect.Right : rect.Right - 2;
+    font.setPointSize(qBound(1, size, 400));
+    int code = rect.Bottom;
+    if (code > 90) {
+        font.setBold(true);
+        code -= 30;
+    }
+    bool transparent = false;
+    if (rect.Bottom > 60) {
+        transparent = true;
+        code -= 30;
+    }
+
+    QPainter p(&surface);
+    p.setFont(font);
+    p.setPen(ToQColor(engine.ColorOf(code)));
+    if (!transparent) {
+        p.setBackgroundMode(Qt::OpaqueMode);
+        p.setBackground(brushColour);
+    }
+    const QFontMetrics metrics(font);
+    p.drawText(QPoint(rect.Left, rect.Top + metrics.ascent()), DisplayText(text));
+    p.end();
+    canvas->setBrush(QBrush(brushColour, Qt::SolidPattern));
+}
+
+} // namespace SurfaceDrawing
