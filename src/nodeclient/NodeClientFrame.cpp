@@ -467,7 +467,14 @@ void TNodeClientFrame::FormActivate()
         const QImage splash = ResourcePicture("BITMAPVT");
         if (!splash.isNull()) {
             QPainter p(&surface);
-            p.drawImage(QPoint(10, 10), splash);
+            if (m_options.splashTransparent.isValid()) {
+                QPixmap keyed = QPixmap::fromImage(splash);
+                keyed.setMask(QBitmap::fromImage(splash.createMaskFromColor(
+                    m_options.splashTransparent.rgb(), Qt::MaskInColor)));
+                p.drawPixmap(QPoint(10, 10), keyed);
+            } else {
+                p.drawImage(QPoint(10, 10), splash);
+            }
         }
         Image2->update();
         connectToNode();
@@ -643,6 +650,11 @@ void TNodeClientFrame::ShowChatText(const QByteArray &text)
     m_chat->Dispatch(text);
 }
 
+void TNodeClientFrame::QueueScreenBytes(const QByteArray &bytes)
+{
+    m_feeder->append(bytes);
+}
+
 void TNodeClientFrame::setLights(const QColor &shape1, const QColor &shape2)
 {
     Shape1->setBrushColor(shape1);
@@ -699,13 +711,22 @@ void TNodeClientFrame::DrawResourcePicture(const TAnsiRect &rect, const QByteArr
 
 void TNodeClientFrame::DrawSurfaceText(const TAnsiRect &rect, const QByteArray &text)
 {
-    AnsiCanvas *canvas = m_engine ? m_engine->Surface() : nullptr;
+    if (!m_engine)
+        return;
+    PaintSurfaceText(m_engine->Surface(), rect, text, m_engine->FontSize() > 8,
+                     [this](int code) { return m_engine->ColorOf(code); });
+}
+
+void TNodeClientFrame::PaintSurfaceText(AnsiCanvas *canvas, const TAnsiRect &rect,
+                                        const QByteArray &text, bool sizeAsGiven,
+                                        const std::function<TColor(int code)> &colourOf)
+{
     if (!canvas)
         return;
     const QColor brushColour = canvas->brush().color();
 
     QFont font(QStringLiteral("Arial"));
-    const int size = m_engine->FontSize() > 8 ? rect.Right : rect.Right - 2;
+    const int size = sizeAsGiven ? rect.Right : rect.Right - 2;
     font.setPointSize(qBound(1, size, 400));
     int code = rect.Bottom;
     if (code > 90) {
@@ -720,7 +741,7 @@ void TNodeClientFrame::DrawSurfaceText(const TAnsiRect &rect, const QByteArray &
 
     QPainter p(&Image2->image());
     p.setFont(font);
-    p.setPen(ToQColor(m_engine->ColorOf(code)));
+    p.setPen(ToQColor(colourOf(code)));
     if (!transparent) {
         p.setBackgroundMode(Qt::OpaqueMode);
         p.setBackground(brushColour);
