@@ -467,11 +467,8 @@ void TNodeClientFrame::FormActivate()
         const QImage splash = ResourcePicture("BITMAPVT");
         if (!splash.isNull()) {
             QPainter p(&surface);
-            if (m_options.splashTransparent.isValid()) {
-                QPixmap keyed = QPixmap::fromImage(splash);
-                keyed.setMask(QBitmap::fromImage(splash.createMaskFromColor(
-                    m_options.splashTransparent.rgb(), Qt::MaskInColor)));
-                p.drawPixmap(QPoint(10, 10), keyed);
+            if (m_options.splashKeyed) {
+                DrawKeyedPicture(p, QPoint(10, 10), splash);
             } else {
                 p.drawImage(QPoint(10, 10), splash);
             }

@@ -89,9 +89,9 @@ struct NodeFrameOptions
     QSize surfaceSize{820, 504};
     QSize scrollRange{820, 500};
     QColor surfaceStart = Qt::black;   // the first activation fills the surface
-    // The colour left out of the splash the first activation draws; none:
-    // the splash is drawn whole.
-    QColor splashTransparent;
+    // The first activation draws the splash without its background (the
+    // colour of its pixel (5, 5)); otherwise whole.
+    bool splashKeyed = false;
     bool readsScaleLowRes = true;
     int scrollerHeightChatShown = 400;
     int scrollerHeightChatHidden = 521;
