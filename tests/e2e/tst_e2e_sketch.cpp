@@ -15,6 +15,7 @@
 #include "Ansi.h"
 #include "DoodlixScore.h"
 #include "DoodlixTableU.h"
+#include "DrawingProbe.h"
 #include "Fakes.h"
 #include "HintIcons.h"
 #include "Platform.h"
@@ -31,38 +32,6 @@ constexpr int kSketchGame = 2;   // the sketch table's entry on the games menu
 const QRgb kBlack = qRgb(0, 0, 0);
 const QRgb kSilver = qRgb(192, 192, 192);
 
-void mouse(QWidget *widget, QEvent::Type type, QPoint at, Qt::MouseButton button,
-           Qt::MouseButtons buttons)
-{
-    QMouseEvent event(type, QPointF(at), QPointF(widget->mapToGlobal(at)), button, buttons,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &event);
-}
-
-int count(const QImage &image, const QRect &rect, QRgb colour)
-{
-    int n = 0;
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            n += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
-    return n;
-}
-
-// The opaque pixels of the icon show at `at` of the picture.
-bool showsIcon(const QImage &picture, QPoint at, const QImage &icon)
-{
-    int opaque = 0;
-    for (int y = 0; y < icon.height(); ++y)
-        for (int x = 0; x < icon.width(); ++x) {
-            if (qAlpha(icon.pixel(x, y)) != 255)
-                continue;
-            ++opaque;
-            if ((picture.pixel(at + QPoint(x, y)) & 0xFFFFFF) != (icon.pixel(x, y) & 0xFFFFFF))
-                return false;
-        }
-    return opaque > 20;
-}
-
 // The plain lines of the score window, blanks around them dropped.
 QStringList scoreLines(const TfrmDoodlixTable &table)
 {
@@ -74,6 +43,8 @@ QStringList scoreLines(const TfrmDoodlixTable &table)
 }
 
 } // namespace
+
+using namespace DrawingProbe;
 
 class TestE2eSketch : public QObject
 {
@@ -184,14 +155,14 @@ void TestE2eSketch::twoTablesPlayARound()
     QCOMPARE(count(bobDrawing, bobDrawing.rect(), kSilver), bobDrawing.width() * bobDrawing.height());
 
     // Ann draws a line from (100, 100) to (250, 100) and a red one below it.
-    mouse(ann->Image2, QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton, Qt::LeftButton);
+    press(ann->Image2, {100, 100});
     for (int x = 110; x <= 250; x += 10)
-        mouse(ann->Image2, QEvent::MouseMove, {x, 100}, Qt::NoButton, Qt::LeftButton);
-    mouse(ann->Image2, QEvent::MouseButtonRelease, {250, 100}, Qt::LeftButton, Qt::NoButton);
+        move(ann->Image2, {x, 100});
+    release(ann->Image2, {250, 100});
     ann->ColourButtons.at(1)->click();
-    mouse(ann->Image2, QEvent::MouseButtonPress, {100, 200}, Qt::LeftButton, Qt::LeftButton);
-    mouse(ann->Image2, QEvent::MouseMove, {175, 200}, Qt::NoButton, Qt::LeftButton);
-    mouse(ann->Image2, QEvent::MouseButtonRelease, {250, 200}, Qt::LeftButton, Qt::NoButton);
+    press(ann->Image2, {100, 200});
+    move(ann->Image2, {175, 200});
+    release(ann->Image2, {250, 200});
     QTRY_VERIFY(count(bobDrawing, QRect(100, 99, 151, 3), kBlack) >= 2 * 150);
     QTRY_VERIFY(count(bobDrawing, QRect(100, 199, 151, 3), qRgb(255, 0, 0)) >= 2 * 150);
     QCOMPARE(count(bobDrawing, QRect(100, 130, 151, 40), kBlack), 0);
@@ -211,9 +182,9 @@ void TestE2eSketch::twoTablesPlayARound()
     const QRect row2(guess->CellWidth(), 2 * guess->CellHeight(), 300, guess->CellHeight());
     QVERIFY(count(bob->Image1->image(), row2, cyan) > 20);
     ann->ToolButton6->click();
-    mouse(ann->Image1, QEvent::MouseButtonPress, {40, 36}, Qt::LeftButton, Qt::LeftButton);
+    press(ann->Image1, {40, 36});
     QCOMPARE(ann->GuessRow, 2);
-    mouse(ann->Image1, QEvent::MouseButtonRelease, {40, 36}, Qt::LeftButton, Qt::NoButton);
+    release(ann->Image1, {40, 36});
     const QImage warmer = HintIcons::Icon(HintIcons::Warmer);
     const QPoint mark(guess->CellWidth(), 2 * guess->CellHeight());
     QTRY_VERIFY(showsIcon(bob->Image1->image(), mark, warmer));
