@@ -145,6 +145,8 @@ TfrmDoodlixTable::TfrmDoodlixTable(const QStringList &arguments, QWidget *parent
 
 TfrmDoodlixTable::~TfrmDoodlixTable()
 {
+    // The connection may still report its end while the frame goes.
+    clientSocket()->disconnect(Panel5);
     // The drawing decoder goes first; the frame's feeder no longer reaches it.
     m_drawing.reset();
 }
