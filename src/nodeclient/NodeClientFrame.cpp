@@ -473,7 +473,11 @@ void TNodeClientFrame::FormActivate()
         const QImage splash = ResourcePicture("BITMAPVT");
         if (!splash.isNull()) {
             QPainter p(&surface);
-            p.drawImage(QPoint(10, 10), splash);
+            if (m_options.splashKeyed) {
+                DrawKeyedPicture(p, QPoint(10, 10), splash);
+            } else {
+                p.drawImage(QPoint(10, 10), splash);
+            }
         }
         Image2->update();
         connectToNode();
@@ -652,6 +656,11 @@ void TNodeClientFrame::ShowChatText(const QByteArray &text)
     m_chat->Dispatch(text);
 }
 
+void TNodeClientFrame::QueueScreenBytes(const QByteArray &bytes)
+{
+    m_feeder->append(bytes);
+}
+
 void TNodeClientFrame::setLights(const QColor &shape1, const QColor &shape2)
 {
     Shape1->setBrushColor(shape1);
@@ -699,6 +708,14 @@ void TNodeClientFrame::DrawSurfaceText(const TAnsiRect &rect, const QByteArray &
     if (!m_engine)
         return;
     SurfaceDrawing::SurfaceText(Image2->image(), *m_engine, rect, text);
+    Image2->update();
+}
+
+void TNodeClientFrame::PaintSurfaceText(AnsiCanvas *canvas, const TAnsiRect &rect,
+                                        const QByteArray &text, bool sizeAsGiven,
+                                        const std::function<TColor(int code)> &colourOf)
+{
+    SurfaceDrawing::SurfaceText(Image2->image(), canvas, rect, text, sizeAsGiven, colourOf);
     Image2->update();
 }
 

@@ -29,6 +29,8 @@
 //     what it has; the constructor puts "Refresh Screen" in it).
 //   - ResourcePicture(name): the pictures DrawResourcePicture draws (default:
 //     the suite's own pictures, "BITMAPVT" among them).
+//   - QueueScreenBytes(bytes): a program's local echo into the screen queue;
+//     PaintSurfaceText(...): surface text with another canvas or colour table.
 //   - ConfigureEngine(): font size and rows, set at the first activation
 //     before anything is drawn (default: size 8 with fixed cells on screens
 //     narrower than 1024 pixels when ScaleLowRes is set, else the measured
@@ -73,6 +75,7 @@ class QToolButton;
 class QUrl;
 class QVBoxLayout;
 
+class AnsiCanvas;
 class ScreenFeeder;
 class ServerSounds;
 class TAnsi;
@@ -95,6 +98,9 @@ struct NodeFrameOptions
     QSize surfaceSize{820, 504};
     QSize scrollRange{820, 500};
     QColor surfaceStart = Qt::black;   // the first activation fills the surface
+    // The first activation draws the splash without its background (the
+    // colour of its pixel (5, 5)); otherwise whole.
+    bool splashKeyed = false;
     bool readsScaleLowRes = true;
     bool toolBar = true;   // "Show Chat", "Options", "Vote" and the lock button
     QByteArray chatLead;   // sent in front of the prefixes of every typed chat line
@@ -218,6 +224,14 @@ protected:
 
     // Shows text through the chat renderer.
     void ShowChatText(const QByteArray &text);
+    // Queues bytes for the engine as received screen data is queued, without
+    // touching the lights (a program's local echo).
+    void QueueScreenBytes(const QByteArray &bytes);
+    // Draws a surface text on Image2 behind which `canvas`'s brush colour
+    // shows: at the size given when `sizeAsGiven`, else 2 points smaller,
+    // in the colour `colourOf` gives for the code.
+    void PaintSurfaceText(AnsiCanvas *canvas, const TAnsiRect &rect, const QByteArray &text,
+                          bool sizeAsGiven, const std::function<TColor(int code)> &colourOf);
     void setLights(const QColor &shape1, const QColor &shape2);
 
     void changeEvent(QEvent *event) override;

@@ -30,13 +30,20 @@ void ResourcePicture(QImage &surface, const TAnsiRect &rect, const QImage &pictu
 void SurfaceText(QImage &surface, TAnsi &engine, const TAnsiRect &rect, const QByteArray &text,
                  int smallSizeAtMost)
 {
-    AnsiCanvas *canvas = engine.Surface();
+    SurfaceText(surface, engine.Surface(), rect, text, engine.FontSize() > smallSizeAtMost,
+                [&engine](int code) { return engine.ColorOf(code); });
+}
+
+void SurfaceText(QImage &surface, AnsiCanvas *canvas, const TAnsiRect &rect,
+                 const QByteArray &text, bool sizeAsGiven,
+                 const std::function<TColor(int code)> &colourOf)
+{
     if (!canvas)
         return;
     const QColor brushColour = canvas->brush().color();
 
     QFont font(QStringLiteral("Arial"));
-    const int size = engine.FontSize() > smallSizeAtMost ? rect.Right : rect.Right - 2;
+    const int size = sizeAsGiven ? rect.Right : rect.Right - 2;
     font.setPointSize(qBound(1, size, 400));
     int code = rect.Bottom;
     if (code > 90) {
@@ -51,7 +58,7 @@ void SurfaceText(QImage &surface, TAnsi &engine, const TAnsiRect &rect, const QB
 
     QPainter p(&surface);
     p.setFont(font);
-    p.setPen(ToQColor(engine.ColorOf(code)));
+    p.setPen(ToQColor(colourOf(code)));
     if (!transparent) {
         p.setBackgroundMode(Qt::OpaqueMode);
         p.setBackground(brushColour);

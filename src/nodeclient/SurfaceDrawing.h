@@ -7,6 +7,11 @@
 #include <QByteArray>
 #include <QImage>
 
+#include <functional>
+
+#include "Colors.h"
+
+class AnsiCanvas;
 class TAnsi;
 struct TAnsiRect;
 
@@ -24,5 +29,10 @@ void ResourcePicture(QImage &surface, const TAnsiRect &rect, const QImage &pictu
 // engine's brush is solid again afterwards, in the colour it had.
 void SurfaceText(QImage &surface, TAnsi &engine, const TAnsiRect &rect, const QByteArray &text,
                  int smallSizeAtMost = 8);
+// The same with the brush of `canvas`, the font size as given (or 2 less)
+// and colours from `colourOf`, for surfaces drawn by another decoder.
+void SurfaceText(QImage &surface, AnsiCanvas *canvas, const TAnsiRect &rect,
+                 const QByteArray &text, bool sizeAsGiven,
+                 const std::function<TColor(int code)> &colourOf);
 
 } // namespace SurfaceDrawing

@@ -39,3 +39,13 @@ void TSurfaceImage::mouseDoubleClickEvent(QMouseEvent *event)
         emit pressed(event->position().toPoint(), event->button());
     emit doubleClicked(event->position().toPoint());
 }
+
+void TSurfaceImage::mouseMoveEvent(QMouseEvent *event)
+{
+    emit moved(event->position().toPoint(), event->buttons());
+}
+
+void TSurfaceImage::mouseReleaseEvent(QMouseEvent *event)
+{
+    emit released(event->position().toPoint(), event->button());
+}

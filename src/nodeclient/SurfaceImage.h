@@ -1,9 +1,10 @@
 #pragma once
 
 // The game surface (`Image2`): a picture the screen engine draws into,
-// shown at its natural size. Presses and double-clicks are reported with
-// the point in picture pixels; both presses of a double-click are reported
-// as presses too.
+// shown at its natural size. Presses, double-clicks, moves and releases are
+// reported with the point in picture pixels; both presses of a double-click
+// are reported as presses too. While a button is held the picture keeps the
+// mouse, so moves and the release may lie outside it.
 
 #include <QImage>
 #include <QWidget>
@@ -26,11 +27,15 @@ public:
 signals:
     void pressed(QPoint point, Qt::MouseButton button);
     void doubleClicked(QPoint point);
+    void moved(QPoint point, Qt::MouseButtons buttons);
+    void released(QPoint point, Qt::MouseButton button);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     QImage m_image;
