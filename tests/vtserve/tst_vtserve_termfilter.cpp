@@ -38,7 +38,7 @@ private slots:
         QTest::newRow("erasing the line keeps the cursor")
             << QByteArray("\x1b[3;5H\x1b[K") << QByteArray("\x1b[3;5H") + Plain + "\x1b[3;5H \x1b[3;5H\x1b[K\x1b[3;5H";
         QTest::newRow("clearing keeps the cursor, colours are set again")
-            << QByteArray("\x1b[2;2H\x1b[2JX") << QByteArray("\x1b[2;2H") + Plain + "\x1b[2J\x1b[2;2H" + Plain + "X";
+            << QByteArray("\x1b[2;2H\x1b[2JX") << QByteArray("\x1b[2;2H") + Plain + "\x1b[J\x1b[2;2H" + Plain + "X";
         QTest::newRow("nothing beyond column 79") << QByteArray("\x1b[1;78Habcd") << QByteArray("\x1b[1;78H") + Plain + "ab";
         QTest::newRow("sequences the engine cannot do vanish")
             << QByteArray("\x1b[?25l\x1b[4h\x1b[1;24r\x1b[2P\x1b[3L\x1b[5M\x1b[>1p\x1b[!pok") << Plain + "ok";
@@ -50,7 +50,7 @@ private slots:
         QTest::newRow("controls the engine acts on are dropped") << QByteArray("a\x01\x0e\x7f\x1b" "b") << Plain + "a";
         QTest::newRow("tab stops as on a terminal") << QByteArray("\x1b[1;3H\t") << QByteArray("\x1b[1;3H\x1b[1;9H");
         QTest::newRow("form feed clears and homes")
-            << QByteArray("\x1b[5;5H\x0cZ") << QByteArray("\x1b[5;5H") + Plain + "\x1b[2J" + Plain + "Z";
+            << QByteArray("\x1b[5;5H\x0cZ") << QByteArray("\x1b[5;5H") + Plain + "\x1b[J" + Plain + "Z";
         QTest::newRow("save and restore") << QByteArray("\x1b[4;7H\x1b" "7\x1b[1;1H\x1b" "8")
                                           << QByteArray("\x1b[4;7H\x1b[1;1H\x1b[4;7H");
         QTest::newRow("scrolling up") << QByteArray("\x1b[2S") << QByteArray("\x1b[2T");

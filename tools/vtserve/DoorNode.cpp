@@ -37,7 +37,7 @@ void DoorNode::arrived(const NodePlayer &player)
         session = std::make_unique<MinefieldDoor>(player.name, quint32(random()()), [this] { return host().now(); },
                                                   output, &m_bests);
     } else if (int(m_sessions.size()) >= m_maxSessions) {
-        sendTo(id, "\x1b[0m\x1b[2J\x1b[1;31mThis door is full; come back in a while.\r\n");
+        sendTo(id, "\x1b[0m\x1b[J\x1b[1;31mThis door is full; come back in a while.\r\n");
         m_refused.insert(id);
         return;
     } else {

@@ -154,7 +154,7 @@ QByteArray MinefieldDoor::screen() const
 {
     const int left = boardLeft();
     const int width = 3 * m_field.width();
-    QByteArray out = "\x1b[0;40m\x1b[2J" + statusBar();
+    QByteArray out = "\x1b[0;40m\x1b[J" + statusBar();
     out += at(BoardTop - 1, left - 1) + colours(34, 40) + '\xc9' + QByteArray(width, '\xcd') + '\xbb';
     for (int y = 0; y < m_field.height(); ++y) {
         out += at(BoardTop + y, left - 1) + colours(34, 40) + '\xba';
@@ -274,7 +274,7 @@ void MinefieldDoor::act(char key)
         break;
     case 'q': case 'Q':
         m_ended = true;
-        put("\x1b[0m\x1b[2J" + at(12, 30) + colours(33, 40) + "Thanks for playing!");
+        put("\x1b[0m\x1b[J" + at(12, 30) + colours(33, 40) + "Thanks for playing!");
         break;
     default:
         break;

@@ -258,7 +258,9 @@ void TermFilter::clearAll()
     // the cursor where it is.
     m_coloursSet = false;
     applyColours();
-    out("\x1b[2J");
+    // Plain ESC [ J: the client clears solid; with the count 2 it would clear
+    // through a cross-hatch that keeps the old picture in its gaps.
+    out("\x1b[J");
     m_coloursSet = false;   // the clear switches the engine to its bright palette
     moveTo(m_row, m_column);
 }
@@ -317,7 +319,7 @@ void TermFilter::ground(char byte)
         // A form feed clears the screen, as on the service's own screens.
         m_coloursSet = false;
         applyColours();
-        out("\x1b[2J");
+        out("\x1b[J");
         m_coloursSet = false;
         m_row = m_column = 1;
         return;
