@@ -28,6 +28,7 @@
 #include "ByteText.h"
 #include "ChatAnsi.h"
 #include "ChatPanelRules.h"
+#include "NodeColours.h"
 #include "NodeCommandLine.h"
 #include "NodeImageLists.h"
 #include "NodeSettings.h"
@@ -53,29 +54,8 @@ const QColor kLime(0, 255, 0);
 const QColor kGreen(0, 128, 0);
 const QColor kMaroon(128, 0, 0);
 
-// The red, green and blue bytes of a colour value as stored, a system
-// colour included (its index stands in the red byte).
-bool storedValueIsDark(TColor value)
-{
-    return (value & 0xFF) < 100 && ((value >> 8) & 0xFF) < 100 && ((value >> 16) & 0xFF) < 100;
-}
-
-void setTextColour(QWidget *widget, const QColor &colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Text, colour);
-    palette.setColor(QPalette::WindowText, colour);
-    widget->setPalette(palette);
-}
-
-void setBackground(QWidget *widget, const QColor &colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, colour);
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
+using NodeColours::setBackground;
+using NodeColours::setTextColour;
 
 } // namespace
 
@@ -487,31 +467,8 @@ void TNodeClientFrame::FormActivate()
 
 void TNodeClientFrame::applyColours(TColor winColor)
 {
-    const QColor background = ToQColor(winColor);
-    for (QWidget *w : {static_cast<QWidget *>(Memo4), static_cast<QWidget *>(Memo5),
-                       static_cast<QWidget *>(Memo6), static_cast<QWidget *>(Panel6)})
-        setBackground(w, background);
-    QFont chatFont(ChatFontName);
-    chatFont.setPointSize(qMax(1, ChatFontSize));
-    Memo4->setFont(chatFont);
-    Memo5->setFont(chatFont);
-    TDispAnsi::DefaultFontName = ProtocolBytes(ChatFontName);
-    TDispAnsi::DefaultFontSize = ChatFontSize;
-
-    const QColor text = ToQColor(TextColour);
-    for (QWidget *w : {static_cast<QWidget *>(Memo4), static_cast<QWidget *>(Memo5),
-                       static_cast<QWidget *>(Memo6), static_cast<QWidget *>(Panel6)})
-        setTextColour(w, text);
-
-    // The dark test looks at the value as stored: the default system colour
-    // counts as dark.
-    DarkBackground = storedValueIsDark(winColor);
-    TDispAnsi::DarkView = DarkBackground;
-    const TColor listColour = DarkBackground ? TextColour : TDispAnsi::Contrast(TextColour);
-    for (QWidget *w : {static_cast<QWidget *>(Memo4), static_cast<QWidget *>(Memo5),
-                       static_cast<QWidget *>(Memo6)})
-        setTextColour(w, ToQColor(listColour));
-    Memo5->setFontColor(listColour);
+    DarkBackground = NodeColours::Apply({Memo4, Memo5, Memo6, Panel6}, winColor, TextColour,
+                                        ChatFontName, ChatFontSize);
 }
 
 // ---------------------------------------------------------------------------
