@@ -31,6 +31,7 @@
 #include "NodeColours.h"
 #include "NodeCommandLine.h"
 #include "NodeImageLists.h"
+#include "NodePlayerList.h"
 #include "NodeSettings.h"
 #include "ProtocolMarkers.h"
 #include "RegistrySettings.h"
@@ -245,22 +246,8 @@ void TNodeClientFrame::buildPlayersColumn(QWidget *column)
 
     Memo6 = new TUserListView(column);
     Memo6->setObjectName(QStringLiteral("Memo6"));
-    Memo6->setHeaderLabels({QStringLiteral("--------------------")});
-    Memo6->setHeaderHidden(true);
-    Memo6->setMinimumWidth(100);
-    Memo6->setMaximumWidth(200);
-    Memo6->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    Memo6->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Memo6->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Memo6->setMouseTracking(true);
-    Memo6->viewport()->setCursor(Qt::PointingHandCursor);
-    Memo6->viewport()->installEventFilter(this);
-    Memo6->setFont(QFont(QStringLiteral("Verdana")));
-    setBackground(Memo6, Qt::black);
-    setTextColour(Memo6, Qt::white);
-    Memo6->setImages(NodeImageLists::Icons(NodeImageLists::ImageList1()));
-    Memo6->setStateImages(NodeImageLists::Icons(NodeImageLists::ImageList2()));
-    Memo6->setContextMenuPolicy(Qt::CustomContextMenu);
+    NodePlayerList::Configure(Memo6, QStringLiteral("--------------------"), Qt::black,
+                              [this](int row) { return playerTip(row); });
     layout->addWidget(Memo6, 1);
     connect(Memo6->model(), &QAbstractItemModel::rowsInserted, this,
             &TNodeClientFrame::updatePlayerCount);
@@ -729,15 +716,6 @@ bool TNodeClientFrame::eventFilter(QObject *watched, QEvent *event)
         return Memo4KeyDown(static_cast<QKeyEvent *>(event));
     if (watched == Scrollbox1 && event->type() == QEvent::KeyPress)
         return SurfaceKeyPress(static_cast<QKeyEvent *>(event));
-    if (Memo6 && watched == Memo6->viewport() && event->type() == QEvent::ToolTip) {
-        auto *help = static_cast<QHelpEvent *>(event);
-        const QModelIndex index = Memo6->indexAt(help->pos());
-        if (index.isValid())
-            QToolTip::showText(help->globalPos(), playerTip(index.row()), Memo6->viewport());
-        else
-            QToolTip::hideText();
-        return true;
-    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -760,19 +738,12 @@ void TNodeClientFrame::SendButtonClick()
 
 QList<QByteArray> TNodeClientFrame::playerCaptions() const
 {
-    QList<QByteArray> captions;
-    for (int row = 0; row < Memo6->rowCount(); ++row)
-        captions.append(Memo6->caption(row));
-    return captions;
+    return NodePlayerList::Captions(*Memo6);
 }
 
 QList<QByteArray> TNodeClientFrame::selectedPlayerCaptions() const
 {
-    QList<QByteArray> captions;
-    for (int row = 0; row < Memo6->rowCount(); ++row)
-        if (Memo6->topLevelItem(row)->isSelected())
-            captions.append(Memo6->caption(row));
-    return captions;
+    return NodePlayerList::SelectedCaptions(*Memo6);
 }
 
 QString TNodeClientFrame::playerTip(int row) const
