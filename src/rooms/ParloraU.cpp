@@ -19,7 +19,6 @@
 #include <QTextCursor>
 #include <QToolBar>
 #include <QToolButton>
-#include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -31,7 +30,7 @@
 #include "NodeClientFrame.h"
 #include "NodeColours.h"
 #include "NodeCommandLine.h"
-#include "NodeImageLists.h"
+#include "NodePlayerList.h"
 #include "NodeSettings.h"
 #include "ParloraProtocol.h"
 #include "Platform.h"
@@ -237,24 +236,11 @@ void TParloras::buildMemberColumn(QWidget *column)
 
     Memo6 = new TUserListView(column);
     Memo6->setObjectName(QStringLiteral("Memo6"));
-    Memo6->setHeaderLabels({QStringLiteral("Moderator")});
-    Memo6->setHeaderHidden(true);
+    NodePlayerList::Configure(Memo6, QStringLiteral("Moderator"), kNavy, [this](int row) {
+        return Memo6->topLevelItem(row)->text(0);
+    });
     Memo6->setColumnHidden(1, true);
-    Memo6->setMinimumWidth(100);
-    Memo6->setMaximumWidth(200);
-    Memo6->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    Memo6->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Memo6->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Memo6->setMouseTracking(true);
-    Memo6->viewport()->setCursor(Qt::PointingHandCursor);
-    Memo6->viewport()->installEventFilter(this);
-    Memo6->setFont(QFont(QStringLiteral("Verdana")));
-    setBackground(Memo6, kNavy);
-    setTextColour(Memo6, Qt::white);
     Memo6->setItemDelegate(new MemberRowDelegate(Memo6));
-    Memo6->setImages(NodeImageLists::Icons(NodeImageLists::ImageList1()));
-    Memo6->setStateImages(NodeImageLists::Icons(NodeImageLists::ImageList2()));
-    Memo6->setContextMenuPolicy(Qt::CustomContextMenu);
     layout->addWidget(Memo6, 1);
 
     QAbstractItemModel *model = Memo6->model();
@@ -571,16 +557,6 @@ bool TParloras::eventFilter(QObject *watched, QEvent *event)
         FormActivate();
         return false;
     }
-    if (Memo6 && watched == Memo6->viewport() && event->type() == QEvent::ToolTip) {
-        auto *help = static_cast<QHelpEvent *>(event);
-        const QModelIndex index = Memo6->indexAt(help->pos());
-        if (index.isValid())
-            QToolTip::showText(help->globalPos(), Memo6->topLevelItem(index.row())->text(0),
-                               Memo6->viewport());
-        else
-            QToolTip::hideText();
-        return true;
-    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -626,11 +602,7 @@ QList<RoomMembers::Row> TParloras::memberRows() const
 
 QList<QByteArray> TParloras::selectedMemberCaptions() const
 {
-    QList<QByteArray> captions;
-    for (int row = 0; row < Memo6->rowCount(); ++row)
-        if (Memo6->topLevelItem(row)->isSelected())
-            captions.append(Memo6->caption(row));
-    return captions;
+    return NodePlayerList::SelectedCaptions(*Memo6);
 }
 
 int TParloras::OwnLevel() const

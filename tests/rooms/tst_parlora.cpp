@@ -13,6 +13,7 @@
 #include <QTcpServer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 
 #include "ByteText.h"
 #include "ChatAnsi.h"
@@ -537,6 +538,12 @@ void TestParlora::headingRowsAreBoxesNeverSelected()
     const QRect annRow = list->visualItemRect(list->topLevelItem(rowOf(list, "Ann")));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, annRow.center());
     QCOMPARE(window->selectedMemberCaptions(), QList<QByteArray>{"Ann"});
+
+    // A row's info tip is its caption.
+    QHelpEvent help(QEvent::ToolTip, annRow.center(), list->viewport()->mapToGlobal(annRow.center()));
+    QCoreApplication::sendEvent(list->viewport(), &help);
+    QCOMPARE(QToolTip::text(), QStringLiteral("Ann"));
+    QToolTip::hideText();
 
     // The heading is a light-blue box framed in blue, with a blue line on top.
     const QImage picture = list->viewport()->grab().toImage();
