@@ -486,10 +486,16 @@ void TParloras::keepAlive()
 
 void TParloras::passwordRequested()
 {
+    sendTypedPassword(QStringLiteral("Security"));
+}
+
+void TParloras::sendTypedPassword(const QString &dialogTitle)
+{
     QString typed;
-    const bool ok = UserDialogs::current().askText(this, QStringLiteral("Security"),
+    const bool ok = UserDialogs::current().askText(this, dialogTitle,
                                                    QStringLiteral(" Enter Password :"), &typed,
                                                    UserDialogs::Echo::Password);
+    // Cancelling sends the marker alone.
     Send(Marker::PasswordMarker + (ok ? ProtocolBytes(typed) : QByteArray()));
 }
 
@@ -581,12 +587,7 @@ void TParloras::SendButtonClick()
 
 void TParloras::LockExecute()
 {
-    QString typed;
-    const bool ok = UserDialogs::current().askText(this, QStringLiteral("Room Security"),
-                                                   QStringLiteral(" Enter Password :"), &typed,
-                                                   UserDialogs::Echo::Password);
-    // Cancelling sends the marker alone.
-    Send(Marker::PasswordMarker + (ok ? ProtocolBytes(typed) : QByteArray()));
+    sendTypedPassword(QStringLiteral("Room Security"));
 }
 
 // ---------------------------------------------------------------------------

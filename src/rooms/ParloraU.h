@@ -151,6 +151,7 @@ private:
     // What a received chunk asks for.
     void keepAlive();
     void passwordRequested();
+    void sendTypedPassword(const QString &dialogTitle);
     void lockOffered();
     void roomNamed(const QByteArray &title, bool lockInTitle);
     void noticeArrived(const QByteArray &caption, const QByteArray &message);
