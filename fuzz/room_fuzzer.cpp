@@ -1,9 +1,9 @@
 // A chat room's chunks and member lists from an untrusted server. Besides not
-// crashing, the rules keep their promises: a title loses only its marker
-// and one lock offer, a notice's caption and message are cut at the first
-// ">", a where-is request loses only " [AWAY]" marks, a level stays
-// between audience and the highest rank mark, and the
-// member menu is empty without a selection or for the audience.
+// crashing, the rules keep their promises: a title loses only its marker and
+// one lock offer, a notice's caption and message are cut at the first ">", a
+// where-is request loses only " [AWAY]" marks, a level stays between audience
+// and the highest rank mark, and the member menu is empty without a selection
+// or for the audience.
 
 #include <QByteArray>
 
