@@ -27,8 +27,10 @@
 #include "ByteText.h"
 #include "ChatAnsi.h"
 #include "ChatPanelRules.h"
+#include "NodeColours.h"
 #include "NodeCommandLine.h"
 #include "NodeImageLists.h"
+#include "NodePlayerList.h"
 #include "NodeSettings.h"
 #include "ProtocolMarkers.h"
 #include "RegistrySettings.h"
@@ -53,29 +55,8 @@ const QColor kLime(0, 255, 0);
 const QColor kGreen(0, 128, 0);
 const QColor kMaroon(128, 0, 0);
 
-// The red, green and blue bytes of a colour value as stored, a system
-// colour included (its index stands in the red byte).
-bool storedValueIsDark(TColor value)
-{
-    return (value & 0xFF) < 100 && ((value >> 8) & 0xFF) < 100 && ((value >> 16) & 0xFF) < 100;
-}
-
-void setTextColour(QWidget *widget, const QColor &colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Text, colour);
-    palette.setColor(QPalette::WindowText, colour);
-    widget->setPalette(palette);
-}
-
-void setBackground(QWidget *widget, const QColor &colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, colour);
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
+using NodeColours::setBackground;
+using NodeColours::setTextColour;
 
 } // namespace
 
@@ -265,22 +246,8 @@ void TNodeClientFrame::buildPlayersColumn(QWidget *column)
 
     Memo6 = new TUserListView(column);
     Memo6->setObjectName(QStringLiteral("Memo6"));
-    Memo6->setHeaderLabels({QStringLiteral("--------------------")});
-    Memo6->setHeaderHidden(true);
-    Memo6->setMinimumWidth(100);
-    Memo6->setMaximumWidth(200);
-    Memo6->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    Memo6->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Memo6->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Memo6->setMouseTracking(true);
-    Memo6->viewport()->setCursor(Qt::PointingHandCursor);
-    Memo6->viewport()->installEventFilter(this);
-    Memo6->setFont(QFont(QStringLiteral("Verdana")));
-    setBackground(Memo6, Qt::black);
-    setTextColour(Memo6, Qt::white);
-    Memo6->setImages(NodeImageLists::Icons(NodeImageLists::ImageList1()));
-    Memo6->setStateImages(NodeImageLists::Icons(NodeImageLists::ImageList2()));
-    Memo6->setContextMenuPolicy(Qt::CustomContextMenu);
+    NodePlayerList::Configure(Memo6, QStringLiteral("--------------------"), Qt::black,
+                              [this](int row) { return playerTip(row); });
     layout->addWidget(Memo6, 1);
     connect(Memo6->model(), &QAbstractItemModel::rowsInserted, this,
             &TNodeClientFrame::updatePlayerCount);
@@ -497,31 +464,8 @@ void TNodeClientFrame::FormActivate()
 
 void TNodeClientFrame::applyColours(TColor winColor)
 {
-    const QColor background = ToQColor(winColor);
-    for (QWidget *w : {static_cast<QWidget *>(Memo4), static_cast<QWidget *>(Memo5),
-                       static_cast<QWidget *>(Memo6), static_cast<QWidget *>(Panel6)})
-        setBackground(w, background);
-    QFont chatFont(ChatFontName);
-    chatFont.setPointSize(qMax(1, ChatFontSize));
-    Memo4->setFont(chatFont);
-    Memo5->setFont(chatFont);
-    TDispAnsi::DefaultFontName = ProtocolBytes(ChatFontName);
-    TDispAnsi::DefaultFontSize = ChatFontSize;
-
-    const QColor text = ToQColor(TextColour);
-    for (QWidget *w : {static_cast<QWidget *>(Memo4), static_cast<QWidget *>(Memo5),
-                       static_cast<QWidget *>(Memo6), static_cast<QWidget *>(Panel6)})
-        setTextColour(w, text);
-
-    // The dark test looks at the value as stored: the default system colour
-    // counts as dark.
-    DarkBackground = storedValueIsDark(winColor);
-    TDispAnsi::DarkView = DarkBackground;
-    const TColor listColour = DarkBackground ? TextColour : TDispAnsi::Contrast(TextColour);
-    for (QWidget *w : {static_cast<QWidget *>(Memo4), static_cast<QWidget *>(Memo5),
-                       static_cast<QWidget *>(Memo6)})
-        setTextColour(w, ToQColor(listColour));
-    Memo5->setFontColor(listColour);
+    DarkBackground = NodeColours::Apply({Memo4, Memo5, Memo6, Panel6}, winColor, TextColour,
+                                        ChatFontName, ChatFontSize);
 }
 
 // ---------------------------------------------------------------------------
@@ -758,15 +702,6 @@ bool TNodeClientFrame::eventFilter(QObject *watched, QEvent *event)
         return Memo4KeyDown(static_cast<QKeyEvent *>(event));
     if (watched == Scrollbox1 && event->type() == QEvent::KeyPress)
         return SurfaceKeyPress(static_cast<QKeyEvent *>(event));
-    if (Memo6 && watched == Memo6->viewport() && event->type() == QEvent::ToolTip) {
-        auto *help = static_cast<QHelpEvent *>(event);
-        const QModelIndex index = Memo6->indexAt(help->pos());
-        if (index.isValid())
-            QToolTip::showText(help->globalPos(), playerTip(index.row()), Memo6->viewport());
-        else
-            QToolTip::hideText();
-        return true;
-    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -789,19 +724,12 @@ void TNodeClientFrame::SendButtonClick()
 
 QList<QByteArray> TNodeClientFrame::playerCaptions() const
 {
-    QList<QByteArray> captions;
-    for (int row = 0; row < Memo6->rowCount(); ++row)
-        captions.append(Memo6->caption(row));
-    return captions;
+    return NodePlayerList::Captions(*Memo6);
 }
 
 QList<QByteArray> TNodeClientFrame::selectedPlayerCaptions() const
 {
-    QList<QByteArray> captions;
-    for (int row = 0; row < Memo6->rowCount(); ++row)
-        if (Memo6->topLevelItem(row)->isSelected())
-            captions.append(Memo6->caption(row));
-    return captions;
+    return NodePlayerList::SelectedCaptions(*Memo6);
 }
 
 QString TNodeClientFrame::playerTip(int row) const
