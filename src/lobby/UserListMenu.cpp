@@ -39,7 +39,8 @@ QList<UserMenuItem> Items(const QList<QByteArray> &selected, const QList<QByteAr
 
 QString ShownName(const QByteArray &caption)
 {
-    return DisplayText(StripCodes(caption));
+    // End codes have no glyph either; the menu shows the name as the row does.
+    return DisplayText(TrimControls(StripCodes(caption).replace("\x1b]", QByteArray())));
 }
 
 QByteArray WhereIsBytes(const QByteArray &caption)

@@ -27,8 +27,8 @@ int OwnRank(const QList<QByteArray> &captions, const QByteArray &userName);
 QList<UserMenuItem> Items(const QList<QByteArray> &selected, const QList<QByteArray> &allRows,
                           const QByteArray &userName, bool messageTyped);
 
-// The name a menu caption shows: the caption without codes, trimmed, its
-// rank mark kept.
+// The name a menu caption shows: the caption without codes and end codes,
+// trimmed, its rank mark kept.
 QString ShownName(const QByteArray &caption);
 
 QByteArray WhereIsBytes(const QByteArray &caption);
