@@ -23,6 +23,7 @@
 #include "ChatAnsi.h"
 #include "Fakes.h"
 #include "GreyMsg.h"
+#include "IAeverButton.h"
 #include "LobbyDispatch.h"
 #include "LobbyMain.h"
 #include "LoginU.h"
@@ -68,6 +69,15 @@ public:
                 connect(socket, &QTcpSocket::disconnected, this, [this, index] { m_closed[index] = true; });
             }
         });
+    }
+
+    ~FakeLobbyServer() override
+    {
+        // The sockets go before the lists their signals write to.
+        for (QTcpSocket *socket : std::as_const(m_clients)) {
+            socket->disconnect(this);
+            delete socket;
+        }
     }
 
     bool listen() { return m_server.listen(QHostAddress::LocalHost); }
@@ -123,6 +133,8 @@ private slots:
     void other_rejection_ends_the_lobby();
     void hang_up_shows_the_pause_notice();
     void connection_error_notice();
+    void players_header_logs_in_again();
+    void entering_the_message_box();
     void chat_prefix_colour_bold_and_font();
     void bold_twice_and_bold_then_italic();
     void two_lines_one_piece_and_empty_box();
@@ -478,6 +490,45 @@ void tst_LobbyOnline::connection_error_notice()
     QVERIFY(m_sound.played.contains(QStringLiteral(VANTORA_BIN_DIR "/Problem.wav")));
     QVERIFY(form.btnReconnect->isEnabled());
     QVERIFY(!form.ConnectionActive());
+}
+
+void tst_LobbyOnline::players_header_logs_in_again()
+{
+    auto form = connectedLobby();
+    QTest::mouseClick(form->Panel6, Qt::LeftButton);
+    QVERIFY(form->Paused);
+    QTRY_VERIFY(form->loginDialog());
+    QVERIFY(form->Memo2->toPlainText().contains(QLatin1String("Connection Paused")));
+    QVERIFY(m_server->closed(0));
+    TLogin *login = form->loginDialog();
+    login->Edit1->clear();
+    QTest::keyClicks(login->Edit1, QStringLiteral("Bob"));
+    QTest::keyClicks(login->Edit2, QStringLiteral("pw2"));
+    QTest::mouseClick(login->btnOK, Qt::LeftButton);
+    QTRY_COMPARE(m_server->connections(), 2);
+    QTRY_COMPARE(m_server->received(1), QStringLiteral("<1b>[<bd>Bob<1b>]pw2"));
+    QTRY_COMPARE(form->windowTitle(), QStringLiteral("Vantora Lobby - Bob"));
+}
+
+void tst_LobbyOnline::entering_the_message_box()
+{
+    auto form = connectedLobby();
+    form->ImAway();
+    QVERIFY(!form->Memo2->isVisible());
+    form->btnReconnect->setEnabled(false);
+    form->Memo1->setPlainText(QStringLiteral("draft"));
+    form->SendButton->setFocus();
+    QApplication::setActiveWindow(form.get());
+    QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(form->Memo1, &in);
+    QVERIFY(form->Memo2->isVisible());
+    QVERIFY(form->btnReconnect->isEnabled());
+    QCOMPARE(form->Memo1->textCursor().selectedText(), QStringLiteral("draft"));
+    // Coming back from a menu is not entering it.
+    form->ImAway();
+    QFocusEvent back(QEvent::FocusIn, Qt::PopupFocusReason);
+    QApplication::sendEvent(form->Memo1, &back);
+    QVERIFY(!form->Memo2->isVisible());
 }
 
 // ---------------------------------------------------------------------------
