@@ -345,6 +345,9 @@ private:
     void InsertIntoMessageBox(const QString &text);
     void WhisperTo(QList<QByteArray> captions, const QByteArray &text);
     void ReconnectSteps();
+    // Drops an active connection and runs `next` `ms` later; at once when
+    // the connection is not up.
+    void CloseConnectionThen(int ms, std::function<void()> next);
     void HangUpSteps(std::function<void()> done);
     void DisconnectSteps();
 

@@ -314,15 +314,18 @@ void TLobbyMainForm::ReconnectSteps()
         bitbtn11->setEnabled(true);
         Paused = false;
     };
-    Waits::after(1000, this, [this, reopen] {
-        if (!ConnectionActive()) {
-            reopen();
-            return;
-        }
-        DeactivateConnection();
-        ClientSocket->close();
-        Waits::after(2000, this, reopen);
-    });
+    Waits::after(1000, this, [this, reopen] { CloseConnectionThen(2000, reopen); });
+}
+
+void TLobbyMainForm::CloseConnectionThen(int ms, std::function<void()> next)
+{
+    if (!ConnectionActive()) {
+        next();
+        return;
+    }
+    DeactivateConnection();
+    ClientSocket->close();
+    Waits::after(ms, this, std::move(next));
 }
 
 void TLobbyMainForm::BitBtn11Click(std::function<void()> done)
@@ -344,16 +347,8 @@ void TLobbyMainForm::HangUpSteps(std::function<void()> done)
         if (done)
             done();
     };
-    Waits::after(500, this, [this, finish] {
-        if (!ConnectionActive()) {
-            finish();
-            return;
-        }
-        // The disconnect handler sees Paused and shows the pause notice.
-        DeactivateConnection();
-        ClientSocket->close();
-        Waits::after(1500, this, finish);
-    });
+    // The disconnect handler sees Paused and shows the pause notice.
+    Waits::after(500, this, [this, finish] { CloseConnectionThen(1500, finish); });
 }
 
 void TLobbyMainForm::Panel6Click()

@@ -3,25 +3,12 @@
 #include "ChatAnsi.h"
 #include "ChatComposer.h"
 #include "LobbyDispatch.h"
+#include "ShownBytes.h"
 #include "TestMain.h"
 #include "UserListMenu.h"
 #include "WhereIsReply.h"
 
 namespace {
-
-// Bytes as a readable string: printable ASCII as is, the rest as <hex>.
-QString Shown(const QByteArray &bytes)
-{
-    QString out;
-    for (const char c : bytes) {
-        const auto b = quint8(c);
-        if (b >= 0x20 && b < 0x7F)
-            out += QLatin1Char(c);
-        else
-            out += QStringLiteral("<%1>").arg(b, 2, 16, QLatin1Char('0'));
-    }
-    return out;
-}
 
 // Records every call as one line.
 class RecordingHost : public LobbyDispatchHost

@@ -31,25 +31,13 @@
 #include "Platform.h"
 #include "Shape.h"
 #include "StatusPanel.h"
+#include "ShownBytes.h"
 #include "TestMain.h"
 #include "UserListView.h"
 #include "Waits.h"
 #include "uRichEditWithLinks.h"
 
 namespace {
-
-QString Shown(const QByteArray &bytes)
-{
-    QString out;
-    for (const char c : bytes) {
-        const auto b = quint8(c);
-        if (b >= 0x20 && b < 0x7F)
-            out += QLatin1Char(c);
-        else
-            out += QStringLiteral("<%1>").arg(b, 2, 16, QLatin1Char('0'));
-    }
-    return out;
-}
 
 // A lobby server that records what each connection sent and sends what the
 // test asks for.
