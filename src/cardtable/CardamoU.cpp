@@ -1,14 +1,244 @@
 #include "CardamoU.h"
 
-#include "WindowLister.h"
+#include <QAbstractButton>
+#include <QAction>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
 
-TfrmCardamo::TfrmCardamo(QWidget *parent)
-    : QMainWindow(parent)
+#include "Ansi.h"
+#include "ByteText.h"
+#include "CardPictures.h"
+#include "CardamoProtocol.h"
+#include "IAeverButton.h"
+#include "LastTrickWinU.h"
+#include "NodeCommandLine.h"
+#include "NodeImageLists.h"
+#include "Platform.h"
+#include "ProgramLauncher.h"
+#include "ProtocolMarkers.h"
+#include "Shape.h"
+#include "SurfaceImage.h"
+#include "UserDialogs.h"
+#include "UserListView.h"
+#include "Waits.h"
+
+namespace {
+
+// Cards drawn this high up (their top less than this) show at once; lower
+// ones wait for the next repaint of the surface.
+constexpr int kShownAtOnceAbove = 233;
+
+const QSize kSmallCard(56, 72);
+const QSize kSmallRaceCard(55, 74);
+
+} // namespace
+
+NodeFrameOptions TfrmCardamo::Options()
 {
-    setObjectName(QStringLiteral("TfrmCardamo"));
-    setWindowTitle(QStringLiteral("Vantora Game Lobby"));
-    resize(640, 480);
-    MainWindows::registerWindow(this, QString::fromLatin1(metaObject()->className()));
+    NodeFrameOptions options;
+    options.programFile = QStringLiteral("Cardamo");
+    options.placementSection = QStringLiteral("Vantora Game Lobby");
+    options.initialCaption = QStringLiteral("Vantora Game Lobby");
+    options.windowClassName = QStringLiteral("TfrmCardamo");
+    options.windowSize = QSize(760, 563);
+    options.surfaceSize = QSize(820, 504);
+    options.scrollRange = QSize(820, 500);
+    options.surfaceStart = Qt::black;
+    return options;
+}
+
+TfrmCardamo::TfrmCardamo(const QStringList &arguments, QWidget *parent)
+    : TNodeClientFrame(Options(), arguments, parent)
+{
+    LastTrick = new TLastTrick(this);
 }
 
 TfrmCardamo::~TfrmCardamo() = default;
+
+// ---------------------------------------------------------------------------
+// What the server sends
+
+bool TfrmCardamo::screenCommand(QByteArrayView text)
+{
+    if (!text.contains(QByteArrayView("\\SpawnNode")))
+        return false;
+    SpawnNode(text.toByteArray());
+    return true;
+}
+
+void TfrmCardamo::SpawnNode(const QByteArray &chunk)
+{
+    const int port = Cardamo::SpawnNodePort(chunk);
+    if (port <= 0)
+        return;
+    const QString program = ProgramDir + options().programFile;
+    ProgramLauncher &launcher = Platform::launcher();
+    if (!launcher.fileExists(program)) {
+        UserDialogs::current().message(this, QString(),
+                                       QStringLiteral("Unable to load ") + options().programFile);
+        return;
+    }
+    launcher.startDetached(program, NodeCommandLine::arguments(NodeHost, port, UserName, Password),
+                           ProgramDir);
+}
+
+void TfrmCardamo::ChunkDispatched()
+{
+    Image2->setCursor(Qt::ArrowCursor);
+}
+
+void TfrmCardamo::drawCard(const TAnsiRect &rect, int code, QSize smallSize)
+{
+    const QImage card = CardPictures::CardPicture(code);
+    if (card.isNull())
+        return;   // a code no list has a picture for draws nothing
+    QPainter p(&Image2->image());
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (smallMode())
+        p.drawImage(QRect(QPoint(rect.Left, rect.Top), smallSize), card);
+    else
+        p.drawImage(QPoint(rect.Left, rect.Top), card);
+}
+
+void TfrmCardamo::DrawListPicture(const TAnsiRect &rect, int code)
+{
+    if (code >= 100) {
+        drawCard(rect, code, kSmallRaceCard);
+        if (rect.Top < kShownAtOnceAbove || code == 100)
+            RefreshSurface();
+        return;
+    }
+    if (code < 0) {
+        LastTrick->TrickCleared();
+        return;
+    }
+    LastTrick->CardPlayed(rect.Top, code);
+    drawCard(rect, code, kSmallCard);
+    if (rect.Top < kShownAtOnceAbove || code == 0)
+        RefreshSurface();
+}
+
+// ---------------------------------------------------------------------------
+// Surface buttons
+
+QAbstractButton *TfrmCardamo::surfaceButton(const QByteArray &name) const
+{
+    return m_buttons.value(name);
+}
+
+int TfrmCardamo::surfaceButtonCount() const
+{
+    int n = 0;
+    for (const auto &button : m_buttons)
+        n += button ? 1 : 0;
+    return n;
+}
+
+void TfrmCardamo::PlaceButton(const TAnsiRect &rect, int image, int color, const QByteArray &text)
+{
+    const Cardamo::ButtonText parts = Cardamo::ParseButtonText(text);
+    if (rect.Left == 0) {
+        if (QPointer<QAbstractButton> button = m_buttons.take(parts.name))
+            delete button.data();
+        return;
+    }
+
+    QPointer<QAbstractButton> &slot = m_buttons[parts.name];
+    if (!slot) {
+        auto *button = new TIAeverButton(Scrollbox1);
+        button->setObjectName(DisplayText(parts.name));
+        const QByteArray name = parts.name;
+        connect(button, &QAbstractButton::clicked, this,
+                [this, name] { Send(Marker::ButtonPress + name); });
+        slot = button;
+    }
+    auto *button = static_cast<TIAeverButton *>(slot.data());
+    button->setCaption(DisplayText(parts.caption));
+    button->setHint(DisplayText(parts.hint));
+    button->setFocusOutline(false);
+    button->setFocusPolicy(Qt::NoFocus);
+
+    QFont font(QStringLiteral("AriaL"));
+    font.setPointSize(qMax(1, (engine() ? engine()->FontSize() : 9) - 1));
+    font.setBold(true);
+    button->setFont(font);
+    button->setCaptionColor(Qt::white);
+    button->setShape(TIAeverButton::Shape::RoundRect);
+    button->setBevel(TIAeverButton::Bevel::Simple3D);
+    button->setBevelDepth(4);
+    button->setFaceColor(ToQColor(engine() ? engine()->ColorOf(color) : TColors::Black));
+    button->setGradientColor(Qt::black);
+    if (image >= 0 && image < 100 && image < NodeImageLists::IconCount)
+        button->setGlyph(QPixmap::fromImage(NodeImageLists::ImageList1().at(image)));
+    else
+        button->setGlyph(QPixmap());
+    button->setGlyphLeft(10);
+    button->setGeometry(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top);
+    button->show();
+    button->raise();
+}
+
+// ---------------------------------------------------------------------------
+// What the user does on the surface
+
+void TfrmCardamo::SurfaceMouseDown(QPoint point, Qt::MouseButton)
+{
+    LastClickX = point.x();
+    LastClickY = point.y();
+    Shape1->setBrushColor(QColor(0, 255, 0));
+    if (engine())
+        Send(engine()->CellTextAt(point.x(), point.y()));
+    Image2->setCursor(Qt::BusyCursor);
+}
+
+void TfrmCardamo::SurfaceDoubleClick(QPoint)
+{
+    Shape1->setBrushColor(QColor(0, 255, 0));
+    Waits::after(200, this, [this] {
+        // 150 pixels above the last press: the row may come out as 0 or
+        // negative near the top; it is sent as it is.
+        if (engine())
+            Send(engine()->CellTextAt(LastClickX, LastClickY - 150));
+    });
+}
+
+bool TfrmCardamo::SurfaceKeyPress(QKeyEvent *event)
+{
+    const QByteArray typed = ProtocolBytes(event->text());
+    if (typed.isEmpty())
+        return false;
+    for (char ch : typed)
+        Send(QByteArray(1, ch));
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// The options menu
+
+void TfrmCardamo::PopupMenu2Popup()
+{
+    if (Memo6->rowCount() == 0)
+        return;
+    PopupMenu2->clear();
+    if (!windowTitle().contains(QLatin1String("Table")))
+        return;
+    QAction *refresh = PopupMenu2->addAction(QStringLiteral("Refresh Screen"));
+    refresh->setObjectName(QStringLiteral("RefreshScreen1"));
+    connect(refresh, &QAction::triggered, this, &TfrmCardamo::RefreshSurface);
+    QAction *lastTrick = PopupMenu2->addAction(QStringLiteral("Show Last Trick"));
+    lastTrick->setObjectName(QStringLiteral("ShowLastTrick1"));
+    lastTrick->setCheckable(true);
+    lastTrick->setChecked(LastTrick->isVisible());
+    connect(lastTrick, &QAction::triggered, this, &TfrmCardamo::ShowLastTrickClick);
+}
+
+void TfrmCardamo::ShowLastTrickClick()
+{
+    if (LastTrick->isVisible()) {
+        LastTrick->close();
+        return;
+    }
+    LastTrick->setTableCaption(windowTitle());
+    LastTrick->ShowWindow();
+}

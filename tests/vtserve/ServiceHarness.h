@@ -8,6 +8,8 @@
 #include <QList>
 #include <QSet>
 
+#include <functional>
+
 #include "AccountStore.h"
 #include "ProtocolMarkers.h"
 #include "VtService.h"
@@ -58,11 +60,30 @@ struct Harness {
     static constexpr int ForumPort = 5101;
     static constexpr int SysopPort = 5102;
 
-    Harness()
+    explicit Harness(const std::function<void(ServiceConfig &)> &tune = {})
         : accounts(QStringLiteral(":memory:"), 1)
-        , service(accounts, outbox, ServiceConfig::standard(PublicPort, 5001), [this] { return clock; })
+        , service(accounts, outbox, configured(tune), [this] { return clock; })
     {
         accounts.open();
+    }
+
+    static ServiceConfig configured(const std::function<void(ServiceConfig &)> &tune)
+    {
+        ServiceConfig config = ServiceConfig::standard(PublicPort, 5001, {QStringLiteral("door-program")}, "Bridge");
+        config.seed = 7;
+        if (tune)
+            tune(config);
+        return config;
+    }
+
+    // A node client of games-menu entry `game`: identification, then ClientReady.
+    int table(int game, const QByteArray &name, const QByteArray &password = "pw")
+    {
+        const int id = nextId++;
+        service.opened(id, Channel::Table, game, QStringLiteral("127.0.0.1"));
+        service.received(id, identification(name, password));
+        service.received(id, Marker::ClientReady);
+        return id;
     }
 
     static QByteArray identification(const QByteArray &name, const QByteArray &password)

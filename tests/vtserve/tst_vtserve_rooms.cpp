@@ -219,7 +219,8 @@ private slots:
         QTest::newRow("card table") << true << QByteArray("Card Table 2") << QByteArray("\\SpawnNode:5002");
         QTest::newRow("sketch table") << true << QByteArray("Sketch Table") << QByteArray("\\SpawnDoodlix:5011");
         QTest::newRow("door") << true << QByteArray("Door Game  ") << QByteArray("\\SpawnDoor:5021");
-        QTest::newRow("light door") << true << QByteArray("Door Game (light)") << QByteArray("\\SpawnDoorX:5021");
+        QTest::newRow("light door") << true << QByteArray("Door Game (light)") << QByteArray("\\SpawnDoorX:5022");
+        QTest::newRow("race deck") << true << QByteArray("Race Deck") << QByteArray("\\SpawnNode:5003");
     }
     void menuPressesLaunch()
     {

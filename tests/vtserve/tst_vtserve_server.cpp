@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -75,6 +76,7 @@ private slots:
         ServerOptions options;
         options.lobbyPort = options.gamesMenuPort = options.roomsMenuPort = 0;
         options.roomBasePort = 0;
+        options.tableBasePort = 0;
         options.httpPort = 0;
         options.dataFolder = m_data.path() + QStringLiteral("/") + QString::fromLatin1(QTest::currentTestFunction());
         options.passwordIterations = 10;
@@ -231,6 +233,77 @@ private slots:
         QVERIFY(reply.startsWith("HTTP/1.0 400"));
     }
 
+    void cardTableOverTheNetwork()
+    {
+        RawClient lobby(lobbyPort());
+        QVERIFY(lobby.identify("Ann", "pw"));
+        QVERIFY(lobby.waitFor("Ann=13;0;1500"));
+        QVERIFY(m_server->gameCount() >= 6);
+        RawClient table(m_server->gamePort(0));
+        QVERIFY(table.identify("Ann", "pw"));
+        table.write(Marker::ClientReady);
+        QVERIFY(table.waitFor(Marker::ChatMarker + "\x1b[L$Ann=13;0;1500\x1b]"));
+        // The caption and the player list each come in a read of their own.
+        QCOMPARE(table.reads.first(), QByteArray("\x5c\xcb\xf4" "Card Table 1 - Hearts\r\n"));
+        QVERIFY(table.reads.contains(Marker::ChatMarker + "\x1b[L$Ann=13;0;1500\x1b]"));
+        QVERIFY(!table.got.contains("\x1b[0;0;0;0;100;0W"));
+        QVERIFY(table.got.contains("pass|Pass;"));
+        // A press is answered with the status line.
+        const qsizetype before = table.got.size();
+        table.write("70;5");
+        QVERIFY(QTest::qWaitFor([&] { return table.got.size() > before; }, 5000));
+        QVERIFY(table.got.mid(before).contains("\x1b[21;1H"));
+        // The games menu shows who sits where.
+        RawClient menu(m_server->gamesMenuPort());
+        QVERIFY(menu.identify("Ann", "pw"));
+        QVERIFY(menu.waitFor("Hearts: Ann"));
+    }
+
+    void doorGuestOverTheNetwork()
+    {
+        RawClient door(m_server->gamePort(3));
+        QVERIFY(QTest::qWaitFor([&] { return door.socket.state() == QAbstractSocket::ConnectedState; }, 5000));
+        door.write("6");
+        QVERIFY(door.waitFor("MINEFIELD"));
+        QVERIFY(door.got.contains("Welcome, Guest"));
+        door.write("q");
+        QVERIFY(door.waitGone());
+    }
+
+    void bridgedDoorRunsAProgramOnATerminal()
+    {
+        QTemporaryDir data;
+        ServerOptions options;
+        options.lobbyPort = options.gamesMenuPort = options.roomsMenuPort = 0;
+        options.roomBasePort = options.tableBasePort = 0;
+        options.httpPort = -1;
+        options.dataFolder = data.path();
+        options.passwordIterations = 10;
+        options.tickMs = 50;
+        options.logger = [](const QString &) {};
+        options.doorCommand = {QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                               QStringLiteral("printf 'bridged \\033[1;31mred\\033[0m\\n'; read line; "
+                                              "echo \"got:$line term:$TERM user:$DOOR_USER\"")};
+        options.doorTitle = "Shell";
+        options.tune = [](ServiceConfig &config) { config.doorGuestMs = 200; };
+        VtServer server(options);
+        QString error;
+        QVERIFY2(server.start(&error), qPrintable(error));
+        QCOMPARE(server.service()->config().games.at(6).title, QByteArray("Shell"));
+
+        RawClient door(server.gamePort(6));   // a terminal that does not identify
+        QVERIFY(door.waitFor("bridged "));
+        QVERIFY(door.waitFor("\x1b[1;31;40mred"));
+        door.write("hello\r");
+        QVERIFY(door.waitFor("got:hello"));
+        const bool described = !QStandardPaths::findExecutable(QStringLiteral("tic")).isEmpty();
+        QVERIFY(door.got.contains(described ? "term:vantora" : "term:ansi"));
+        QVERIFY(door.got.contains("user:Guest"));
+        QVERIFY(door.waitFor("The program has ended."));
+        QVERIFY(door.waitGone());
+        server.stop();
+    }
+
     void programHelpAndCleanStop()
     {
         const QString program = QStringLiteral(VANTORA_BIN_DIR "/vtserve");
@@ -245,8 +318,9 @@ private slots:
         QProcess service;
         service.start(program, {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--games-port"),
                                 QStringLiteral("0"), QStringLiteral("--rooms-port"), QStringLiteral("0"),
-                                QStringLiteral("--room-base-port"), QStringLiteral("0"), QStringLiteral("--http-port"),
-                                QStringLiteral("0"), QStringLiteral("--data"), m_data.path() + QStringLiteral("/process")});
+                                QStringLiteral("--room-base-port"), QStringLiteral("0"), QStringLiteral("--table-base-port"),
+                                QStringLiteral("0"), QStringLiteral("--http-port"), QStringLiteral("0"),
+                                QStringLiteral("--data"), m_data.path() + QStringLiteral("/process")});
         QVERIFY(service.waitForStarted(5000));
         QByteArray log;
         QVERIFY(QTest::qWaitFor([&] {

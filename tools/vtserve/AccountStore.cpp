@@ -243,6 +243,15 @@ bool AccountStore::setEmail(const QByteArray &name, const QByteArray &email)
     return query.exec() && query.numRowsAffected() == 1;
 }
 
+bool AccountStore::setRating(const QByteArray &name, int rating)
+{
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(QStringLiteral("UPDATE accounts SET rating = ? WHERE key = ?"));
+    query.addBindValue(qBound(0, rating, 9999));
+    query.addBindValue(keyOf(name));
+    return query.exec() && query.numRowsAffected() == 1;
+}
+
 int AccountStore::count() const
 {
     QSqlQuery query(QSqlDatabase::database(m_connection, false));

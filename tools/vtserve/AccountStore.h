@@ -49,6 +49,7 @@ public:
     bool setRank(const QByteArray &name, int rank);
     bool setIcon(const QByteArray &name, int icon);
     bool setEmail(const QByteArray &name, const QByteArray &email);
+    bool setRating(const QByteArray &name, int rating);
     int count() const;
 
     // Names compare without regard to letter case.

@@ -223,6 +223,32 @@ bool ValidPassword(const QByteArray &password)
     return true;
 }
 
+bool ParseCellText(const QByteArray &text, int *column, int *row)
+{
+    const qsizetype semi = text.indexOf(';');
+    if (semi <= 0 || semi == text.size() - 1 || text.size() > 14)
+        return false;
+    const auto number = [](const QByteArray &s, int *value) {
+        const qsizetype start = s.startsWith('-') ? 1 : 0;
+        if (s.size() == start || s.size() - start > 6)
+            return false;
+        for (qsizetype k = start; k < s.size(); ++k) {
+            if (!isDigit(s.at(k)))
+                return false;
+        }
+        bool ok = false;
+        *value = s.toInt(&ok);
+        return ok;
+    };
+    int c = 0;
+    int r = 0;
+    if (!number(text.left(semi), &c) || !number(text.mid(semi + 1), &r))
+        return false;
+    *column = c;
+    *row = r;
+    return true;
+}
+
 QByteArray NameOfCaption(const QByteArray &caption)
 {
     const QByteArray name = PlainUserName(ReplaceAll(caption, " [AWAY]", QByteArray(), true));

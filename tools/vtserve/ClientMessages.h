@@ -52,6 +52,11 @@ bool ValidUserName(const QByteArray &name);
 // to the client programs on a blank-separated command line).
 bool ValidPassword(const QByteArray &password);
 
+// A press as the screen clients send it: the column, ";" and the row in
+// decimal, nothing else. A double click may send a row above the surface,
+// so either number may carry a minus sign.
+bool ParseCellText(const QByteArray &text, int *column, int *row);
+
 // The name a client means by a list caption: codes, rank mark, an end code
 // and what follows it, and the " [AWAY]" suffix of the chat rooms removed.
 QByteArray NameOfCaption(const QByteArray &caption);

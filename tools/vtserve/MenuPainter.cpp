@@ -1,5 +1,8 @@
 #include "MenuPainter.h"
 
+#include "ClientMessages.h"
+#include "ServerBytes.h"
+
 #include <algorithm>
 
 namespace MenuPainter {
@@ -8,13 +11,12 @@ namespace {
 
 QByteArray at(int row, int column)
 {
-    return "\x1b[" + QByteArray::number(row) + ';' + QByteArray::number(column) + 'H';
+    return ServerBytes::CursorTo(row, column);
 }
 
-// Bright palette first ("1"), then the colours.
 QByteArray colours(int fore, int back)
 {
-    return "\x1b[1;" + QByteArray::number(fore) + ';' + QByteArray::number(back) + 'm';
+    return ServerBytes::BrightColours(fore, back);
 }
 
 QByteArray fit(const QByteArray &text, int width)
@@ -53,21 +55,13 @@ int EntryOfButton(const QByteArray &name)
 
 bool ParsePress(const QByteArray &text, int *column, int *row)
 {
-    const qsizetype semi = text.indexOf(';');
-    if (semi <= 0 || semi == text.size() - 1 || text.size() > 12)
+    int c = 0;
+    int r = 0;
+    if (!ClientMessages::ParseCellText(text, &c, &r) || c < 0 || r < 0 || text.contains('-'))
         return false;
-    bool okColumn = false;
-    bool okRow = false;
-    const QByteArray c = text.left(semi);
-    const QByteArray r = text.mid(semi + 1);
-    const auto digitsOnly = [](const QByteArray &s) {
-        return std::all_of(s.begin(), s.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
-    };
-    if (!digitsOnly(c) || !digitsOnly(r))
-        return false;
-    *column = c.toInt(&okColumn);
-    *row = r.toInt(&okRow);
-    return okColumn && okRow;
+    *column = c;
+    *row = r;
+    return true;
 }
 
 MenuScreen Paint(const QByteArray &title, const QByteArray &hint,

@@ -4,6 +4,23 @@
 
 namespace ServerBytes {
 
+QByteArray CursorTo(int row, int column)
+{
+    return "\x1b[" + QByteArray::number(row) + ';' + QByteArray::number(column) + 'H';
+}
+
+QByteArray BrightColours(int fore, int back)
+{
+    return "\x1b[1;" + QByteArray::number(fore) + ';' + QByteArray::number(back) + 'm';
+}
+
+QByteArray Fit(const QByteArray &text, int width)
+{
+    if (text.size() >= width)
+        return text.left(width);
+    return text + QByteArray(width - text.size(), ' ');
+}
+
 QByteArray UserListBlock(const QList<ListRow> &rows)
 {
     QByteArray block = Marker::PlayerListLine;

@@ -8,6 +8,13 @@
 
 namespace ServerBytes {
 
+// Screen commands every screen of the service uses: the cursor to a cell
+// (row and column from 1), and colours in the bright palette.
+QByteArray CursorTo(int row, int column);
+QByteArray BrightColours(int fore, int back);
+// The text cut or padded with blanks to exactly `width` bytes.
+QByteArray Fit(const QByteArray &text, int width);
+
 // One row of a user-list block: caption "=" icon ";" state ";" data.
 struct ListRow {
     QByteArray caption;

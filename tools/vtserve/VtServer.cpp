@@ -13,6 +13,8 @@
 #include <cstdio>
 
 #include "HttpResponder.h"
+#include "PtyLauncher.h"
+#include "SketchRules.h"
 #include "SoundSynth.h"
 
 struct VtServer::Link {
@@ -108,7 +110,10 @@ bool VtServer::start(QString *error)
         return false;
     }
 
-    ServiceConfig config = ServiceConfig::standard(m_options.roomBasePort, m_options.tableBasePort);
+    ServiceConfig config = ServiceConfig::standard(m_options.roomBasePort, m_options.tableBasePort,
+                                                   m_options.doorCommand, m_options.doorTitle);
+    if (!m_options.wordsFile.isEmpty() && !WordList::Load(m_options.wordsFile, &config.words, error))
+        return false;
     if (m_options.tune)
         m_options.tune(config);
 
@@ -127,10 +132,36 @@ bool VtServer::start(QString *error)
     }
     if (m_options.httpPort >= 0 && !(m_http = listen(m_options.httpPort, error, QStringLiteral("web side"))))
         return false;
+    // One listener per games-menu entry; entries given the same port share the first one's.
+    QHash<int, int> entryOfPort;
+    for (qsizetype i = 0; i < config.games.size(); ++i) {
+        const int wanted = m_options.tableBasePort > 0 ? config.games.at(i).port : 0;
+        if (wanted > 0 && entryOfPort.contains(wanted)) {
+            m_gamePorts.append(wanted);
+            continue;
+        }
+        QTcpServer *game = listen(wanted, error, QStringLiteral("game %1").arg(QString::fromLatin1(config.games.at(i).title)));
+        if (!game)
+            return false;
+        m_games.append(game);
+        m_gamePorts.append(game->serverPort());
+        entryOfPort.insert(game->serverPort(), int(i));
+        connect(game, &QTcpServer::newConnection, this, [this, game, i] { accept(game, Channel::Table, int(i)); });
+    }
 
     m_service = std::make_unique<VtService>(*m_accounts, static_cast<Outbox &>(*this), config, VtService::Clock(),
                                             [this](const QString &text) { log(text); });
-    m_service->setPorts(m_gamesMenu->serverPort(), m_roomsMenu->serverPort(), roomPorts);
+    m_service->setPorts(m_gamesMenu->serverPort(), m_roomsMenu->serverPort(), roomPorts, m_gamePorts);
+    if (!config.doorCommand.isEmpty()) {
+        const QString doors = m_dataFolder + QStringLiteral("/doors");
+        QDir().mkpath(doors);
+        QString problem;
+        const QByteArray term = PtyLauncher::InstallTerminfo(m_dataFolder + QStringLiteral("/terminfo"), &problem);
+        if (!problem.isEmpty())
+            log(problem);
+        m_launcher = std::make_unique<PtyLauncher>(doors, m_dataFolder + QStringLiteral("/terminfo"), term);
+        m_service->setTerminalLauncher(m_launcher.get());
+    }
 
     connect(m_lobby, &QTcpServer::newConnection, this, [this] { accept(m_lobby, Channel::Lobby, -1); });
     connect(m_gamesMenu, &QTcpServer::newConnection, this,
@@ -152,19 +183,25 @@ bool VtServer::start(QString *error)
     });
     m_tick->start();
 
+    QString games;
+    for (qsizetype i = 0; i < config.games.size(); ++i)
+        games += QStringLiteral("%1%2 %3").arg(i ? QStringLiteral(", ") : QString(),
+                                               QString::fromLatin1(config.games.at(i).title))
+                     .arg(m_gamePorts.at(i));
     QString rooms;
     for (qsizetype i = 0; i < m_rooms.size(); ++i)
         rooms += QStringLiteral("%1%2 %3").arg(i ? QStringLiteral(", ") : QString(),
                                                QString::fromLatin1(config.rooms.at(i).title))
                      .arg(m_rooms.at(i)->serverPort());
-    log(QStringLiteral("listening on %1: lobby %2, games menu %3, rooms menu %4, rooms (%5), web %6; data in %7")
+    log(QStringLiteral("listening on %1: lobby %2, games menu %3, rooms menu %4, rooms (%5), games (%8), web %6; data in %7")
             .arg(m_options.bind.toString())
             .arg(lobbyPort())
             .arg(gamesMenuPort())
             .arg(roomsMenuPort())
             .arg(rooms)
             .arg(m_http ? QString::number(httpPort()) : QStringLiteral("off"))
-            .arg(m_dataFolder));
+            .arg(m_dataFolder)
+            .arg(games));
     return true;
 }
 
@@ -181,6 +218,8 @@ void VtServer::stop()
     }
     for (QTcpServer *room : std::as_const(m_rooms))
         room->close();
+    for (QTcpServer *game : std::as_const(m_games))
+        game->close();
     if (m_service)
         m_service->shutdown();
     log(QStringLiteral("stopped"));
@@ -191,6 +230,19 @@ int VtServer::gamesMenuPort() const { return m_gamesMenu ? m_gamesMenu->serverPo
 int VtServer::roomsMenuPort() const { return m_roomsMenu ? m_roomsMenu->serverPort() : 0; }
 int VtServer::roomCount() const { return int(m_rooms.size()); }
 int VtServer::httpPort() const { return m_http ? m_http->serverPort() : 0; }
+
+int VtServer::gamePort(int game) const
+{
+    return game >= 0 && game < m_gamePorts.size() ? m_gamePorts.at(game) : 0;
+}
+
+qsizetype VtServer::pending(int connection) const
+{
+    const auto it = m_links.find(connection);
+    if (it == m_links.end())
+        return 0;
+    return it->second->queued + it->second->socket->bytesToWrite();
+}
 
 int VtServer::roomPort(int room) const
 {

@@ -19,6 +19,7 @@
 #include "VtService.h"
 
 class QTcpServer;
+class TerminalLauncher;
 class QTcpSocket;
 class QTimer;
 
@@ -37,7 +38,10 @@ struct ServerOptions {
     int maxPerAddress = 32;
     int aloneGapMs = 40;             // quiet time around a message that must stand alone
     qsizetype maxQueued = 1024 * 1024;
-    int tickMs = 1000;
+    int tickMs = 200;                // the games' computer players and clocks move on each tick
+    QStringList doorCommand;         // the bridged door's program and arguments; empty: none
+    QByteArray doorTitle;            // its name on the games menu
+    QString wordsFile;               // the sketch tables' words; empty: the list shipped with vtserve
     std::function<void(const QString &)> logger;   // empty: log lines to stderr
     // Adjusts the service settings (time-outs, limits) before the start.
     std::function<void(ServiceConfig &)> tune;
@@ -62,6 +66,9 @@ public:
     int roomsMenuPort() const;
     int roomPort(int room) const;
     int roomCount() const;
+    // The port of games-menu entry `game` (in the service's games list).
+    int gamePort(int game) const;
+    int gameCount() const { return int(m_gamePorts.size()); }
     int httpPort() const;
     QString dataFolder() const { return m_dataFolder; }
     QStringList soundFolders() const { return m_soundFolders; }
@@ -80,6 +87,7 @@ private:
     void acceptHttp();
     void send(int connection, const QByteArray &bytes, bool alone) override;
     void close(int connection) override;
+    qsizetype pending(int connection) const override;
 
     ServerOptions m_options;
     QString m_dataFolder;
@@ -90,6 +98,9 @@ private:
     QTcpServer *m_gamesMenu = nullptr;
     QTcpServer *m_roomsMenu = nullptr;
     QList<QTcpServer *> m_rooms;
+    QList<QTcpServer *> m_games;
+    QList<int> m_gamePorts;
+    std::unique_ptr<TerminalLauncher> m_launcher;
     QTcpServer *m_http = nullptr;
     QTimer *m_tick = nullptr;
     std::map<int, std::unique_ptr<Link>> m_links;

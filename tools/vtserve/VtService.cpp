@@ -3,10 +3,15 @@
 #include <QDateTime>
 
 #include <algorithm>
+#include <random>
 
 #include "ClientMessages.h"
+#include "DoorNode.h"
+#include "GameNode.h"
 #include "ProtocolMarkers.h"
+#include "RaceDeckTable.h"
 #include "ServerBytes.h"
+#include "TerminalProcess.h"
 #include "_Globals.h"
 
 using namespace ClientMessages;
@@ -35,7 +40,8 @@ QByteArray roleWord(RoomRole role)
 
 } // namespace
 
-ServiceConfig ServiceConfig::standard(int roomBasePort, int tableBasePort)
+ServiceConfig ServiceConfig::standard(int roomBasePort, int tableBasePort, const QStringList &doorCommand,
+                                      const QByteArray &doorTitle)
 {
     ServiceConfig config;
     config.rooms = {
@@ -44,14 +50,70 @@ ServiceConfig ServiceConfig::standard(int roomBasePort, int tableBasePort)
         {"Sysop", roomBasePort + 2, false, RoomRole::Speaker},
     };
     config.games = {
-        {"Card Table 1", "\\SpawnNode", tableBasePort},
-        {"Card Table 2", "\\SpawnNode", tableBasePort + 1},
-        {"Sketch Table", "\\SpawnDoodlix", tableBasePort + 10},
-        {"Door Game", "\\SpawnDoor", tableBasePort + 20},
-        {"Door Game (light)", "\\SpawnDoorX", tableBasePort + 20},
+        {"Card Table 1", "\\SpawnNode", tableBasePort, GameKind::Hearts, 0, false},
+        {"Card Table 2", "\\SpawnNode", tableBasePort + 1, GameKind::Hearts, 1, false},
+        {"Sketch Table", "\\SpawnDoodlix", tableBasePort + 10, GameKind::Sketch, 2, false},
+        {"Door Game", "\\SpawnDoor", tableBasePort + 20, GameKind::Door, 3, false},
+        // The lightweight client shows chat on its screen: its own port,
+        // where the door sends it none.
+        {"Door Game (light)", "\\SpawnDoorX", tableBasePort + 21, GameKind::Door, 3, true},
+        {"Race Deck", "\\SpawnNode", tableBasePort + 2, GameKind::RaceDeck, 4, false},
     };
+    if (!doorCommand.isEmpty()) {
+        const QByteArray title = doorTitle.isEmpty() ? QByteArray("Terminal Door") : doorTitle;
+        config.doorCommand = doorCommand;
+        config.games.append({title, "\\SpawnDoor", tableBasePort + 22, GameKind::BridgedDoor, 5, false});
+        config.games.append({title + " (light)", "\\SpawnDoorX", tableBasePort + 23, GameKind::BridgedDoor, 5, true});
+    }
     return config;
 }
+
+// What the game nodes may ask of the service.
+class VtService::Host : public NodeHost
+{
+public:
+    explicit Host(VtService &service)
+        : m_service(service)
+    {
+    }
+    void send(int id, const QByteArray &bytes, bool alone) override
+    {
+        if (m_service.conn(id))
+            m_service.m_outbox.send(id, bytes, alone);
+    }
+    void close(int id) override { m_service.drop(id, QStringLiteral("sent away by its game")); }
+    qint64 now() const override { return m_service.now(); }
+    void log(const QString &text) override { m_service.log(text); }
+    qsizetype pending(int id) const override { return m_service.m_outbox.pending(id); }
+    void whereIs(int id, const QByteArray &caption) override
+    {
+        if (Conn *c = m_service.conn(id))
+            m_service.whereIs(*c, caption);
+    }
+    void whisper(int id, const QByteArray &rest) override
+    {
+        if (Conn *c = m_service.conn(id))
+            m_service.whisper(*c, rest);
+    }
+    void saveRating(const QByteArray &name, int rating) override
+    {
+        m_service.m_accounts.setRating(name, rating);
+        const QString key = AccountStore::keyOf(name);
+        bool inLobby = false;
+        for (auto &[id, c] : m_service.m_conns) {
+            if (c.key == key) {
+                c.rating = rating;
+                inLobby = inLobby || c.channel == Channel::Lobby;
+            }
+        }
+        if (inLobby)
+            m_service.sendLobbyList();
+    }
+    void membersChanged() override { m_service.repaintMenus(Channel::GamesMenu); }
+
+private:
+    VtService &m_service;
+};
 
 VtService::VtService(AccountStore &accounts, Outbox &outbox, ServiceConfig config, Clock clock,
                      Logger logger)
@@ -63,10 +125,67 @@ VtService::VtService(AccountStore &accounts, Outbox &outbox, ServiceConfig confi
 {
     for (const RoomConfig &room : m_config.rooms)
         m_rooms.append(Room{room, {}, {}, {}, {}, {}, {}, {}});
+
+    m_host = std::make_unique<Host>(*this);
+    std::random_device entropy;
+    int made = 0;
+    for (const GameConfig &game : std::as_const(m_config.games)) {
+        if (game.node < 0 || m_nodes.count(game.node))
+            continue;
+        const quint32 seed = m_config.seed ? m_config.seed + quint32(made++) * 7919u : entropy();
+        std::unique_ptr<GameNode> node;
+        switch (game.kind) {
+        case GameKind::Hearts:
+            node = std::make_unique<CardTable>(*m_host, game.title, seed, m_config.cards);
+            break;
+        case GameKind::RaceDeck:
+            node = std::make_unique<RaceDeckTable>(*m_host, game.title, seed);
+            break;
+        case GameKind::Sketch:
+            node = std::make_unique<SketchTable>(*m_host, game.title, seed, m_config.words, m_config.sketch);
+            break;
+        case GameKind::Door:
+            node = std::make_unique<DoorNode>(*m_host, game.title, seed, DoorNode::Kind::Minefield);
+            break;
+        case GameKind::BridgedDoor:
+            node = std::make_unique<DoorNode>(*m_host, game.title, seed, DoorNode::Kind::Bridge, m_config.doorCommand,
+                                              m_config.maxDoorSessions);
+            break;
+        }
+        m_nodes[game.node] = std::move(node);
+    }
 }
 
-void VtService::setPorts(int gamesMenuPort, int roomsMenuPort, const QList<int> &roomPorts)
+VtService::~VtService() = default;
+
+GameNode *VtService::nodeOfGame(int game) const
 {
+    if (game < 0 || game >= m_config.games.size())
+        return nullptr;
+    const auto it = m_nodes.find(m_config.games.at(game).node);
+    return it == m_nodes.end() ? nullptr : it->second.get();
+}
+
+void VtService::setTerminalLauncher(TerminalLauncher *launcher)
+{
+    for (auto &[index, node] : m_nodes) {
+        if (auto *door = dynamic_cast<DoorNode *>(node.get()))
+            door->setLauncher(launcher);
+    }
+}
+
+void VtService::tell(const Conn &c, const QByteArray &lines)
+{
+    if (c.channel != Channel::Table)
+        send(c, lines);
+    else if (!c.light)
+        send(c, GameNode::ChatMarked(lines));
+}
+
+void VtService::setPorts(int gamesMenuPort, int roomsMenuPort, const QList<int> &roomPorts, const QList<int> &gamePorts)
+{
+    for (qsizetype i = 0; i < gamePorts.size() && i < m_config.games.size(); ++i)
+        m_config.games[i].port = gamePorts.at(i);
     m_config.gamesMenuPort = gamesMenuPort;
     m_config.roomsMenuPort = roomsMenuPort;
     for (qsizetype i = 0; i < roomPorts.size() && i < m_rooms.size(); ++i) {
@@ -111,7 +230,7 @@ void VtService::opened(int connection, Channel channel, int room, const QString 
     Conn c;
     c.id = connection;
     c.channel = channel;
-    c.room = channel == Channel::Room ? room : -1;
+    c.room = channel == Channel::Room || channel == Channel::Table ? room : -1;
     c.peer = peer;
     c.openedAt = c.stageAt = c.refilledAt = c.keptAliveAt = now();
     c.messageTokens = m_config.burstMessages;
@@ -119,6 +238,14 @@ void VtService::opened(int connection, Channel channel, int room, const QString 
     if (channel == Channel::Room && (room < 0 || room >= m_rooms.size())) {
         m_outbox.close(connection);
         return;
+    }
+    if (channel == Channel::Table) {
+        if (!nodeOfGame(room)) {
+            m_outbox.close(connection);
+            return;
+        }
+        c.node = m_config.games.at(room).node;
+        c.light = m_config.games.at(room).light;
     }
     m_conns[connection] = c;
 }
@@ -181,6 +308,9 @@ void VtService::forget(int id, bool announce)
         broadcastRoom(c.room, ServerBytes::ExitLine(c.name, room.config.title));
         sendRoomList(c.room);
         repaintMenus(Channel::RoomsMenu);
+    } else if (c.channel == Channel::Table) {
+        if (GameNode *node = nodeOfGame(c.room))
+            node->leave(id);
     }
 }
 
@@ -203,6 +333,25 @@ void VtService::received(int connection, const QByteArray &chunk)
         return;
     if (chunk.size() > m_config.maxChunk) {
         drop(connection, QStringLiteral("flooding (%1 bytes at once)").arg(chunk.size()));
+        return;
+    }
+    if (c->channel == Channel::Table && c->stage == Stage::Active) {
+        // Games take their input whole: strokes come in long runs and a
+        // door's keys need no framing. Only the byte rate is limited.
+        if (!withinLimits(*c, chunk.size(), 0)) {
+            drop(connection, QStringLiteral("flooding"));
+            return;
+        }
+        tableInput(*c, chunk);
+        return;
+    }
+    if (c->channel == Channel::Table && c->stage == Stage::Identify && isDoor(*c) && c->partial.isEmpty()
+        && !chunk.startsWith(Marker::IdentifyOpen) && !Marker::IdentifyOpen.startsWith(chunk)) {
+        // A terminal that talks without identifying plays as a guest.
+        joinAsGuest(*c);
+        c = conn(connection);
+        if (c && c->stage == Stage::Active)
+            tableInput(*c, chunk);
         return;
     }
     QByteArray joined;
@@ -245,6 +394,7 @@ void VtService::received(int connection, const QByteArray &chunk)
             case Channel::GamesMenu:
             case Channel::RoomsMenu: menuMessage(*c, message); break;
             case Channel::Room: roomMessage(*c, message); break;
+            case Channel::Table: tableInput(*c, message); break;
             }
             break;
         }
@@ -256,8 +406,12 @@ void VtService::tick()
     const qint64 t = now();
     QList<int> late;
     QList<int> ready;
+    QList<int> guests;
     for (auto &[id, c] : m_conns) {
-        if (c.stage == Stage::Identify || c.stage == Stage::RoomPassword) {
+        if (c.stage == Stage::Identify && c.channel == Channel::Table && isDoor(c)
+            && t - c.openedAt >= m_config.doorGuestMs) {
+            guests.append(id);
+        } else if (c.stage == Stage::Identify || c.stage == Stage::RoomPassword) {
             if (t - c.openedAt >= m_config.identifyTimeoutMs)
                 late.append(id);
         } else if (c.stage == Stage::Ready) {
@@ -271,6 +425,12 @@ void VtService::tick()
     }
     for (const int id : late)
         drop(id, QStringLiteral("no identification in time"));
+    for (const int id : guests) {
+        if (Conn *c = conn(id))
+            joinAsGuest(*c);
+    }
+    for (auto &[index, node] : m_nodes)
+        node->tick();
     for (const int id : ready) {
         if (Conn *c = conn(id))
             joinRoom(*c);
@@ -288,6 +448,8 @@ void VtService::tick()
 
 void VtService::shutdown()
 {
+    for (auto &[index, node] : m_nodes)
+        node->shutdown();
     QList<int> ids;
     for (const auto &[id, c] : m_conns)
         ids.append(id);
@@ -360,7 +522,7 @@ void VtService::reject(Conn &c, const QString &why, const QByteArray &line)
     if (c.channel == Channel::GamesMenu || c.channel == Channel::RoomsMenu)
         send(c, "\x1b[40m\x1b[J\x1b[1;31m\x1b[2;3H" + line + "\x1b[0m");
     else
-        send(c, ServerBytes::ServiceLine('4', "\x1b[B" + line + "\x1b]"));
+        tell(c, ServerBytes::ServiceLine('4', "\x1b[B" + line + "\x1b]"));
     forget(id, false);
     m_outbox.close(id);
 }
@@ -450,6 +612,10 @@ void VtService::identifyNode(Conn &c, const QByteArray &name, const QByteArray &
         c.away = lobby->away;
     c.stageAt = now();
 
+    if (c.channel == Channel::Table) {
+        identifyTable(c);
+        return;
+    }
     if (c.channel != Channel::Room) {
         c.stage = Stage::Active;
         log(QStringLiteral("%1 opened the %2 menu").arg(QString::fromLatin1(c.name),
@@ -473,6 +639,80 @@ void VtService::identifyNode(Conn &c, const QByteArray &name, const QByteArray &
         return;
     }
     c.stage = Stage::Ready;
+}
+
+// ---------------------------------------------------------------------------
+// Game nodes
+
+bool VtService::isDoor(const Conn &c) const
+{
+    if (c.channel != Channel::Table || c.room < 0 || c.room >= m_config.games.size())
+        return false;
+    const GameKind kind = m_config.games.at(c.room).kind;
+    return kind == GameKind::Door || kind == GameKind::BridgedDoor;
+}
+
+NodePlayer VtService::playerOf(const Conn &c) const
+{
+    return NodePlayer{c.id, c.name, c.rank, c.icon, c.rating, c.away, c.light, c.guest};
+}
+
+void VtService::identifyTable(Conn &c)
+{
+    GameNode *node = nodeOfGame(c.room);
+    QByteArray why;
+    if (!node || !node->mayJoin(playerOf(c), &why)) {
+        reject(c, QStringLiteral("refused by %1").arg(QString::fromLatin1(m_config.games.value(c.room).title)), why);
+        return;
+    }
+    // One place per account at a node: a new window replaces the old one.
+    if (!c.guest) {
+        QList<int> older;
+        for (const auto &[id, other] : m_conns) {
+            if (id != c.id && other.channel == Channel::Table && other.stage == Stage::Active && other.node == c.node
+                && other.key == c.key)
+                older.append(id);
+        }
+        for (const int id : older) {
+            if (Conn *old = conn(id))
+                tell(*old, ServerBytes::ServiceLine('4', "You came to this table again from another window."));
+            drop(id, QStringLiteral("came to the table again"));
+        }
+    }
+    c.stage = Stage::Active;
+    c.stageAt = c.keptAliveAt = now();
+    node->join(playerOf(c));
+}
+
+void VtService::joinAsGuest(Conn &c)
+{
+    c.guest = true;
+    c.name = "Guest" + QByteArray::number(++m_guests);
+    c.key = QStringLiteral("#guest%1").arg(m_guests);
+    log(QStringLiteral("a door client from %1 plays as %2").arg(c.peer, QString::fromLatin1(c.name)));
+    identifyTable(c);
+}
+
+void VtService::tableInput(Conn &c, const QByteArray &chunk)
+{
+    GameNode *node = nodeOfGame(c.room);
+    if (!node)
+        return;
+    if (c.guest && chunk.startsWith(Marker::IdentifyOpen)) {
+        // The lightweight door client identifies a while after connecting.
+        const Identity id = ParseIdentity(chunk);
+        AccountStore::Account account;
+        if (id.valid && !throttled(c.peer)
+            && m_accounts.verify(id.name, id.password, &account) == AccountStore::Check::Accepted) {
+            adopt(c, id.name, account);
+            c.guest = false;
+            node->identified(c.id, playerOf(c));
+        } else if (id.valid) {
+            noteFailure(c.peer);
+        }
+        return;
+    }
+    node->received(c.id, chunk);
 }
 
 // ---------------------------------------------------------------------------
@@ -605,21 +845,27 @@ void VtService::whisper(Conn &c, const QByteArray &rest)
     if (c.channel == Channel::Room) {
         if (Conn *member = memberOf(c.room, caption))
             target = member;
+    } else if (c.channel == Channel::Table) {
+        for (auto &[id, other] : m_conns) {
+            if (other.channel == Channel::Table && other.stage == Stage::Active && other.node == c.node
+                && other.key == key && !other.light)
+                target = &other;
+        }
     }
     if (!target)
         target = lobbyOf(key);
     if (!target) {
-        send(c, ServerBytes::ServiceLine('4', SafeChatText(NameOfCaption(caption)) + " is not on line."));
+        tell(c, ServerBytes::ServiceLine('4', SafeChatText(NameOfCaption(caption)) + " is not on line."));
         return;
     }
-    send(*target, ServerBytes::WhisperIn(c.name, text));
-    send(c, ServerBytes::WhisperOut(target->name, text));
+    tell(*target, ServerBytes::WhisperIn(c.name, text));
+    tell(c, ServerBytes::WhisperOut(target->name, text));
 }
 
 void VtService::greyNote(Conn &c, const QByteArray &rest, int minimumRank)
 {
     if (c.rank < minimumRank) {
-        send(c, ServerBytes::ServiceLine('4', "Only the staff may send grey notes."));
+        tell(c, ServerBytes::ServiceLine('4', "Only the staff may send grey notes."));
         return;
     }
     const QByteArray name = TextBefore(rest, ' ');
@@ -632,12 +878,12 @@ void VtService::greyNote(Conn &c, const QByteArray &rest, int minimumRank)
     if (!target)
         target = lobbyOf(key);
     if (!target) {
-        send(c, ServerBytes::ServiceLine('4', SafeChatText(NameOfCaption(name)) + " is not on line."));
+        tell(c, ServerBytes::ServiceLine('4', SafeChatText(NameOfCaption(name)) + " is not on line."));
         return;
     }
     // The caption ends at the first ">", so the sender's name must not hold one (it cannot).
     send(*target, ServerBytes::Notice("Note from " + c.name, text), true);
-    send(c, ServerBytes::ServiceLine('6', "Grey note sent to " + target->name + '.'));
+    tell(c, ServerBytes::ServiceLine('6', "Grey note sent to " + target->name + '.'));
     log(QStringLiteral("%1 sent a grey note to %2").arg(QString::fromLatin1(c.name),
                                                           QString::fromLatin1(target->name)));
 }
@@ -692,7 +938,7 @@ void VtService::whereIs(Conn &c, const QByteArray &caption)
     const QByteArray name = NameOfCaption(caption);
     Conn *target = lobbyOf(AccountStore::keyOf(name));
     if (!target) {
-        send(c, ServerBytes::ServiceLine('4', SafeChatText(name) + " is not on line."));
+        tell(c, ServerBytes::ServiceLine('4', SafeChatText(name) + " is not on line."));
         return;
     }
     m_whereIs.append({c.id, target->key, now()});
@@ -720,7 +966,7 @@ bool VtService::answerWhereIs(Conn &c, const QByteArray &text)
     const QByteArray reply = ServerBytes::ServiceLine('7', "\x1b[BWhere is " + c.name + ":\x1b[b") + answer;
     for (const int id : askers) {
         if (Conn *asker = conn(id))
-            send(*asker, reply);
+            tell(*asker, reply);
     }
     return true;
 }
@@ -743,8 +989,10 @@ QList<MenuEntry> VtService::menuEntries(Channel channel) const
 {
     QList<MenuEntry> entries;
     if (channel == Channel::GamesMenu) {
-        for (const GameConfig &game : m_config.games)
-            entries.append({game.title, "no players yet", "Play"});
+        for (qsizetype i = 0; i < m_config.games.size(); ++i) {
+            const GameNode *node = nodeOfGame(int(i));
+            entries.append({m_config.games.at(i).title, node ? node->detail() : QByteArray("closed"), "Play"});
+        }
         return entries;
     }
     for (qsizetype i = 0; i < m_rooms.size(); ++i) {
@@ -1123,8 +1371,12 @@ QByteArray VtService::gamesPage() const
     QByteArray page = "<!DOCTYPE html>\n<html><head><meta charset=\"iso-8859-1\">"
                       "<title>Vantora Games</title></head><body>\n<h1>Vantora Games</h1>\n";
     page += "<h2>Games</h2>\n<ul>\n";
-    for (const GameConfig &game : m_config.games)
-        page += "<li>" + htmlEscaped(game.title) + " (port " + QByteArray::number(game.port) + ")</li>\n";
+    for (qsizetype i = 0; i < m_config.games.size(); ++i) {
+        const GameConfig &game = m_config.games.at(i);
+        const GameNode *node = nodeOfGame(int(i));
+        page += "<li>" + htmlEscaped(game.title) + " (port " + QByteArray::number(game.port) + "): "
+            + htmlEscaped(node ? node->detail() : QByteArray("closed")) + "</li>\n";
+    }
     page += "</ul>\n<h2>Chat rooms</h2>\n<ul>\n";
     for (const Room &room : m_rooms) {
         page += "<li>" + htmlEscaped(room.config.title) + " (port " + QByteArray::number(room.config.port) + "): ";

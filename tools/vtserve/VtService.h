@@ -15,9 +15,15 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "AccountStore.h"
+#include "CardTable.h"
 #include "MenuPainter.h"
+#include "SketchTable.h"
+
+class GameNode;
+class TerminalLauncher;
 
 class Outbox
 {
@@ -28,9 +34,12 @@ public:
     virtual void send(int connection, const QByteArray &bytes, bool alone) = 0;
     // Write what is queued, then close.
     virtual void close(int connection) = 0;
+    // Bytes queued for the connection and not yet written.
+    virtual qsizetype pending(int) const { return 0; }
 };
 
-enum class Channel { Lobby, GamesMenu, RoomsMenu, Room };
+// Table: a game node; the number given with it is the games-menu entry.
+enum class Channel { Lobby, GamesMenu, RoomsMenu, Room, Table };
 
 enum class RoomRole { Speaker = 1, Guest = 2, Audience = 3 };
 
@@ -41,10 +50,15 @@ struct RoomConfig {
     RoomRole joinAs = RoomRole::Guest;
 };
 
+enum class GameKind { Hearts, RaceDeck, Sketch, Door, BridgedDoor };
+
 struct GameConfig {
     QByteArray title;
     QByteArray command;              // "\\SpawnNode", "\\SpawnDoodlix", "\\SpawnDoor", "\\SpawnDoorX"
     int port = 0;
+    GameKind kind = GameKind::Hearts;
+    int node = 0;                    // entries with the same node share one table
+    bool light = false;              // for the lightweight door client: no chat, no player list
 };
 
 struct ServiceConfig {
@@ -70,8 +84,19 @@ struct ServiceConfig {
     double bytesPerSecond = 16 * 1024;
     qsizetype maxChunk = 64 * 1024;
 
-    // The suite's standard rooms and game entries on consecutive ports.
-    static ServiceConfig standard(int roomBasePort, int tableBasePort);
+    // Game nodes.
+    CardTiming cards;
+    SketchTiming sketch;
+    QList<SketchWord> words;         // empty: the list shipped with the service
+    quint32 seed = 0;                // 0: a new random game every run
+    int doorGuestMs = 2500;          // a door client that does not identify plays as a guest
+    int maxDoorSessions = 8;         // programs a bridged door runs at once
+    QStringList doorCommand;         // the bridged door's program; none: no bridged door
+
+    // The suite's standard rooms and game entries on consecutive ports;
+    // with a door command also the bridged door (on table ports 22 and 23).
+    static ServiceConfig standard(int roomBasePort, int tableBasePort, const QStringList &doorCommand = {},
+                                  const QByteArray &doorTitle = {});
 };
 
 class VtService
@@ -82,6 +107,7 @@ public:
 
     VtService(AccountStore &accounts, Outbox &outbox, ServiceConfig config, Clock clock = {},
               Logger logger = {});
+    ~VtService();
 
     void opened(int connection, Channel channel, int room, const QString &peer);
     void received(int connection, const QByteArray &chunk);
@@ -93,7 +119,11 @@ public:
     void shutdown();
 
     const ServiceConfig &config() const { return m_config; }
-    void setPorts(int gamesMenuPort, int roomsMenuPort, const QList<int> &roomPorts);
+    void setPorts(int gamesMenuPort, int roomsMenuPort, const QList<int> &roomPorts, const QList<int> &gamePorts = {});
+    // Where the bridged doors start their programs.
+    void setTerminalLauncher(TerminalLauncher *launcher);
+    // The node behind a games-menu entry (tests look inside).
+    GameNode *nodeOfGame(int game) const;
     QList<QByteArray> lobbyNames() const;
     QList<QByteArray> roomMembers(int room) const;
     int connectionCount() const { return int(m_conns.size()); }
@@ -120,6 +150,9 @@ private:
         int rating = AccountStore::DefaultRating;
         bool away = false;
         RoomRole role = RoomRole::Guest;
+        int node = -1;               // Table: the game node
+        bool light = false;
+        bool guest = false;          // a door client that did not identify
         QHash<int, int> menuRows;
         QSet<QByteArray> menuButtons;
         double messageTokens = 0;
@@ -145,8 +178,14 @@ private:
         qint64 at = 0;
     };
 
+    class Host;
+    friend class Host;
+
     qint64 now() const;
     void log(const QString &text) const;
+    // Chat lines for a client: node clients get each line behind the chat
+    // marker, lightweight door clients none.
+    void tell(const Conn &c, const QByteArray &lines);
     Conn *conn(int id);
     const Conn *conn(int id) const;
     void send(const Conn &c, const QByteArray &bytes, bool alone = false);
@@ -158,6 +197,11 @@ private:
     void identify(Conn &c, const QByteArray &message);
     void identifyLobby(Conn &c, const QByteArray &name, const QByteArray &password);
     void identifyNode(Conn &c, const QByteArray &name, const QByteArray &password);
+    void identifyTable(Conn &c);
+    void joinAsGuest(Conn &c);
+    bool isDoor(const Conn &c) const;
+    NodePlayer playerOf(const Conn &c) const;
+    void tableInput(Conn &c, const QByteArray &chunk);
     void reject(Conn &c, const QString &why, const QByteArray &line);
     bool throttled(const QString &peer);
     void noteFailure(const QString &peer);
@@ -207,6 +251,9 @@ private:
 
     AccountStore &m_accounts;
     Outbox &m_outbox;
+    std::unique_ptr<Host> m_host;
+    std::map<int, std::unique_ptr<GameNode>> m_nodes;   // by the node number of the games
+    int m_guests = 0;
     ServiceConfig m_config;
     Clock m_clock;
     Logger m_logger;

@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QProcess>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -50,8 +51,9 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "The Vantora suite's local reference service: the lobby, the games and chat-room menus,\n"
-        "the chat rooms and the sound files, so that VTLobby and its programs can be used on one\n"
-        "machine. The first account that logs in becomes the sysop."));
+        "the chat rooms, the game tables (Hearts, the race deck, sketch and guess, the Minefield\n"
+        "door and an optional bridged door) and the sound files, so that VTLobby and its programs\n"
+        "can be used on one machine. The first account that logs in becomes the sysop."));
     parser.addHelpOption();
     parser.addVersionOption();
     const ServerOptions defaults;
@@ -67,7 +69,7 @@ int main(int argc, char *argv[])
          QStringLiteral("First chat-room port; the rooms use consecutive ports (default %1).").arg(defaults.roomBasePort),
          QStringLiteral("port")},
         {QStringLiteral("table-base-port"),
-         QStringLiteral("First game-table port the games menu hands out (default %1).").arg(defaults.tableBasePort),
+         QStringLiteral("First game-table port; the tables listen on it and up to 23 above it (default %1).").arg(defaults.tableBasePort),
          QStringLiteral("port")},
         {QStringLiteral("http-port"),
          QStringLiteral("Port of the web side serving /Sound/, /Sounds/ and /games.htm (default %1, -1 for none).")
@@ -82,6 +84,15 @@ int main(int argc, char *argv[])
          QStringLiteral("name=rank")},
         {QStringLiteral("make-sounds"), QStringLiteral("Write the service's own sounds into a folder and exit."),
          QStringLiteral("folder")},
+        {QStringLiteral("door-command"),
+         QStringLiteral("A text-mode program to offer as a door on the games menu (program and arguments, no shell;\n"
+                        "each caller gets a run of it on a terminal of its own). Example: --door-command \"nethack\"."),
+         QStringLiteral("command")},
+        {QStringLiteral("door-title"), QStringLiteral("The bridged door's name on the games menu (default Terminal Door)."),
+         QStringLiteral("title")},
+        {QStringLiteral("words"),
+         QStringLiteral("Word list of the sketch tables: lines word;points (default: the list shipped with vtserve)."),
+         QStringLiteral("file")},
     });
     parser.process(app);
 
@@ -112,6 +123,15 @@ int main(int argc, char *argv[])
         || !portOption(parser, QStringLiteral("http-port"), &options.httpPort, true))
         return 2;
     options.dataFolder = parser.value(QStringLiteral("data"));
+    if (parser.isSet(QStringLiteral("door-command"))) {
+        options.doorCommand = QProcess::splitCommand(parser.value(QStringLiteral("door-command")));
+        if (options.doorCommand.isEmpty()) {
+            std::fprintf(stderr, "vtserve: --door-command needs a program\n");
+            return 2;
+        }
+    }
+    options.doorTitle = parser.value(QStringLiteral("door-title")).toLatin1().left(30);
+    options.wordsFile = parser.value(QStringLiteral("words"));
 
     if (parser.isSet(QStringLiteral("set-rank"))) {
         const QString assignment = parser.value(QStringLiteral("set-rank"));

@@ -1,0 +1,952 @@
+#include "NodeClientFrame.h"
+
+#include <QAction>
+#include <QBitmap>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "Ansi.h"
+#include "ByteText.h"
+#include "ChatAnsi.h"
+#include "ChatPanelRules.h"
+#include "NodeCommandLine.h"
+#include "NodeImageLists.h"
+#include "NodeSettings.h"
+#include "ProtocolMarkers.h"
+#include "RegistrySettings.h"
+#include "ScreenFeeder.h"
+#include "ServerSounds.h"
+#include "Shape.h"
+#include "StatusPanel.h"
+#include "SuitePictures.h"
+#include "SurfaceImage.h"
+#include "UserDialogs.h"
+#include "UserListView.h"
+#include "Waits.h"
+#include "WinState.h"
+#include "WindowLister.h"
+#include "_Globals.h"
+#include "uRichEditWithLinks.h"
+
+namespace {
+
+const QColor kLime(0, 255, 0);
+const QColor kGreen(0, 128, 0);
+const QColor kMaroon(128, 0, 0);
+
+// The red, green and blue bytes of a colour value as stored, a system
+// colour included (its index stands in the red byte).
+bool storedValueIsDark(TColor value)
+{
+    return (value & 0xFF) < 100 && ((value >> 8) & 0xFF) < 100 && ((value >> 16) & 0xFF) < 100;
+}
+
+void setTextColour(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Text, colour);
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+void setBackground(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, colour);
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+} // namespace
+
+std::function<bool(const QUrl &url)> TNodeClientFrame::UrlOpener = [](const QUrl &url) {
+    return QDesktopServices::openUrl(url);
+};
+
+// ---------------------------------------------------------------------------
+// Start-up
+
+TNodeClientFrame::TNodeClientFrame(const NodeFrameOptions &options, const QStringList &arguments,
+                                   QWidget *parent)
+    : QMainWindow(parent)
+    , m_options(options)
+{
+    setObjectName(options.windowClassName);
+    setWindowTitle(options.initialCaption);
+    buildWindow();
+
+    m_dispatcher = std::make_unique<NodeDispatcher>(static_cast<NodeDispatchTarget &>(*this));
+    m_feeder = new ScreenFeeder(this);
+    m_sounds = new ServerSounds(this);
+    ClientSocket = new QTcpSocket(this);
+    ClientSocket->setObjectName(QStringLiteral("ClientSocket"));
+    // Bytes wait in the socket while the screen queue is full; this keeps
+    // that wait bounded too.
+    ClientSocket->setReadBufferSize(ScreenFeeder::LowWater);
+
+    createEngine();
+
+    // Top of the desktop's work area, 10 from the left.
+    const QRect work = screen() ? screen()->availableGeometry() : QRect();
+    move(work.left() + 10, work.top());
+    resize(options.windowSize);
+
+    m_chat = std::make_unique<TDispAnsi>();
+    m_chat->Attach(Memo5, Memo6, StatusPanel);
+    m_chat->SoundsOn = true;
+
+    readStartupSettings(arguments);
+    installChatHooks();
+
+    connect(m_feeder, &ScreenFeeder::sliceFed, Image2, qOverload<>(&QWidget::update));
+    connect(m_feeder, &ScreenFeeder::drained, this, [this] {
+        if (m_readPaused) {
+            m_readPaused = false;
+            ClientSocketRead();
+        }
+    });
+    m_feeder->setSink([this](const QByteArray &bytes) { FeedEngine(bytes); });
+
+    connect(ClientSocket, &QTcpSocket::connected, this, &TNodeClientFrame::ClientSocketConnect);
+    connect(ClientSocket, &QTcpSocket::readyRead, this, &TNodeClientFrame::ClientSocketRead);
+    connect(ClientSocket, &QTcpSocket::disconnected, this,
+            &TNodeClientFrame::ClientSocketDisconnect);
+    connect(ClientSocket, &QTcpSocket::errorOccurred, this, &TNodeClientFrame::ClientSocketError);
+    connect(ClientSocket, &QTcpSocket::stateChanged, this, [this] { LockUpdate(); });
+
+    m_winState = new TWinState(this);
+    m_winState->SectionName = options.placementSection;
+
+    MainWindows::registerWindow(this, options.windowClassName);
+}
+
+TNodeClientFrame::~TNodeClientFrame()
+{
+    // The engine is fed only from the event loop, never from inside its own
+    // input, so it is idle here.
+    if (ClientSocket)
+        ClientSocket->disconnect(this);
+    // The list empties itself as it goes; the header is gone by then.
+    Memo6->model()->disconnect(this);
+    m_feeder->stop();
+    m_chat.reset();
+    m_engine.reset();
+}
+
+void TNodeClientFrame::buildWindow()
+{
+    auto *central = new QWidget(this);
+    auto *columns = new QSplitter(Qt::Horizontal, central);
+    columns->setObjectName(QStringLiteral("Splitter2"));
+    auto *centralLayout = new QHBoxLayout(central);
+    centralLayout->setContentsMargins(0, 0, 0, 0);
+    centralLayout->addWidget(columns);
+    setCentralWidget(central);
+
+    // Left: the surface over the chat.
+    Splitter1 = new QSplitter(Qt::Vertical, columns);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+
+    Scroller = new QScrollArea(Splitter1);
+    Scroller->setObjectName(QStringLiteral("Scroller"));
+    Scroller->setWidgetResizable(false);
+    Scroller->setMinimumHeight(60);
+    Scrollbox1 = new QWidget;
+    Scrollbox1->setObjectName(QStringLiteral("Scrollbox1"));
+    Scrollbox1->setFixedSize(m_options.scrollRange);
+    Scrollbox1->setFocusPolicy(Qt::ClickFocus);
+    Scrollbox1->installEventFilter(this);
+    Image2 = new TSurfaceImage(m_options.surfaceSize, Scrollbox1);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    Image2->move(0, 0);
+    Scroller->setWidget(Scrollbox1);
+    QPalette black = Scroller->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    Scroller->setPalette(black);
+    connect(Image2, &TSurfaceImage::pressed, this, [this](QPoint point, Qt::MouseButton button) {
+        Scrollbox1->setFocus(Qt::MouseFocusReason);
+        SurfaceMouseDown(point, button);
+    });
+    connect(Image2, &TSurfaceImage::doubleClicked, this,
+            [this](QPoint point) { SurfaceDoubleClick(point); });
+
+    auto *chatArea = new QWidget(Splitter1);
+    auto *chatLayout = new QVBoxLayout(chatArea);
+    chatLayout->setContentsMargins(0, 0, 0, 0);
+    chatLayout->setSpacing(2);
+    Memo5 = new TRichEditURL(chatArea);
+    Memo5->setObjectName(QStringLiteral("Memo5"));
+    Memo5->setReadOnly(true);
+    setBackground(Memo5, Qt::black);
+    Memo5->OnHyperlinkClicked = [this](QObject *, int, int, const QByteArray &text) {
+        OpenLink(text);
+    };
+    chatLayout->addWidget(Memo5, 1);
+    auto *inputRow = new QHBoxLayout;
+    Memo4 = new QPlainTextEdit(chatArea);
+    Memo4->setObjectName(QStringLiteral("Memo4"));
+    // The chat may be squeezed to almost nothing while it is hidden.
+    Memo4->setMinimumHeight(1);
+    Memo4->setMaximumHeight(38);
+    Memo5->setMinimumHeight(1);
+    Memo4->installEventFilter(this);
+    bitbtn3 = new QPushButton(QStringLiteral("Send"), chatArea);
+    bitbtn3->setObjectName(QStringLiteral("bitbtn3"));
+    bitbtn3->setFocusPolicy(Qt::NoFocus);
+    bitbtn3->setMinimumHeight(1);
+    connect(bitbtn3, &QPushButton::clicked, this, &TNodeClientFrame::SendButtonClick);
+    inputRow->addWidget(Memo4, 1);
+    inputRow->addWidget(bitbtn3);
+    chatLayout->addLayout(inputRow);
+    Splitter1->addWidget(Scroller);
+    Splitter1->addWidget(chatArea);
+    // The game panel keeps its height; the chat takes what the window adds,
+    // and with the chat hidden it may shrink to nothing.
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setCollapsible(0, false);
+    Splitter1->setCollapsible(1, true);
+
+    // Right: the players column.
+    auto *column = new QWidget(columns);
+    buildPlayersColumn(column);
+    columns->addWidget(Splitter1);
+    columns->addWidget(column);
+    columns->setStretchFactor(0, 1);
+    columns->setStretchFactor(1, 0);
+}
+
+void TNodeClientFrame::buildPlayersColumn(QWidget *column)
+{
+    auto *layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    Panel6 = new QLabel(QStringLiteral("Players"), column);
+    Panel6->setObjectName(QStringLiteral("Panel6"));
+    Panel6->setAlignment(Qt::AlignCenter);
+    Panel6->setFixedHeight(22);
+    QFont bold = Panel6->font();
+    bold.setBold(true);
+    Panel6->setFont(bold);
+    setBackground(Panel6, Qt::black);
+    setTextColour(Panel6, Qt::white);
+    auto *lights = new QHBoxLayout(Panel6);
+    lights->setContentsMargins(4, 6, 4, 6);
+    lights->setSpacing(3);
+    Shape1 = new TShape(QStringLiteral("Shape1"), kGreen, Panel6);
+    Shape2 = new TShape(QStringLiteral("Shape2"), kGreen, Panel6);
+    Shape1->setFixedSize(5, 10);
+    Shape2->setFixedSize(5, 10);
+    lights->addWidget(Shape1);
+    lights->addWidget(Shape2);
+    lights->addStretch(1);
+    layout->addWidget(Panel6);
+
+    Memo6 = new TUserListView(column);
+    Memo6->setObjectName(QStringLiteral("Memo6"));
+    Memo6->setHeaderLabels({QStringLiteral("--------------------")});
+    Memo6->setHeaderHidden(true);
+    Memo6->setMinimumWidth(100);
+    Memo6->setMaximumWidth(200);
+    Memo6->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    Memo6->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Memo6->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Memo6->setMouseTracking(true);
+    Memo6->viewport()->setCursor(Qt::PointingHandCursor);
+    Memo6->viewport()->installEventFilter(this);
+    Memo6->setFont(QFont(QStringLiteral("Verdana")));
+    setBackground(Memo6, Qt::black);
+    setTextColour(Memo6, Qt::white);
+    Memo6->setImages(NodeImageLists::Icons(NodeImageLists::ImageList1()));
+    Memo6->setStateImages(NodeImageLists::Icons(NodeImageLists::ImageList2()));
+    Memo6->setContextMenuPolicy(Qt::CustomContextMenu);
+    layout->addWidget(Memo6, 1);
+    connect(Memo6->model(), &QAbstractItemModel::rowsInserted, this,
+            &TNodeClientFrame::updatePlayerCount);
+    connect(Memo6->model(), &QAbstractItemModel::rowsRemoved, this,
+            &TNodeClientFrame::updatePlayerCount);
+    connect(Memo6->model(), &QAbstractItemModel::modelReset, this,
+            &TNodeClientFrame::updatePlayerCount);
+
+    PopupMenu4 = new QMenu(this);
+    PopupMenu4->setObjectName(QStringLiteral("PopupMenu4"));
+    MenuItem1 = PopupMenu4->addAction(QStringLiteral("Where is"));
+    MenuItem1->setObjectName(QStringLiteral("MenuItem1"));
+    MenuItem2 = PopupMenu4->addAction(QStringLiteral("Send Private Msg"));
+    MenuItem2->setObjectName(QStringLiteral("MenuItem2"));
+    connect(MenuItem1, &QAction::triggered, this, &TNodeClientFrame::whereIsClick);
+    connect(MenuItem2, &QAction::triggered, this, &TNodeClientFrame::whisperClick);
+    connect(Memo6, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        PopupMenu4Popup();
+        PopupMenu4->popup(Memo6->viewport()->mapToGlobal(pos));
+    });
+
+    StatusBar1 = new QStatusBar(column);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    StatusPanel = new TStatusPanel(StatusBar1);
+    StatusPanel->setFixedWidth(150);
+    StatusBar1->addWidget(StatusPanel);
+    layout->addWidget(StatusBar1);
+
+    ToolBar1 = new QToolBar(column);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
+
+    SpeedButton5 = new QToolButton(ToolBar1);
+    SpeedButton5->setObjectName(QStringLiteral("SpeedButton5"));
+    SpeedButton5->setText(QStringLiteral("Show Chat"));
+    SpeedButton5->setCheckable(true);
+    connect(SpeedButton5, &QToolButton::toggled, this, &TNodeClientFrame::ShowChat);
+    ToolBar1->addWidget(SpeedButton5);
+
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    QAction *refresh = PopupMenu2->addAction(QStringLiteral("Refresh Screen"));
+    refresh->setObjectName(QStringLiteral("RefreshScreen1"));
+    connect(refresh, &QAction::triggered, this, &TNodeClientFrame::RefreshSurface);
+    connect(PopupMenu2, &QMenu::aboutToShow, this, &TNodeClientFrame::PopupMenu2Popup);
+    ToolButton1 = new QToolButton(ToolBar1);
+    ToolButton1->setObjectName(QStringLiteral("ToolButton1"));
+    ToolButton1->setText(QStringLiteral("Options"));
+    ToolButton1->setMenu(PopupMenu2);
+    ToolButton1->setPopupMode(QToolButton::InstantPopup);
+    ToolBar1->addWidget(ToolButton1);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    connect(PopupMenu1, &QMenu::aboutToShow, this, &TNodeClientFrame::PopupMenu1Popup);
+    connect(PopupMenu1, &QMenu::triggered, this, [this](QAction *entry) {
+        Send(ChatPanel::VoteMessage(ChatColorPrefix, ChatStylePrefix,
+                                    entry->data().toByteArray()));
+    });
+    ToolButton2 = new QToolButton(ToolBar1);
+    ToolButton2->setObjectName(QStringLiteral("ToolButton2"));
+    ToolButton2->setText(QStringLiteral("Vote"));
+    ToolButton2->setMenu(PopupMenu1);
+    ToolButton2->setPopupMode(QToolButton::InstantPopup);
+    ToolBar1->addWidget(ToolButton2);
+
+    // The lock button shows the action: hidden and disabled until the
+    // server offers the lock.
+    Lock = new QAction(QStringLiteral("Lock"), this);
+    Lock->setObjectName(QStringLiteral("Lock"));
+    Lock->setToolTip(QStringLiteral("Lock"));
+    Lock->setVisible(false);
+    Lock->setEnabled(false);
+    connect(Lock, &QAction::triggered, this, &TNodeClientFrame::LockExecute);
+    ToolBar1->addAction(Lock);
+    SpeedButton1 = qobject_cast<QToolButton *>(ToolBar1->widgetForAction(Lock));
+    if (SpeedButton1)
+        SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    layout->addWidget(ToolBar1);
+}
+
+void TNodeClientFrame::createEngine()
+{
+    m_engine = std::make_unique<TAnsi>();
+    m_engine->AttachSurface(&Image2->image());
+    m_engine->OnResourcePicture = [this](const TAnsiRect &rect, const QByteArray &name) {
+        DrawResourcePicture(rect, name);
+    };
+    m_engine->OnListPicture = [this](const TAnsiRect &rect, int picture) {
+        DrawListPicture(rect, picture);
+    };
+    m_engine->OnSound = [this](const QByteArray &name) { PlayServerSound(name); };
+    m_engine->OnSurfaceText = [this](const TAnsiRect &rect, const QByteArray &text) {
+        DrawSurfaceText(rect, text);
+    };
+    m_engine->OnButton = [this](const TAnsiRect &rect, int image, int color,
+                                const QByteArray &text) { PlaceButton(rect, image, color, text); };
+    m_engine->OnRefresh = [this] { RefreshSurface(); };
+    m_engine->OnReport = [this](const QByteArray &text) { EngineReport(text); };
+    m_engine->OnFailure = [](const QString &message) {
+        qWarning("Screen data not understood: %s", qPrintable(message));
+    };
+}
+
+bool TNodeClientFrame::smallMode() const
+{
+    return m_engine && m_engine->FontSize() <= 8;
+}
+
+void TNodeClientFrame::ConfigureEngine()
+{
+    // Small cells on small screens when the user asked for it.
+    const bool scale = m_options.readsScaleLowRes && m_scaleLowRes;
+    const QScreen *shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    const bool narrow = shown && shown->size().width() < 1024;
+    if (scale && narrow)
+        m_engine->SetFontSize(8);
+    else
+        m_engine->SetMeasuredFontSize(9);
+}
+
+void TNodeClientFrame::readStartupSettings(const QStringList &arguments)
+{
+    RegistrySettings store;
+    const NodeSettings settings(store);
+    m_scaleLowRes = settings.scaleLowRes();
+
+    ChatColorPrefix = settings.atColor();
+    ChatStylePrefix = settings.atStyle();
+    MediaDir = NodeSettings::mediaDir(settings.mediaPath());
+    ProgramDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+
+    const NodeCommandLine line = NodeCommandLine::read(arguments);
+    UserName = line.UserName;
+    Password = line.Password;
+    NodeHost = line.NodeHost;
+    NodePort = line.NodePort;
+    if (NodeHost.isEmpty())
+        NodeHost = settings.server();
+}
+
+void TNodeClientFrame::installChatHooks()
+{
+    TDispAnsi::UserName = UserName;
+    TDispAnsi::Password = Password;
+    TDispAnsi::MediaFolder = MediaDir;
+    m_sounds->setMediaDir(MediaDir);
+    m_sounds->setBaseUrl(ServerSounds::soundBaseUrl(NodeHost));
+    QPointer<ServerSounds> sounds = m_sounds;
+    TDispAnsi::MissingSoundHook = [sounds](const QByteArray &fileName) {
+        if (sounds)
+            sounds->FetchSound(fileName);
+    };
+}
+
+// ---------------------------------------------------------------------------
+// Activation
+
+void TNodeClientFrame::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // A window the desktop does not activate (focus-stealing prevention, no
+    // window manager) still connects once it is on the screen.
+    if (!m_activated)
+        QMetaObject::invokeMethod(
+            this, [this] { if (!m_activated) FormActivate(); }, Qt::QueuedConnection);
+}
+
+void TNodeClientFrame::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+}
+
+void TNodeClientFrame::FormActivate()
+{
+    if (!m_activated) {
+        ConfigureEngine();
+        ShowChat(SpeedButton5->isChecked());
+        QImage &surface = Image2->image();
+        surface.fill(m_options.surfaceStart);
+        const QImage splash = ResourcePicture("BITMAPVT");
+        if (!splash.isNull()) {
+            QPainter p(&surface);
+            p.drawImage(QPoint(10, 10), splash);
+        }
+        Image2->update();
+        connectToNode();
+    }
+
+    RegistrySettings store;
+    const NodeSettings settings(store);
+    const TColor winColor = settings.winColor();
+    TextColour = settings.defColor();
+    ChatFontName = settings.fontName();
+    ChatFontSize = settings.fontSize();
+    ChatColorPrefix = settings.atColor();
+    ChatStylePrefix = settings.atStyle();
+    applyColours(winColor);
+    m_activated = true;
+}
+
+void TNodeClientFrame::applyColours(TColor winColor)
+{
+    const QColor background = ToQColor(winColor);
+    for (QWidget *w : {static_cast<QWidget *>(Memo4), static_cast<QWidget *>(Memo5),
+                       static_cast<QWidget *>(Memo6), static_cast<QWidget *>(Panel6)})
+        setBackground(w, background);
+    QFont chatFont(ChatFontName);
+    chatFont.setPointSize(qMax(1, ChatFontSize));
+    Memo4->setFont(chatFont);
+    Memo5->setFont(chatFont);
+    TDispAnsi::DefaultFontName = ProtocolBytes(ChatFontName);
+    TDispAnsi::DefaultFontSize = ChatFontSize;
+
+    const QColor text = ToQColor(TextColour);
+    for (QWidget *w : {static_cast<QWidget *>(Memo4), static_cast<QWidget *>(Memo5),
+                       static_cast<QWidget *>(Memo6), static_cast<QWidget *>(Panel6)})
+        setTextColour(w, text);
+
+    // The dark test looks at the value as stored: the default system colour
+    // counts as dark.
+    DarkBackground = storedValueIsDark(winColor);
+    TDispAnsi::DarkView = DarkBackground;
+    const TColor listColour = DarkBackground ? TextColour : TDispAnsi::Contrast(TextColour);
+    for (QWidget *w : {static_cast<QWidget *>(Memo4), static_cast<QWidget *>(Memo5),
+                       static_cast<QWidget *>(Memo6)})
+        setTextColour(w, ToQColor(listColour));
+    Memo5->setFontColor(listColour);
+}
+
+// ---------------------------------------------------------------------------
+// The connection
+
+void TNodeClientFrame::connectToNode()
+{
+    m_connectionFailed = false;
+    ClientSocket->connectToHost(DisplayText(NodeHost), quint16(qBound(0, NodePort, 65535)));
+}
+
+bool TNodeClientFrame::Send(const QByteArray &bytes)
+{
+    if (ClientSocket->state() != QAbstractSocket::ConnectedState || bytes.isEmpty())
+        return false;
+    return ClientSocket->write(bytes) == bytes.size();
+}
+
+void TNodeClientFrame::ClientSocketConnect()
+{
+    if (!UserName.isEmpty()) {
+        Send(Marker::IdentifyOpen + UserName + Marker::IdentifyClose + Password);
+    } else {
+        // Nobody to sign in: the run ends once connected. The close goes
+        // through the event loop; the steps below still run.
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
+    Memo5->clear();
+    ShowChatText("Connecting...\r\n");
+    Waits::after(200, this, [this] {
+        Send(Marker::ClientReady);
+        setLights(kLime, kLime);
+    });
+}
+
+void TNodeClientFrame::ClientSocketRead()
+{
+    if (m_closing)
+        return;
+    if (m_feeder->aboveHighWater()) {
+        // The engine is behind; leave the rest in the connection until the
+        // queue has drained.
+        m_readPaused = true;
+        return;
+    }
+    const QByteArray chunk = ClientSocket->readAll();
+    if (chunk.isEmpty())
+        return;
+    dispatch(chunk);
+    ChunkDispatched();
+}
+
+void TNodeClientFrame::dispatch(const QByteArray &chunk)
+{
+    m_dispatcher->dispatch(chunk);
+}
+
+void TNodeClientFrame::ClientSocketDisconnect()
+{
+    if (m_connectionFailed || m_closing)
+        return;
+    // What the server sent before it closed is still shown.
+    if (ClientSocket->bytesAvailable() > 0) {
+        m_readPaused = false;
+        const QByteArray rest = ClientSocket->readAll();
+        dispatch(rest);
+        ChunkDispatched();
+    }
+    ShowChatText("\033[4\033[BConnection Terminated.\r\n\033]");
+    ClientSocket->abort();
+    Lock->setEnabled(false);
+    Shape1->setBrushColor(kLime);
+    close();
+}
+
+void TNodeClientFrame::ClientSocketError(QAbstractSocket::SocketError error)
+{
+    if (error == QAbstractSocket::RemoteHostClosedError || m_closing)
+        return;   // the disconnect handler reports the end
+    m_connectionFailed = true;
+    ShowChatText("\033[4\033[BError Connecting to NODE Server: " + NodeHost + "\033]\r\n");
+    ShowChatText("\033[8\033[BTry Again Later.\r\n");
+    ClientSocket->abort();
+}
+
+// ---------------------------------------------------------------------------
+// What the dispatcher decided
+
+void TNodeClientFrame::passwordRequested()
+{
+    QString typed;
+    const bool ok = UserDialogs::current().askText(this, QStringLiteral("Security"),
+                                                   QStringLiteral(" Enter Password :"), &typed,
+                                                   UserDialogs::Echo::Password);
+    Send(Marker::PasswordMarker + (ok ? ProtocolBytes(typed) : QByteArray()));
+}
+
+void TNodeClientFrame::lockOffered()
+{
+    Lock->setVisible(true);
+    Lock->setEnabled(true);
+    LockUpdate();
+}
+
+void TNodeClientFrame::captionReceived(const QByteArray &caption)
+{
+    setWindowTitle(DisplayText(caption));
+    Memo5->clear();
+}
+
+void TNodeClientFrame::screenData(const QByteArray &bytes)
+{
+    m_feeder->append(bytes);
+    setLights(kGreen, kMaroon);
+}
+
+void TNodeClientFrame::playerList(const QByteArray &text)
+{
+    m_chat->Dispatch(text);
+}
+
+void TNodeClientFrame::chatLine(const QByteArray &lineWithBreak)
+{
+    m_chat->Dispatch(lineWithBreak);
+}
+
+void TNodeClientFrame::ShowChatText(const QByteArray &text)
+{
+    m_chat->Dispatch(text);
+}
+
+void TNodeClientFrame::setLights(const QColor &shape1, const QColor &shape2)
+{
+    Shape1->setBrushColor(shape1);
+    Shape2->setBrushColor(shape2);
+}
+
+// ---------------------------------------------------------------------------
+// Feeding the engine
+
+bool TNodeClientFrame::Feeding() const
+{
+    return m_feeder->Feeding();
+}
+
+QByteArray TNodeClientFrame::ScreenBuffer() const
+{
+    return m_feeder->ScreenBuffer();
+}
+
+void TNodeClientFrame::FeedEngine(const QByteArray &bytes)
+{
+    if (m_engine && !m_closing)
+        m_engine->Write(bytes);
+}
+
+// ---------------------------------------------------------------------------
+// Operations the engine calls
+
+QImage TNodeClientFrame::ResourcePicture(const QByteArray &name)
+{
+    return SuitePicture(name);
+}
+
+void TNodeClientFrame::DrawResourcePicture(const TAnsiRect &rect, const QByteArray &name)
+{
+    const QImage picture = ResourcePicture(name);
+    if (picture.isNull())
+        return;
+    // The colour of pixel (5, 5) is left out; stretched into the rectangle
+    // when it has a right edge.
+    QPainter p(&Image2->image());
+    if (rect.Right != 0) {
+        QPixmap keyed = QPixmap::fromImage(picture);
+        if (picture.width() > 5 && picture.height() > 5)
+            keyed.setMask(QBitmap::fromImage(
+                picture.createMaskFromColor(picture.pixel(5, 5), Qt::MaskInColor)));
+        p.drawPixmap(rect.toQRect(), keyed);
+    } else {
+        DrawKeyedPicture(p, QPoint(rect.Left, rect.Top), picture);
+    }
+    p.end();
+    Image2->update();
+}
+
+void TNodeClientFrame::DrawSurfaceText(const TAnsiRect &rect, const QByteArray &text)
+{
+    AnsiCanvas *canvas = m_engine ? m_engine->Surface() : nullptr;
+    if (!canvas)
+        return;
+    const QColor brushColour = canvas->brush().color();
+
+    QFont font(QStringLiteral("Arial"));
+    const int size = m_engine->FontSize() > 8 ? rect.Right : rect.Right - 2;
+    font.setPointSize(qBound(1, size, 400));
+    int code = rect.Bottom;
+    if (code > 90) {
+        font.setBold(true);
+        code -= 30;
+    }
+    bool transparent = false;
+    if (rect.Bottom > 60) {
+        transparent = true;
+        code -= 30;
+    }
+
+    QPainter p(&Image2->image());
+    p.setFont(font);
+    p.setPen(ToQColor(m_engine->ColorOf(code)));
+    if (!transparent) {
+        p.setBackgroundMode(Qt::OpaqueMode);
+        p.setBackground(brushColour);
+    }
+    const QFontMetrics metrics(font);
+    p.drawText(QPoint(rect.Left, rect.Top + metrics.ascent()), DisplayText(text));
+    p.end();
+    // The brush is solid again afterwards, in the colour it had.
+    canvas->setBrush(QBrush(brushColour, Qt::SolidPattern));
+    Image2->update();
+}
+
+void TNodeClientFrame::RefreshSurface()
+{
+    Image2->repaintNow();
+}
+
+void TNodeClientFrame::PlayServerSound(const QByteArray &fileName)
+{
+    m_sounds->PlayServerSound(fileName);
+}
+
+void TNodeClientFrame::FetchSound(const QByteArray &fileName)
+{
+    m_sounds->FetchSound(fileName);
+}
+
+void TNodeClientFrame::DrawListPicture(const TAnsiRect &, int) {}
+
+void TNodeClientFrame::PlaceButton(const TAnsiRect &, int, int, const QByteArray &) {}
+
+void TNodeClientFrame::EngineReport(const QByteArray &) {}
+
+void TNodeClientFrame::SurfaceMouseDown(QPoint, Qt::MouseButton) {}
+
+void TNodeClientFrame::SurfaceDoubleClick(QPoint) {}
+
+bool TNodeClientFrame::SurfaceKeyPress(QKeyEvent *)
+{
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+// The chat panel
+
+bool TNodeClientFrame::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Memo4 && event->type() == QEvent::KeyPress)
+        return Memo4KeyDown(static_cast<QKeyEvent *>(event));
+    if (watched == Scrollbox1 && event->type() == QEvent::KeyPress)
+        return SurfaceKeyPress(static_cast<QKeyEvent *>(event));
+    if (Memo6 && watched == Memo6->viewport() && event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const QModelIndex index = Memo6->indexAt(help->pos());
+        if (index.isValid())
+            QToolTip::showText(help->globalPos(), playerTip(index.row()), Memo6->viewport());
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TNodeClientFrame::Memo4KeyDown(QKeyEvent *event)
+{
+    Shape1->setBrushColor(kLime);
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    SendButtonClick();
+    return true;   // Return never makes a new line here
+}
+
+void TNodeClientFrame::SendButtonClick()
+{
+    const QByteArray text = ChatPanel::ChatText(Memo4->toPlainText());
+    if (!text.isEmpty())
+        Send(ChatColorPrefix + ChatStylePrefix + text);
+    Memo4->clear();
+}
+
+QList<QByteArray> TNodeClientFrame::playerCaptions() const
+{
+    QList<QByteArray> captions;
+    for (int row = 0; row < Memo6->rowCount(); ++row)
+        captions.append(Memo6->caption(row));
+    return captions;
+}
+
+QList<QByteArray> TNodeClientFrame::selectedPlayerCaptions() const
+{
+    QList<QByteArray> captions;
+    for (int row = 0; row < Memo6->rowCount(); ++row)
+        if (Memo6->topLevelItem(row)->isSelected())
+            captions.append(Memo6->caption(row));
+    return captions;
+}
+
+QString TNodeClientFrame::playerTip(int row) const
+{
+    return ChatPanel::RatingTip(Memo6->rowData(row));
+}
+
+void TNodeClientFrame::updatePlayerCount()
+{
+    Panel6->setText(ChatPanel::PlayerCountCaption(Memo6->rowCount()));
+}
+
+void TNodeClientFrame::PopupMenu4Popup()
+{
+    ChatPanel::PlayerMenu previous;
+    previous.whereCaption = ProtocolBytes(MenuItem1->data().toString());
+    previous.whisperCaption = ProtocolBytes(MenuItem2->data().toString());
+    const ChatPanel::PlayerMenu menu = ChatPanel::PlayerMenuFor(
+        selectedPlayerCaptions(), Memo4->toPlainText().isEmpty(), previous);
+    MenuItem1->setEnabled(menu.whereEnabled);
+    MenuItem2->setEnabled(menu.whisperEnabled);
+    if (!menu.whereCaption.isEmpty()) {
+        MenuItem1->setData(DisplayText(menu.whereCaption));
+        MenuItem1->setText(DisplayText(StripCodes(menu.whereCaption)).replace(
+            QLatin1Char('&'), QLatin1String("&&")));
+    }
+    if (!menu.whisperCaption.isEmpty()) {
+        MenuItem2->setData(DisplayText(menu.whisperCaption));
+        MenuItem2->setText(DisplayText(StripCodes(menu.whisperCaption)).replace(
+            QLatin1Char('&'), QLatin1String("&&")));
+    }
+}
+
+void TNodeClientFrame::whereIsClick()
+{
+    const QList<QByteArray> selected = selectedPlayerCaptions();
+    if (!selected.isEmpty())
+        Send(ChatPanel::WhereIsMessage(selected.first()));
+    Memo4->setFocus();
+}
+
+void TNodeClientFrame::whisperClick()
+{
+    const QList<QByteArray> selected = selectedPlayerCaptions();
+    if (!selected.isEmpty()) {
+        const QByteArray text = ProtocolBytes(Memo4->toPlainText()).replace("\n", "\r\n");
+        const QList<QByteArray> messages =
+            ChatPanel::WhisperMessages(selected, ChatColorPrefix, ChatStylePrefix, text);
+        for (const QByteArray &message : messages)
+            Send(message);
+        Memo4->clear();
+    }
+    Memo4->setFocus();
+}
+
+void TNodeClientFrame::PopupMenu1Popup()
+{
+    const auto entries = ChatPanel::VoteEntries(playerCaptions(), UserName, windowTitle());
+    if (!entries)
+        return;
+    PopupMenu1->clear();
+    for (const QByteArray &entry : *entries) {
+        QAction *action = PopupMenu1->addAction(
+            DisplayText(StripCodes(entry)).replace(QLatin1Char('&'), QLatin1String("&&")));
+        action->setData(entry);
+    }
+}
+
+void TNodeClientFrame::PopupMenu2Popup() {}
+
+void TNodeClientFrame::LockUpdate()
+{
+    if (ClientSocket->state() != QAbstractSocket::ConnectedState)
+        Lock->setEnabled(false);
+}
+
+void TNodeClientFrame::LockExecute()
+{
+    QString typed;
+    if (!UserDialogs::current().askText(this, QStringLiteral("Room Security"),
+                                        QStringLiteral(" Enter Password :"), &typed,
+                                        UserDialogs::Echo::Password))
+        return;
+    Send(Marker::PasswordMarker + ProtocolBytes(typed));
+}
+
+void TNodeClientFrame::ShowChat(bool down)
+{
+    const int height = down ? m_options.scrollerHeightChatShown : m_options.scrollerHeightChatHidden;
+    const int total = qMax(Splitter1->height(), height + 80);
+    Splitter1->setSizes({height, total - height - Splitter1->handleWidth()});
+}
+
+void TNodeClientFrame::OpenLink(const QByteArray &link)
+{
+    if (ChatPanel::IsSafeLink(link) && UrlOpener
+        && UrlOpener(QUrl(DisplayText(link), QUrl::StrictMode)))
+        return;
+    UserDialogs::current().message(this, QString(), ChatPanel::LinkFailureText(link));
+}
+
+// ---------------------------------------------------------------------------
+// Closing
+
+void TNodeClientFrame::closeEvent(QCloseEvent *event)
+{
+    if (m_closeDone) {
+        event->accept();
+        return;
+    }
+    m_feeder->stop();
+    if (m_closing) {
+        // A close is under way: a second request only minimises.
+        event->ignore();
+        showMinimized();
+        return;
+    }
+    m_closing = true;
+    ClientSocket->disconnect(this);
+    if (ClientSocket->state() == QAbstractSocket::ConnectedState) {
+        // The connection is closed without waiting for the server; the short
+        // wait lets the close reach it before the program ends.
+        ClientSocket->abort();
+        event->ignore();
+        Waits::after(200, this, [this] {
+            m_closeDone = true;
+            close();
+        });
+        return;
+    }
+    ClientSocket->abort();
+    m_closeDone = true;
+    event->accept();
+}
