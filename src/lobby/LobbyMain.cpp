@@ -31,7 +31,9 @@
 #include "ChatAnsi.h"
 #include "EventScheme.h"
 #include "EventSounds.h"
+#include "FBVUMeter.h"
 #include "LobbyDispatch.h"
+#include "LobbyMedia.h"
 #include "LobbySettings.h"
 #include "LoginU.h"
 #include "Platform.h"
@@ -164,6 +166,7 @@ TLobbyMainForm::TLobbyMainForm(const LobbyStartup &startup, QWidget *parent)
     }
 
     buildWindow();
+    Media = new TLobbyMedia(*this, startup.mediaPlayer, startup.soundInput);
     WinState1 = new TWinState(this);
     WinState1->setObjectName(QStringLiteral("WinState1"));
     WinState1->SectionName = QStringLiteral("Vantora Console");
@@ -176,6 +179,9 @@ TLobbyMainForm::TLobbyMainForm(const LobbyStartup &startup, QWidget *parent)
 
 TLobbyMainForm::~TLobbyMainForm()
 {
+    // The media side reaches into the strip's widgets: it goes first.
+    delete Media;
+    Media = nullptr;
     m_idleTimer.stop();
     m_slideTimer.stop();
     WriteSettings();
@@ -510,11 +516,13 @@ QWidget *TLobbyMainForm::buildMediaStrip()
     row->setContentsMargins(2, 2, 2, 2);
     row->setSpacing(2);
 
-    FBVUMeter1 = new QWidget(MediaStrip);
+    FBVUMeter1 = new TFBVUMeter(MediaStrip);
     FBVUMeter1->setObjectName(QStringLiteral("FBVUMeter1"));
     FBVUMeter1->setToolTip(QStringLiteral("Level"));
+    FBVUMeter1->setLevelMin(-30);
+    FBVUMeter1->setLevelMed(-15);
+    FBVUMeter1->setBackGroundColor(Qt::black);
     FBVUMeter1->setFixedSize(22, 41);
-    setBackground(FBVUMeter1, Qt::black);
     row->addWidget(FBVUMeter1);
 
     EnableFTP = makeToolButton(QStringLiteral("EnableFTP"), QStringLiteral("FTP"),
@@ -1007,8 +1015,7 @@ void TLobbyMainForm::FinishFirstActivation()
     SetATStyle(QByteArray());
     SetATColorFromBox();
 
-    ComboBox2->clear();
-    ComboBox2->addItem(QStringLiteral("Media"));
+    Media->Transfers->ResetFolders();
     m_idleInstalled = true;
     RunIdleTimer();
     emit firstActivationDone();
@@ -1063,9 +1070,8 @@ void TLobbyMainForm::LoginAndConnect(std::function<void()> done)
         }
         TDispAnsi::TauntFolder = dialog->GameSoundFolder;
         TDispAnsi::MediaFolder = dialog->MediaFolder;
-        // Fetching missing sounds and playing announced media come with the
-        // media page and the transfers.
         TDispAnsi::EventSoundHook = [](const QByteArray &label) { PlayEventSound(label); };
+        Media->LoginDone();
         m_login = nullptr;
         dialog->deleteLater();
         if (!TDispAnsi::UserName.isEmpty()) {
@@ -1218,6 +1224,7 @@ void TLobbyMainForm::slideStep()
 
 void TLobbyMainForm::IdleStep()
 {
+    Media->IdleStep();
     Label4->advance();
 }
 
@@ -1227,6 +1234,7 @@ void TLobbyMainForm::resizeEvent(QResizeEvent *event)
     if (Activated)
         PaintSplash();
     Label4->setFixedWidth(std::max(1, m_bannerPanel->width() - 5));
+    Media->FitColumns();
 }
 
 void TLobbyMainForm::ImAway()
@@ -1283,6 +1291,7 @@ void TLobbyMainForm::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
+    Media->StopForClose();
     if (Closing) {
         event->ignore();
         showMinimized();
@@ -1307,7 +1316,9 @@ void TLobbyMainForm::closeEvent(QCloseEvent *event)
 void TLobbyMainForm::btnCloseClick()
 {
     btnClose->setEnabled(false);
+    Media->AudioIn1->StopAtOnce();
     setBackground(MediaStrip, Qt::black);
     DeactivateConnection();
+    Media->StopForClose();
     Waits::after(500, this, [this] { close(); });
 }

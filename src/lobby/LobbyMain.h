@@ -38,6 +38,10 @@ class MenuFrame;
 class LobbySettings;
 class SettingsStore;
 class TDispAnsi;
+class TFBVUMeter;
+class TLobbyMedia;
+class MediaPlayer;
+class SoundInput;
 class TLogin;
 class TRichEditURL;
 class TStatusPanel;
@@ -55,6 +59,8 @@ struct LobbyStartup
     const SettingsStore *machineSettings = nullptr; // the machine-wide tree
     std::optional<QStringList> arguments;           // without the program name
     QString lobbyDir;                               // ends in "/"
+    MediaPlayer *mediaPlayer = nullptr;             // the built-in media player
+    SoundInput *soundInput = nullptr;               // the level meter's input
 };
 
 // The optional command line: VTLobby [port [server]].
@@ -159,7 +165,7 @@ public:
 
     // The media strip.
     QFrame *MediaStrip = nullptr;
-    QWidget *FBVUMeter1 = nullptr;
+    TFBVUMeter *FBVUMeter1 = nullptr;
     QToolButton *EnableFTP = nullptr;
     QToolButton *StopFTP = nullptr;
     QToolButton *AutoPlayDL = nullptr;
@@ -188,6 +194,9 @@ public:
     TTrayIcon *TrayIcon1 = nullptr;
     QTcpSocket *ClientSocket = nullptr;
     QComboBox *ComboBox2 = nullptr;      // server-file folder
+
+    // The media pages, the media strip's actions, transfers and the level meter.
+    TLobbyMedia *Media = nullptr;
 
     // The login dialog while it is open (tests answer it through this).
     TLogin *loginDialog() const;

@@ -36,6 +36,8 @@ std::vector<L::Definition> makeTable()
         {L::UserName, "UserName", K::Text, QVariant()},
         {L::Password, "Password", K::Text, QVariant()},
         {L::Remember, "Remember", K::Bool, true},
+        {L::FtpPort, "FtpPort", K::Integer, 21},
+        {L::HttpPort, "HttpPort", K::Integer, 80},
     };
 }
 } // namespace

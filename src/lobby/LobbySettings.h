@@ -42,6 +42,8 @@ public:
         UserName,
         Password,
         Remember,
+        FtpPort,
+        HttpPort,
     };
     enum class Kind { Bool, Integer, Color, Text };
 
@@ -122,6 +124,10 @@ public:
     QString password() const { return text(Password); }
     void setPassword(const QString &password) { setText(Password, password); }
     bool remember() const { return boolean(Remember); }
+    // The transfer host's ports; only read, so that a private server (or a
+    // test) can use other ones.
+    int ftpPort() const { return integer(FtpPort); }
+    int httpPort() const { return integer(HttpPort); }
     void setRemember(bool on) { setBoolean(Remember, on); }
 
     // "Server0", "Server1", ...: read up to the first missing index, at most

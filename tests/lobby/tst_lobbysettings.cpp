@@ -45,6 +45,8 @@ void tst_LobbySettings::defaults_on_an_empty_tree_data()
     QTest::newRow("DefColor") << int(L::DefColor) << QVariant(0xFFFFFFu);
     QTest::newRow("Remember") << int(L::Remember) << QVariant(true);
     QTest::newRow("UserName") << int(L::UserName) << QVariant(QString());
+    QTest::newRow("FtpPort") << int(L::FtpPort) << QVariant(21);
+    QTest::newRow("HttpPort") << int(L::HttpPort) << QVariant(80);
 }
 
 void tst_LobbySettings::defaults_on_an_empty_tree()

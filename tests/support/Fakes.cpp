@@ -1,5 +1,7 @@
 #include "Fakes.h"
 
+#include <QTimer>
+
 bool FakeSoundPlayer::play(const QString &path)
 {
     if (deviceMissing)
@@ -92,4 +94,153 @@ void MemorySettings::removeKey(const QString &path)
     values.remove(path);
     const QString prefix = path + QLatin1Char('/');
     values.removeIf([&prefix](const auto &it) { return it.key().startsWith(prefix); });
+}
+
+// ---------------------------------------------------------------------------
+
+int FakeSoundInput::open(int dev, const SoundFormat &f, SoundInputListener *listener)
+{
+    calls << QStringLiteral("open");
+    if (failOpen != NoError)
+        return failOpen;
+    if (isOpen)
+        return AlreadyAllocated;
+    isOpen = true;
+    device = dev;
+    format = f;
+    m_listener = listener;
+    listener->inputOpened();
+    return NoError;
+}
+
+int FakeSoundInput::prepare(SoundBuffer *buffer)
+{
+    calls << QStringLiteral("prepare");
+    buffer->flags |= SoundBuffer::Prepared;
+    return isOpen ? NoError : InvalidHandle;
+}
+
+int FakeSoundInput::unprepare(SoundBuffer *buffer)
+{
+    calls << QStringLiteral("unprepare");
+    if (buffer->flags & SoundBuffer::InQueue)
+        return StillPlaying;
+    buffer->flags &= ~SoundBuffer::Prepared;
+    return NoError;
+}
+
+int FakeSoundInput::addBuffer(SoundBuffer *buffer)
+{
+    calls << QStringLiteral("add");
+    if (!isOpen)
+        return InvalidHandle;
+    buffer->flags |= SoundBuffer::InQueue;
+    queue << buffer;
+    return NoError;
+}
+
+int FakeSoundInput::start()
+{
+    calls << QStringLiteral("start");
+    if (failStart != NoError)
+        return failStart;
+    started = true;
+    return NoError;
+}
+
+int FakeSoundInput::reset()
+{
+    calls << QStringLiteral("reset");
+    started = false;
+    const QList<SoundBuffer *> back = queue;
+    queue.clear();
+    for (SoundBuffer *buffer : back) {
+        buffer->flags = (buffer->flags & ~SoundBuffer::InQueue) | SoundBuffer::Done;
+        if (m_listener)
+            m_listener->bufferReturned(buffer);
+    }
+    return NoError;
+}
+
+int FakeSoundInput::close()
+{
+    calls << QStringLiteral("close");
+    if (!isOpen)
+        return InvalidHandle;
+    isOpen = false;
+    SoundInputListener *listener = m_listener;
+    m_listener = nullptr;
+    if (listener)
+        listener->inputClosed();
+    return NoError;
+}
+
+bool FakeSoundInput::fill(const QByteArray &bytes)
+{
+    if (queue.isEmpty() || !m_listener || bytes.isEmpty())
+        return false;
+    SoundBuffer *buffer = queue.takeFirst();
+    for (int i = 0; i < buffer->length; ++i)
+        buffer->data[i] = bytes.at(i % bytes.size());
+    buffer->bytesRecorded = buffer->length;
+    buffer->flags = (buffer->flags & ~SoundBuffer::InQueue) | SoundBuffer::Done;
+    m_listener->bufferReturned(buffer);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
+bool FakeMediaPlayer::open(const QString &path)
+{
+    opened << path;
+    ++m_generation;
+    if (refuse) {
+        m_mode = NotReady;
+        return false;
+    }
+    m_mode = Stopped;
+    positionMs = 0;
+    return true;
+}
+
+void FakeMediaPlayer::play()
+{
+    calls << QStringLiteral("play");
+    if (m_mode != NotReady)
+        m_mode = Playing;
+}
+
+void FakeMediaPlayer::pause()
+{
+    calls << QStringLiteral("pause");
+    if (m_mode == Playing)
+        m_mode = Paused;
+}
+
+void FakeMediaPlayer::resume()
+{
+    calls << QStringLiteral("resume");
+    if (m_mode == Paused || m_mode == Stopped)
+        m_mode = Playing;
+}
+
+void FakeMediaPlayer::stop()
+{
+    calls << QStringLiteral("stop");
+    const bool running = m_mode == Playing || m_mode == Paused;
+    if (m_mode != NotReady)
+        m_mode = Stopped;
+    // As the real player: the stopped command reports from the event loop.
+    if (running)
+        QTimer::singleShot(0, &m_context, [this, generation = m_generation] {
+            if (generation == m_generation)
+                completed();
+        });
+}
+
+void FakeMediaPlayer::finishPlaying()
+{
+    m_mode = Stopped;
+    positionMs = lengthMs;
+    completed();
 }

@@ -5,13 +5,16 @@
 #include <QHash>
 #include <QList>
 #include <QMap>
+#include <QObject>
 #include <QSet>
 #include <QStringList>
 
 #include <functional>
 
+#include "MediaPlayer.h"
 #include "ProgramLauncher.h"
 #include "SettingsStore.h"
+#include "SoundInput.h"
 #include "SoundPlayer.h"
 #include "UserDialogs.h"
 #include "WindowLister.h"
@@ -100,4 +103,64 @@ public:
     QMap<QString, QVariant> values;
     QStringList writes;   // keys in the order they were written
     int flushes = 0;
+};
+
+// A sound-input device that records every call and gives buffers back, in
+// the order they were queued, when the test fills them.
+class FakeSoundInput : public SoundInput
+{
+public:
+    int open(int device, const SoundFormat &format, SoundInputListener *listener) override;
+    int prepare(SoundBuffer *buffer) override;
+    int unprepare(SoundBuffer *buffer) override;
+    int addBuffer(SoundBuffer *buffer) override;
+    int start() override;
+    int reset() override;
+    int close() override;
+    QString errorText(int code) const override { return standardErrorText(code); }
+
+    // Fills the oldest queued buffer from `bytes` (repeated as needed) and
+    // gives it back. False when nothing is queued.
+    bool fill(const QByteArray &bytes);
+
+    bool isOpen = false;
+    bool started = false;
+    SoundFormat format;
+    int device = -2;
+    QList<SoundBuffer *> queue;
+    QStringList calls;          // "open", "prepare", "start", "add", "reset", "close", ...
+    int failOpen = NoError;     // an error code the next open answers
+    int failStart = NoError;
+
+private:
+    SoundInputListener *m_listener = nullptr;
+};
+
+// A media player that plays nothing: the test ends a play command with
+// finishPlaying(), which reports like the real player does.
+class FakeMediaPlayer : public MediaPlayer
+{
+public:
+    bool open(const QString &path) override;
+    void play() override;
+    void pause() override;
+    void resume() override;
+    void stop() override;
+    Mode mode() const override { return m_mode; }
+    qint64 length() const override { return lengthMs; }
+    qint64 position() const override { return positionMs; }
+
+    // The song ends.
+    void finishPlaying();
+
+    QStringList opened;
+    QStringList calls;          // "play", "pause", "resume", "stop"
+    bool refuse = false;        // open fails
+    qint64 lengthMs = 200000;
+    qint64 positionMs = 0;
+
+private:
+    Mode m_mode = NotReady;
+    int m_generation = 0;
+    QObject m_context;
 };
