@@ -100,23 +100,39 @@ void TUserListView::endUpdate()
         return;
     m_updates = 0;
     setUpdatesEnabled(true);
+    if (m_changedInUpdate) {
+        m_changedInUpdate = false;
+        emit rowsChanged();
+    }
+}
+
+void TUserListView::changed()
+{
+    if (m_updates > 0)
+        m_changedInUpdate = true;
+    else
+        emit rowsChanged();
 }
 
 void TUserListView::clearRows()
 {
     clear();
+    changed();
 }
 
 void TUserListView::addRow(const UserListRow &row)
 {
     auto *item = new QTreeWidgetItem(this);
     fill(item, row);
+    changed();
 }
 
 void TUserListView::updateRow(int index, const UserListRow &row)
 {
-    if (QTreeWidgetItem *item = topLevelItem(index))
+    if (QTreeWidgetItem *item = topLevelItem(index)) {
         fill(item, row);
+        changed();
+    }
 }
 
 void TUserListView::fill(QTreeWidgetItem *item, const UserListRow &row)

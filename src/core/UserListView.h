@@ -45,7 +45,12 @@ public:
         DataRole,
     };
 
+signals:
+    // Rows were added, removed or changed; once per update block.
+    void rowsChanged();
+
 private:
+    void changed();
     void fill(QTreeWidgetItem *item, const UserListRow &row);
     QIcon rowIcon(int image, int state);
 
@@ -53,4 +58,5 @@ private:
     QList<QIcon> m_stateImages;
     QHash<QPair<int, int>, QIcon> m_iconCache;
     int m_updates = 0;
+    bool m_changedInUpdate = false;
 };

@@ -32,6 +32,7 @@
 #include "EventScheme.h"
 #include "EventSounds.h"
 #include "FBVUMeter.h"
+#include "LobbyDispatch.h"
 #include "LobbyMedia.h"
 #include "LobbySettings.h"
 #include "LoginU.h"
@@ -171,6 +172,9 @@ TLobbyMainForm::TLobbyMainForm(const LobbyStartup &startup, QWidget *parent)
     WinState1->SectionName = QStringLiteral("Vantora Console");
     WinState1->SetDataStorage(dsRegistry);
     FormCreate(startup);
+    WireConnection();
+    WireConsole();
+    WireUserList();
 }
 
 TLobbyMainForm::~TLobbyMainForm()
@@ -182,6 +186,9 @@ TLobbyMainForm::~TLobbyMainForm()
     m_slideTimer.stop();
     WriteSettings();
     PlayEventSound("AppClose");
+    // The window is going: no disconnect notice any more.
+    if (ClientSocket)
+        ClientSocket->disconnect(this);
     DeactivateConnection();
     if (ClientSocket)
         ClientSocket->close();
@@ -386,6 +393,7 @@ QWidget *TLobbyMainForm::buildPreferencesPage()
     aboutForm->addRow(QStringLiteral("Battle Cry"), Edit1);
     aboutForm->addRow(QStringLiteral("Email Addy"), edEmail);
     row->addWidget(about, 1);
+    row->addWidget(buildOnlineIcons(page));
     return page;
 }
 
@@ -1097,24 +1105,6 @@ void TLobbyMainForm::DeactivateConnection()
         ClientSocket->abort();
 }
 
-void TLobbyMainForm::FileConnectItemClick()
-{
-    // Opening the connection to the server name and channel comes with the
-    // lobby server connection; here the lobby only shows its chat view.
-    btnReconnect->setEnabled(true);
-    ShowChatView(true);
-}
-
-void TLobbyMainForm::ApplyHostAndPort()
-{
-    DeactivateConnection();
-}
-
-void TLobbyMainForm::btnReconnectClick()
-{
-    emit reconnectRequested();
-}
-
 // ---------------------------------------------------------------------------
 // Preferences
 
@@ -1140,6 +1130,8 @@ void TLobbyMainForm::OptionBoxClick()
 
 bool TLobbyMainForm::eventFilter(QObject *watched, QEvent *event)
 {
+    if (OnlineEventFilter(watched, event))
+        return true;
     const bool serverBox = watched == ComboBox3 || (ComboBox3 && watched == ComboBox3->lineEdit());
     if ((serverBox || watched == SpinEdit2) && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
@@ -1247,12 +1239,16 @@ void TLobbyMainForm::resizeEvent(QResizeEvent *event)
 
 void TLobbyMainForm::ImAway()
 {
+    if (!Away)
+        SetAway(true);
     Memo1->setFocus();
     ShowChatView(false);
 }
 
 void TLobbyMainForm::ImHere()
 {
+    if (Away)
+        SetAway(false);
     Memo1->setFocus();
     ShowChatView(true);
 }

@@ -3,6 +3,7 @@
 // The lobby's main window: settings, event sounds, login, the window's
 // regions and pages, the slide panel, the banner and the order of shutdown.
 
+#include <QAbstractSocket>
 #include <QByteArray>
 #include <QMainWindow>
 #include <QPointer>
@@ -21,6 +22,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -30,6 +32,9 @@ class QTabWidget;
 class QTcpSocket;
 class QToolButton;
 class EventSounds;
+class LobbyDispatchHost;
+class LobbyDispatcher;
+class MenuFrame;
 class LobbySettings;
 class SettingsStore;
 class TDispAnsi;
@@ -233,6 +238,69 @@ public:
     void ImAway();
     void ImHere();
 
+    // ---- The lobby server connection ----
+    // The state of one run besides the dispatcher's (PendingText, IntroSent).
+    bool Paused = false;
+    bool Away = false;
+    bool GameWindowFound = false;
+    LobbyDispatcher &Dispatcher() const { return *m_dispatcher; }
+    // The games and chat-room menu frames the server's menu commands open.
+    MenuFrame *GamesFrame1 = nullptr;
+    MenuFrame *GamesFrame2 = nullptr;
+
+    void ClientSocketConnect();
+    void ClientSocketRead();
+    void ClientSocketDisconnect();
+    void ClientSocketError(QAbstractSocket::SocketError error);
+    // "Hang-Up"; `done` runs when its waits are over.
+    void BitBtn11Click(std::function<void()> done = {});
+    // The players header: log in again.
+    void Panel6Click();
+    void SetStatus(const QString &text);
+    void SendRaw(const QByteArray &bytes);
+    void ReceiveLamps();
+    void SendLamps();
+    void StatusLamp();
+    void Blink();
+    void SendWhereIsReply();
+    void SelectOwnRow();
+    bool AcceptInvitation(const QByteArray &inviter);
+    void StartChatRoom(int port);
+
+    // ---- The chat console ----
+    QMenu *InsertMenu = nullptr;           // "Insert"'s right-click menu
+    QList<QToolButton *> OnlineIconButtons;
+
+    void SendChatText(const QByteArray &text);
+    // `done` runs after the wait that follows the line.
+    void SendPrivateText(const QByteArray &name, const QByteArray &text,
+                         std::function<void()> done = {});
+    void SetAway(bool away);
+    // "  Send", and Return in the message box (`returnKey`).
+    void SendMessage(bool returnKey);
+    void SendButtonClick();
+    void btnMyTimeClick();
+    void btnCryClick();
+    void btnInsertClick();
+    void InsertMenuPopup();
+    void OnlineIconClick(int index);
+    void SpeedButtonBClick();
+    void SpeedButtonIClick();
+    void cbxFontNamesChange();
+    void SpinEdit1Change();
+    void btnWindowColorClick();
+    void btnDefaultTextColorClick();
+
+    // ---- The user list ----
+    QMenu *PopupMenu2 = nullptr;
+    // Rebuilds the right-click menu for the present selection.
+    void PopupMenu2Popup();
+    void Memo3Change();
+    int OwnRank() const;
+    QList<QByteArray> SelectedCaptions() const;
+    // The hover tip of a row.
+    QString Memo3Hint(int row) const;
+
 signals:
     // A re-connection was asked for ("Re-Connect", "Apply", "Defaults").
     void reconnectRequested();
@@ -275,6 +343,23 @@ private:
     void RunIdleTimer();
     void FontBoxSelect(const QString &name);
 
+    // Connection, console and user list (their own source files).
+    void WireConnection();
+    void WireConsole();
+    void WireUserList();
+    QWidget *buildOnlineIcons(QWidget *parent);
+    bool OnlineEventFilter(QObject *watched, QEvent *event);
+    void ConnectSocket();
+    void MessageBoxEnter();
+    void InsertIntoMessageBox(const QString &text);
+    void WhisperTo(QList<QByteArray> captions, const QByteArray &text);
+    void ReconnectSteps();
+    // Drops an active connection and runs `next` `ms` later; at once when
+    // the connection is not up.
+    void CloseConnectionThen(int ms, std::function<void()> next);
+    void HangUpSteps(std::function<void()> done);
+    void DisconnectSteps();
+
     std::unique_ptr<SettingsStore> m_ownSettings;
     std::unique_ptr<SettingsStore> m_ownMachine;
     SettingsStore *m_store = nullptr;
@@ -294,4 +379,13 @@ private:
     std::vector<std::function<void()>> m_slideDone;
     QWidget *m_chatPanel = nullptr;
     QWidget *m_bannerPanel = nullptr;
+
+    std::unique_ptr<LobbyDispatchHost> m_dispatchHost;
+    std::unique_ptr<LobbyDispatcher> m_dispatcher;
+    // What the socket was last given: host, port and the named service.
+    QString m_socketHost;
+    int m_socketPort = 0;
+    bool m_socketChatService = false;
+    // Counts connections, so a late name lookup never labels a newer one.
+    int m_connectionNumber = 0;
 };

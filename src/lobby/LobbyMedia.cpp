@@ -560,8 +560,7 @@ void TLobbyMedia::sendChatText(const QByteArray &text)
         ChatSender(text);
         return;
     }
-    if (m_form.ConnectionActive())
-        m_form.ClientSocket->write(m_form.ATColor + m_form.ATStyle + text);
+    m_form.SendChatText(text);
 }
 
 void TLobbyMedia::showBanner(const QStringList &lines)

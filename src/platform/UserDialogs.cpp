@@ -1,6 +1,7 @@
 #include "UserDialogs.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -48,4 +49,14 @@ bool QtUserDialogs::askText(QWidget *parent, const QString &caption, const QStri
     if (ok && text)
         *text = answer;
     return ok;
+}
+
+bool QtUserDialogs::chooseColor(QWidget *parent, const QString &caption, QColor *color)
+{
+    const QColor chosen = QColorDialog::getColor(color ? *color : QColor(Qt::white), parent, caption);
+    if (!chosen.isValid())
+        return false;
+    if (color)
+        *color = chosen;
+    return true;
 }

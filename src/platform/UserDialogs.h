@@ -3,6 +3,7 @@
 // The modal questions and messages the programs put to the user. Windows ask
 // through UserDialogs::current(), so that tests can answer in their place.
 
+#include <QColor>
 #include <QPoint>
 #include <QString>
 
@@ -24,6 +25,9 @@ public:
     // and receives the answer.
     virtual bool askText(QWidget *parent, const QString &caption, const QString &prompt,
                          QString *text, Echo echo = Echo::Normal) = 0;
+    // A colour picker; false when cancelled. `color` holds the initial colour
+    // and receives the choice.
+    virtual bool chooseColor(QWidget *parent, const QString &caption, QColor *color) = 0;
 
     static UserDialogs &current();
     // Tests install their own; nullptr restores the real dialogs.
@@ -39,4 +43,5 @@ public:
                  const QPoint &topLeft) override;
     bool askText(QWidget *parent, const QString &caption, const QString &prompt, QString *text,
                  Echo echo) override;
+    bool chooseColor(QWidget *parent, const QString &caption, QColor *color) override;
 };

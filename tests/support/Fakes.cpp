@@ -60,6 +60,17 @@ bool FakeDialogs::askText(QWidget *, const QString &caption, const QString &prom
     return true;
 }
 
+bool FakeDialogs::chooseColor(QWidget *, const QString &caption, QColor *color)
+{
+    asked.append({QStringLiteral("chooseColor"), caption, QString(), QPoint()});
+    const QColor answer = colorAnswers.isEmpty() ? QColor() : colorAnswers.takeFirst();
+    if (!answer.isValid())
+        return false;
+    if (color)
+        *color = answer;
+    return true;
+}
+
 bool MemorySettings::hasKey(const QString &path) const
 {
     if (values.contains(path))

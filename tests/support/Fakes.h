@@ -73,10 +73,11 @@ public:
                  const QPoint &topLeft) override;
     bool askText(QWidget *parent, const QString &caption, const QString &prompt, QString *text,
                  Echo echo) override;
+    bool chooseColor(QWidget *parent, const QString &caption, QColor *color) override;
 
     struct Asked
     {
-        QString kind; // "message", "confirm", "askText"
+        QString kind; // "message", "confirm", "askText", "chooseColor"
         QString caption;
         QString text;
         QPoint topLeft;
@@ -84,6 +85,7 @@ public:
     QList<Asked> asked;
     QList<bool> confirmAnswers;        // default answer: false (No)
     QList<QString> textAnswers;        // a null QString cancels
+    QList<QColor> colorAnswers;        // an invalid colour (the default) cancels
     std::function<void()> onMessage;   // runs inside message(), e.g. to check state
 };
 

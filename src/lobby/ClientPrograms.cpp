@@ -1,0 +1,24 @@
+#include "ClientPrograms.h"
+
+#include "AppInfo.h"
+#include "Platform.h"
+#include "ProgramLauncher.h"
+#include "UserDialogs.h"
+
+QStringList FullCommandLine(const QString &host, int port, const QString &userName,
+                            const QString &password)
+{
+    return {host, QString::number(port), userName, password};
+}
+
+bool StartClientProgram(QWidget *parent, const QString &lobbyDir, const QString &program,
+                        const QStringList &arguments)
+{
+    const QString path = lobbyDir + program;
+    ProgramLauncher &launcher = Platform::launcher();
+    if (launcher.fileExists(path) && launcher.startDetached(path, arguments, lobbyDir))
+        return true;
+    UserDialogs::current().message(parent, ApplicationTitle(),
+                                   QStringLiteral("Unable to load ") + program);
+    return false;
+}

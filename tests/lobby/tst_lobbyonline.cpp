@@ -1,0 +1,822 @@
+// The lobby against a fake lobby server on the loopback: what goes over the
+// wire, byte for byte, and what the window shows.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QToolButton>
+
+#include "ChatAnsi.h"
+#include "Fakes.h"
+#include "GreyMsg.h"
+#include "IAeverButton.h"
+#include "LobbyDispatch.h"
+#include "LobbyMain.h"
+#include "LoginU.h"
+#include "MenuFrame.h"
+#include "Platform.h"
+#include "Shape.h"
+#include "StatusPanel.h"
+#include "ShownBytes.h"
+#include "TestMain.h"
+#include "UserListView.h"
+#include "Waits.h"
+#include "uRichEditWithLinks.h"
+
+namespace {
+
+// A lobby server that records what each connection sent and sends what the
+// test asks for.
+class FakeLobbyServer : public QObject
+{
+public:
+    FakeLobbyServer()
+    {
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                const int index = int(m_clients.size());
+                m_clients.append(socket);
+                m_received.append(QByteArray());
+                m_closed.append(false);
+                connect(socket, &QTcpSocket::readyRead, this,
+                        [this, socket, index] { m_received[index] += socket->readAll(); });
+                connect(socket, &QTcpSocket::disconnected, this, [this, index] { m_closed[index] = true; });
+            }
+        });
+    }
+
+    ~FakeLobbyServer() override
+    {
+        // The sockets go before the lists their signals write to.
+        for (QTcpSocket *socket : std::as_const(m_clients)) {
+            socket->disconnect(this);
+            delete socket;
+        }
+    }
+
+    bool listen() { return m_server.listen(QHostAddress::LocalHost); }
+    int port() const { return m_server.serverPort(); }
+    int connections() const { return int(m_clients.size()); }
+    QString received(int i) const { return Shown(m_received.value(i)); }
+    void clearReceived(int i) { m_received[i].clear(); }
+    bool closed(int i) const { return m_closed.value(i); }
+    void send(int i, const QByteArray &bytes)
+    {
+        m_clients[i]->write(bytes);
+        m_clients[i]->flush();
+    }
+    void hangUp(int i) { m_clients[i]->disconnectFromHost(); }
+
+private:
+    QTcpServer m_server;
+    QList<QTcpSocket *> m_clients;
+    QList<QByteArray> m_received;
+    QList<bool> m_closed;
+};
+
+class RecordingFrame : public MenuFrame
+{
+public:
+    void OpenMenu(int port) override { ports << port; }
+    QList<int> ports;
+};
+
+const QString Identification = QStringLiteral("<1b>[<bd>Ann<1b>]pw");
+
+} // namespace
+
+class tst_LobbyOnline : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void identifies_itself_in_one_piece();
+    void introduction_once_across_a_reconnection();
+    void ready_marker_in_the_middle_of_a_chunk();
+    void keep_alive_only_blinks();
+    void menu_commands_hand_the_port_to_the_frames();
+    void notices_while_here_and_away();
+    void invitation_accepted_declined_and_missing();
+    void where_is_reply_content();
+    void blank_user_name_closes_the_lobby_once_connected();
+    void invalid_user_asks_for_the_login_again();
+    void other_rejection_ends_the_lobby();
+    void hang_up_shows_the_pause_notice();
+    void connection_error_notice();
+    void players_header_logs_in_again();
+    void entering_the_message_box();
+    void chat_prefix_colour_bold_and_font();
+    void bold_twice_and_bold_then_italic();
+    void two_lines_one_piece_and_empty_box();
+    void mute_is_sent_then_silences();
+    void away_twice_sends_presence_once();
+    void online_icon_13();
+    void quick_texts();
+    void list_header_selection_and_hints();
+    void menus_by_own_rank();
+    void menu_commands_send_their_bytes();
+    void whisper_to_three_users();
+    void insert_button_and_menu();
+    void appearance_colours();
+
+private:
+    std::unique_ptr<TLobbyMainForm> connectedLobby(const QByteArray &name = "Ann",
+                                                  bool waitForIdentification = true);
+    FakeSoundPlayer m_sound;
+    FakeLauncher m_launcher;
+    FakeWindowLister m_windows;
+    FakeDialogs m_dialogs;
+    MemorySettings m_user;
+    MemorySettings m_machine;
+    FakeLobbyServer *m_server = nullptr;
+};
+
+void tst_LobbyOnline::initTestCase()
+{
+    Platform::setSound(&m_sound);
+    Platform::setLauncher(&m_launcher);
+    Platform::setWindowLister(&m_windows);
+    UserDialogs::setCurrent(&m_dialogs);
+    Waits::setTimeScale(0.05);
+}
+
+void tst_LobbyOnline::cleanupTestCase()
+{
+    Platform::setSound(nullptr);
+    Platform::setLauncher(nullptr);
+    Platform::setWindowLister(nullptr);
+    UserDialogs::setCurrent(nullptr);
+}
+
+void tst_LobbyOnline::init()
+{
+    TDispAnsi::ResetSharedSettings();
+    m_user = MemorySettings();
+    m_dialogs = FakeDialogs();
+    m_launcher = FakeLauncher();
+    m_windows.windows.clear();
+    m_sound.played.clear();
+    m_sound.finish();
+    m_server = new FakeLobbyServer;
+    QVERIFY(m_server->listen());
+}
+
+void tst_LobbyOnline::cleanup()
+{
+    delete m_server;
+    m_server = nullptr;
+}
+
+std::unique_ptr<TLobbyMainForm> tst_LobbyOnline::connectedLobby(const QByteArray &name,
+                                                               bool waitForIdentification)
+{
+    LobbyStartup startup;
+    startup.settings = &m_user;
+    startup.machineSettings = &m_machine;
+    startup.arguments = QStringList{QString::number(m_server->port()), QStringLiteral("127.0.0.1")};
+    startup.lobbyDir = QStringLiteral(VANTORA_BIN_DIR "/");
+    auto form = std::make_unique<TLobbyMainForm>(startup);
+    // Logged in without the dialog.
+    form->Activated = true;
+    form->show();
+    TDispAnsi::UserName = name;
+    TDispAnsi::Password = "pw";
+    form->FileConnectItemClick();
+    if (waitForIdentification) {
+        const int index = m_server->connections();
+        if (!QTest::qWaitFor([&] { return m_server->received(index) == Identification; }, 5000))
+            qWarning("no identification: %s", qPrintable(m_server->received(index)));
+    }
+    return form;
+}
+
+// ---------------------------------------------------------------------------
+// Connection and dispatch
+
+void tst_LobbyOnline::identifies_itself_in_one_piece()
+{
+    auto form = connectedLobby();
+    QCOMPARE(m_server->received(0), Identification);
+    QVERIFY(form->btnReconnect->isEnabled());
+    QVERIFY(form->bitbtn11->isEnabled());
+    QVERIFY(form->Memo2->isVisible());
+    QTRY_VERIFY(form->StatusPanel0->text().startsWith(QLatin1String("Server: ")));
+    QCOMPARE(form->Shape1->brushColor(), QColor(0, 128, 0));
+    // The name goes as typed, blanks included.
+    auto second = connectedLobby(" Bo b ", false);
+    QTRY_COMPARE(m_server->received(1), QStringLiteral("<1b>[<bd> Bo b <1b>]pw"));
+}
+
+void tst_LobbyOnline::introduction_once_across_a_reconnection()
+{
+    auto form = connectedLobby();
+    form->edEmail->setText(QStringLiteral("ann@example.org"));
+    m_server->clearReceived(0);
+    m_server->send(0, QByteArray("\x1b[\xb3" "\x1b[5Welcome, Ann.\r\n"));
+    QTRY_COMPARE(m_server->received(0),
+                 QStringLiteral("/Version 6.11<0d><0a>/Email ann@example.org<0d><0a><00>"));
+    QTRY_VERIFY(form->Memo2->toPlainText().contains(QLatin1String("Welcome, Ann.")));
+    QVERIFY(form->Dispatcher().IntroSent);
+
+    // The server drops the line; the user reconnects.
+    m_server->hangUp(0);
+    QTRY_VERIFY(form->Memo2->toPlainText().contains(QLatin1String("Disconnect....")));
+    QTest::mouseClick(form->btnReconnect, Qt::LeftButton);
+    QVERIFY(!form->btnReconnect->isEnabled());
+    QVERIFY(form->Memo2->toPlainText().contains(QLatin1String("WAIT.")));
+    QTRY_COMPARE(m_server->connections(), 2);
+    QTRY_COMPARE(m_server->received(1), Identification);
+    QVERIFY(form->Memo2->toPlainText().contains(QLatin1String("Reconnecting......")));
+    m_server->send(1, QByteArray("\x1b[\xb3" "Back again\r\n"));
+    QTRY_VERIFY(form->Memo2->toPlainText().contains(QLatin1String("Back again")));
+    QTest::qWait(50);
+    QCOMPARE(m_server->received(1), Identification);
+    QVERIFY(form->bitbtn11->isEnabled());
+}
+
+void tst_LobbyOnline::ready_marker_in_the_middle_of_a_chunk()
+{
+    auto form = connectedLobby();
+    m_server->clearReceived(0);
+    m_server->send(0, QByteArray("Hello \x1b[\xb3World\r\n"));
+    QTRY_VERIFY(form->Memo2->toPlainText().contains(QLatin1String("Hello World")));
+    QTRY_COMPARE(m_server->received(0),
+                 "/Version 6.11<0d><0a>/Email " + form->edEmail->text() + "<0d><0a><00>");
+    // Received: yellow and red; the ready marker blinked the third lamp.
+    QCOMPARE(form->Shape1->brushColor(), QColor(255, 255, 0));
+    QCOMPARE(form->Shape2->brushColor(), QColor(255, 0, 0));
+    QCOMPARE(form->Shape3->brushColor(), QColor(0, 255, 0));
+}
+
+void tst_LobbyOnline::keep_alive_only_blinks()
+{
+    auto form = connectedLobby();
+    m_server->send(0, "Hi\r\n");
+    QTRY_VERIFY(form->Memo2->toPlainText().contains(QLatin1String("Hi")));
+    form->SetStatus(QStringLiteral("idle"));
+    const QString chat = form->Memo2->toPlainText();
+    const QColor lamp2 = form->Shape2->brushColor();
+    m_sound.played.clear();
+    m_server->send(0, QByteArray("\0", 1));
+    QTRY_COMPARE(form->Shape3->brushColor(), QColor(0, 255, 0));
+    m_server->send(0, QByteArray("\0", 1));
+    QTRY_COMPARE(form->Shape3->brushColor(), QColor(0, 128, 0));
+    QCOMPARE(form->Memo2->toPlainText(), chat);
+    QCOMPARE(form->Shape1->brushColor(), QColor(0, 128, 0));
+    QCOMPARE(form->Shape2->brushColor(), lamp2);
+    QVERIFY(m_sound.played.isEmpty());
+    // A keep-alive byte with text after it is text.
+    m_sound.finish();
+    m_server->send(0, QByteArray("\0after", 6));
+    QTRY_VERIFY(form->Memo2->toPlainText().contains(QLatin1String("after")));
+    QCOMPARE(form->Shape1->brushColor(), QColor(255, 255, 0));
+    QVERIFY(m_sound.played.contains(QStringLiteral(VANTORA_BIN_DIR "/ChatClick.wav")));
+}
+
+void tst_LobbyOnline::menu_commands_hand_the_port_to_the_frames()
+{
+    auto form = connectedLobby();
+    RecordingFrame games;
+    RecordingFrame rooms;
+    form->GamesFrame1 = &games;
+    form->GamesFrame2 = &rooms;
+    m_server->send(0, "\\SpawnMenu:1030");
+    QTRY_COMPARE(games.ports, QList<int>{1030});
+    QCOMPARE(form->StatusPanel0->text(), QStringLiteral("Connecting..."));
+    QCOMPARE(form->Shape1->brushColor(), QColor(0, 255, 0));   // send lamps after the status
+
+    form->SetStatus(QStringLiteral("idle"));
+    m_server->send(0, "\\SpawnMenu");
+    QTRY_COMPARE(form->StatusPanel0->text(), QStringLiteral("Connecting..."));
+    QCOMPARE(games.ports, QList<int>{1030});
+
+    m_server->send(0, "\\SpawnCMenu:1031");
+    QTRY_COMPARE(rooms.ports, QList<int>{1031});
+    QCOMPARE(games.ports, QList<int>{1030});
+    QVERIFY(!form->Memo2->toPlainText().contains(QLatin1String("Spawn")));
+}
+
+void tst_LobbyOnline::notices_while_here_and_away()
+{
+    auto form = connectedLobby();
+    const QString look = QStringLiteral(VANTORA_BIN_DIR "/Poll.wav");
+    m_server->send(0, QByteArray("\xe6\xe6\xdf Note from Bob>Come and play"));
+    QTRY_COMPARE(form->findChildren<TfrmGreyMsg *>().size(), 1);
+    TfrmGreyMsg *notice = form->findChildren<TfrmGreyMsg *>().constFirst();
+    QCOMPARE(notice->windowTitle(), QStringLiteral("Note from Bob"));
+    QCOMPARE(notice->text(), QStringLiteral("Come and play"));
+    QVERIFY(notice->isVisible());
+    QVERIFY(m_sound.played.contains(look));
+    // A second notice has a window of its own.
+    m_server->send(0, QByteArray("\xe6\xe6\xdf Note>Two"));
+    QTRY_COMPARE(form->findChildren<TfrmGreyMsg *>().size(), 2);
+
+    form->SetAway(true);
+    m_sound.finish();
+    m_sound.played.clear();
+    m_server->send(0, QByteArray("\xe6\xe6\xdf Note>Three"));
+    QTRY_VERIFY(m_sound.played.contains(look));
+    QTest::qWait(20);
+    QCOMPARE(form->findChildren<TfrmGreyMsg *>().size(), 2);
+    QVERIFY(!form->Memo2->toPlainText().contains(QLatin1String("Three")));
+}
+
+void tst_LobbyOnline::invitation_accepted_declined_and_missing()
+{
+    auto form = connectedLobby();
+    const QString dir = QStringLiteral(VANTORA_BIN_DIR "/");
+    m_dialogs.confirmAnswers = {true};
+    m_server->send(0, QByteArray("\xea\xeb\xe8:5005[Bob"));
+    QTRY_COMPARE(m_launcher.launches.size(), 1);
+    const LaunchRecord launch = m_launcher.launches.constFirst();
+    QCOMPARE(launch.program, dir + QStringLiteral("Parlora"));
+    QCOMPARE(launch.arguments, (QStringList{"127.0.0.1", "5005", "Ann", "pw"}));
+    QCOMPARE(launch.workingDir, dir);
+    QCOMPARE(m_dialogs.asked.size(), 1);
+    QCOMPARE(m_dialogs.asked[0].kind, QStringLiteral("confirm"));
+    QCOMPARE(m_dialogs.asked[0].text, QStringLiteral("Bob Invites You To Chat..\nAccept ?"));
+    QCOMPARE(m_dialogs.asked[0].topLeft, form->frameGeometry().topLeft() + QPoint(20, 20));
+
+    // Declined: nothing starts.
+    m_server->send(0, QByteArray("\xea\xeb\xe8:5006[Cy"));
+    QTRY_COMPARE(m_dialogs.asked.size(), 2);
+    QCOMPARE(m_dialogs.asked[1].text, QStringLiteral("Cy Invites You To Chat..\nAccept ?"));
+    QTest::qWait(20);
+    QCOMPARE(m_launcher.launches.size(), 1);
+
+    // Accepted but the program is not there.
+    m_launcher.onlyListedFilesExist = true;
+    m_dialogs.confirmAnswers = {true};
+    m_server->send(0, QByteArray("\xea\xeb\xe8:5007[Di"));
+    QTRY_COMPARE(m_dialogs.asked.size(), 4);
+    QCOMPARE(m_dialogs.asked[3].kind, QStringLiteral("message"));
+    QCOMPARE(m_dialogs.asked[3].text, QStringLiteral("Unable to load Parlora"));
+    QCOMPARE(m_launcher.launches.size(), 1);
+}
+
+void tst_LobbyOnline::where_is_reply_content()
+{
+    m_windows.windows = {{"Vantora Lobby - Ann", "TLobbyMainForm"},
+                         {"Card Table 1", "TfrmCardamo"},
+                         {"Terminal", "konsole"}};
+    auto form = connectedLobby();
+    form->Memo6->setPlainText(QStringLiteral("at home\nlistening"));
+    // Shown to seekers (hidden by default).
+    form->cbClickSound->setChecked(false);
+    m_server->clearReceived(0);
+    m_server->send(0, QByteArray("\x1b[7" "Bob \x1b]\xa4\xab" "Ann"));
+    QTRY_VERIFY(m_server->received(0).endsWith(QLatin1String("Card Table 1<0d><0a>")));
+    const QString reply = m_server->received(0);
+    QVERIFY2(reply.startsWith(QLatin1String("<1b>[3at home<0d><0a>listening<0d><0a>Ann's Time is ")),
+             qPrintable(reply));
+    QVERIFY2(reply.endsWith(QLatin1String("<0d><0a>Vantora Chat Version 6.11<0d><0a>"
+                                          "Vantora Lobby - Ann<0d><0a>Card Table 1<0d><0a>")),
+             qPrintable(reply));
+    QVERIFY(form->Memo2->toPlainText().contains(QLatin1String("Looking For")));
+    QCOMPARE(form->Memo6->toPlainText(), QStringLiteral("at home\nlistening"));
+
+    // Hidden from seekers: no window lines.
+    form->cbClickSound->setChecked(true);
+    m_server->clearReceived(0);
+    m_server->send(0, QByteArray("\x1b[7" "Bob \x1b]\xa4\xab" "Ann"));
+    QTRY_VERIFY(m_server->received(0).endsWith(QLatin1String("Version 6.11<0d><0a>")));
+}
+
+void tst_LobbyOnline::blank_user_name_closes_the_lobby_once_connected()
+{
+    auto form = connectedLobby("   ", false);
+    QTRY_COMPARE(m_server->connections(), 1);
+    QTRY_VERIFY(!form->isVisible());
+    QTRY_VERIFY(m_server->closed(0));
+    QCOMPARE(m_server->received(0), QString());
+}
+
+void tst_LobbyOnline::invalid_user_asks_for_the_login_again()
+{
+    auto form = connectedLobby();
+    m_server->send(0, "\x1b[4Invalid User or password.\r\n");
+    QTRY_VERIFY(form->Memo2->toPlainText().contains(QLatin1String("Invalid User")));
+    m_server->hangUp(0);
+    QTRY_VERIFY(form->loginDialog());
+    QVERIFY(form->isVisible());
+    QCOMPARE(form->loginDialog()->windowTitle(), QStringLiteral("Vantora Login"));
+    QVERIFY(!form->Memo2->toPlainText().contains(QLatin1String("Disconnect....")));
+    form->loginDialog()->reject();
+}
+
+void tst_LobbyOnline::other_rejection_ends_the_lobby()
+{
+    auto form = connectedLobby();
+    m_server->send(0, "\x1b[4Invalid name.\r\n");
+    QTRY_VERIFY(form->Memo2->toPlainText().contains(QLatin1String("Invalid name")));
+    QElapsedTimer timer;
+    timer.start();
+    m_server->hangUp(0);
+    QTRY_VERIFY(!form->isVisible());
+    // The five seconds, on the test's time scale.
+    QVERIFY(timer.elapsed() >= Waits::scaled(5000) - 20);
+    QVERIFY(!form->loginDialog());
+}
+
+void tst_LobbyOnline::hang_up_shows_the_pause_notice()
+{
+    auto form = connectedLobby();
+    m_server->send(0, "\x1b[LAnn=1;0;0\r\nBob=2;0;0\x1b]");
+    QTRY_COMPARE(form->Memo3->rowCount(), 2);
+    QTest::mouseClick(form->bitbtn11, Qt::LeftButton);
+    QVERIFY(form->Paused);
+    QVERIFY(!form->bitbtn11->isEnabled());
+    QVERIFY(form->Memo2->toPlainText().contains(QLatin1String("One Moment....")));
+    QTRY_VERIFY(m_server->closed(0));
+    QTRY_VERIFY(form->Memo2->toPlainText().contains(
+        QLatin1String("Connection Paused, Click Reconnect to Resume.")));
+    QCOMPARE(form->StatusPanel0->text(), QStringLiteral("Connection Paused."));
+    QCOMPARE(form->Memo3->rowCount(), 0);
+    QCOMPARE(form->PlayersCaption->text(), QStringLiteral(" 0 Online"));
+    QVERIFY(!form->Memo2->toPlainText().contains(QLatin1String("Disconnect....")));
+    QTRY_VERIFY(!form->Paused);
+    QVERIFY(form->btnReconnect->isEnabled());
+}
+
+void tst_LobbyOnline::connection_error_notice()
+{
+    // A port nobody listens on.
+    const int port = m_server->port();
+    delete m_server;
+    m_server = new FakeLobbyServer;
+    LobbyStartup startup;
+    startup.settings = &m_user;
+    startup.machineSettings = &m_machine;
+    startup.arguments = QStringList{QString::number(port), QStringLiteral("127.0.0.1")};
+    startup.lobbyDir = QStringLiteral(VANTORA_BIN_DIR "/");
+    TLobbyMainForm form(startup);
+    form.Activated = true;
+    form.show();
+    TDispAnsi::UserName = "Ann";
+    form.FileConnectItemClick();
+    form.btnReconnect->setEnabled(false);
+    QTRY_VERIFY(form.Memo2->toPlainText().contains(QLatin1String("Try Again Later.")));
+    QVERIFY(form.Memo2->toPlainText().contains(QLatin1String("Error connecting to Server: 127.0.0.1\n")));
+    QVERIFY(m_sound.played.contains(QStringLiteral(VANTORA_BIN_DIR "/Problem.wav")));
+    QVERIFY(form.btnReconnect->isEnabled());
+    QVERIFY(!form.ConnectionActive());
+}
+
+void tst_LobbyOnline::players_header_logs_in_again()
+{
+    auto form = connectedLobby();
+    QTest::mouseClick(form->Panel6, Qt::LeftButton);
+    QVERIFY(form->Paused);
+    QTRY_VERIFY(form->loginDialog());
+    QVERIFY(form->Memo2->toPlainText().contains(QLatin1String("Connection Paused")));
+    QVERIFY(m_server->closed(0));
+    TLogin *login = form->loginDialog();
+    login->Edit1->clear();
+    QTest::keyClicks(login->Edit1, QStringLiteral("Bob"));
+    QTest::keyClicks(login->Edit2, QStringLiteral("pw2"));
+    QTest::mouseClick(login->btnOK, Qt::LeftButton);
+    QTRY_COMPARE(m_server->connections(), 2);
+    QTRY_COMPARE(m_server->received(1), QStringLiteral("<1b>[<bd>Bob<1b>]pw2"));
+    QTRY_COMPARE(form->windowTitle(), QStringLiteral("Vantora Lobby - Bob"));
+}
+
+void tst_LobbyOnline::entering_the_message_box()
+{
+    auto form = connectedLobby();
+    form->ImAway();
+    QVERIFY(!form->Memo2->isVisible());
+    form->btnReconnect->setEnabled(false);
+    form->Memo1->setPlainText(QStringLiteral("draft"));
+    form->SendButton->setFocus();
+    QApplication::setActiveWindow(form.get());
+    QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(form->Memo1, &in);
+    QVERIFY(form->Memo2->isVisible());
+    QVERIFY(form->btnReconnect->isEnabled());
+    QCOMPARE(form->Memo1->textCursor().selectedText(), QStringLiteral("draft"));
+    // Coming back from a menu is not entering it.
+    form->ImAway();
+    QFocusEvent back(QEvent::FocusIn, Qt::PopupFocusReason);
+    QApplication::sendEvent(form->Memo1, &back);
+    QVERIFY(!form->Memo2->isVisible());
+}
+
+// ---------------------------------------------------------------------------
+// The chat console
+
+void tst_LobbyOnline::chat_prefix_colour_bold_and_font()
+{
+    auto form = connectedLobby();
+    form->cbxC->setCurrentIndex(8);
+    form->SetATColorFromBox();
+    QTest::mouseClick(form->SpeedButtonB, Qt::LeftButton);
+    QTest::mouseClick(form->SpeedButtonA, Qt::LeftButton);
+    const QByteArray font = TDispAnsi::DefaultFontName;
+    m_server->clearReceived(0);
+    QTest::keyClicks(form->Memo1, QStringLiteral("word"));
+    QTest::keyClick(form->Memo1, Qt::Key_Return);
+    QTRY_COMPARE(m_server->received(0), Shown("\x1b[4\x1b[B\x1b[F{" + font + "}word"));
+    QCOMPARE(form->Memo1->toPlainText(), QString());
+    QCOMPARE(m_user.values.value(QStringLiteral("Vantora/ATColor")).toString(), QStringLiteral("\x1b[4"));
+    QCOMPARE(m_user.values.value(QStringLiteral("Vantora/ATStyle")).toString(), QStringLiteral("\x1b[B"));
+}
+
+void tst_LobbyOnline::bold_twice_and_bold_then_italic()
+{
+    auto form = connectedLobby();
+    QTest::mouseClick(form->SpeedButtonB, Qt::LeftButton);
+    QTest::mouseClick(form->SpeedButtonB, Qt::LeftButton);
+    QCOMPARE(form->ATStyle, QByteArray());
+    QTest::mouseClick(form->SpeedButtonB, Qt::LeftButton);
+    QTest::mouseClick(form->SpeedButtonI, Qt::LeftButton);
+    QCOMPARE(form->ATStyle, QByteArray("\x1b[B\x1b[I"));
+    m_server->clearReceived(0);
+    form->Memo1->setPlainText(QStringLiteral("x"));
+    QTest::mouseClick(form->SendButton, Qt::LeftButton);
+    QTRY_COMPARE(m_server->received(0), QStringLiteral("<1b>[3<1b>[B<1b>[Ix"));
+}
+
+void tst_LobbyOnline::two_lines_one_piece_and_empty_box()
+{
+    auto form = connectedLobby();
+    m_server->clearReceived(0);
+    form->Memo1->setPlainText(QStringLiteral("\n\nfirst line\nsecond line"));
+    QTest::keyClick(form->Memo1, Qt::Key_Return);
+    QTRY_COMPARE(m_server->received(0), QStringLiteral("<1b>[3first line<0d><0a>second line"));
+    QCOMPARE(form->Memo1->toPlainText(), QString());
+    // Send lamps: lime, and the second lamp takes the first one's colour.
+    QCOMPARE(form->Shape1->brushColor(), QColor(0, 255, 0));
+
+    m_server->clearReceived(0);
+    form->Memo1->setPlainText(QStringLiteral("\n\n"));
+    QTest::mouseClick(form->SendButton, Qt::LeftButton);
+    QCOMPARE(form->Memo1->toPlainText(), QString());
+    form->Memo1->setPlainText(QStringLiteral("marker"));
+    QTest::mouseClick(form->SendButton, Qt::LeftButton);
+    QTRY_COMPARE(m_server->received(0), QStringLiteral("<1b>[3marker"));
+}
+
+void tst_LobbyOnline::mute_is_sent_then_silences()
+{
+    auto form = connectedLobby();
+    QVERIFY(form->SoundOn);
+    m_server->clearReceived(0);
+    QTest::keyClicks(form->Memo1, QStringLiteral("!mute"));
+    QTest::keyClick(form->Memo1, Qt::Key_Return);
+    QTRY_COMPARE(m_server->received(0), QStringLiteral("<1b>[3!mute"));
+    QVERIFY(!form->SoundOn);
+    QVERIFY(!form->ChatRenderer->SoundsOn);
+    QVERIFY(!form->SpeedButton5->isChecked());
+    // The button obeys it only on the games page.
+    form->PageControl1->setCurrentIndex(TLobbyMainForm::PreferencesPage);
+    form->Memo1->setPlainText(QStringLiteral("!nomute"));
+    QTest::mouseClick(form->SendButton, Qt::LeftButton);
+    QVERIFY(!form->SoundOn);
+    form->PageControl1->setCurrentIndex(TLobbyMainForm::GamesPage);
+    form->Memo1->setPlainText(QStringLiteral("!nomute"));
+    QTest::mouseClick(form->SendButton, Qt::LeftButton);
+    QVERIFY(form->SoundOn);
+    QVERIFY(form->ChatRenderer->SoundsOn);
+}
+
+void tst_LobbyOnline::away_twice_sends_presence_once()
+{
+    auto form = connectedLobby();
+    m_server->clearReceived(0);
+    QTest::mouseClick(form->btnAway, Qt::LeftButton);
+    form->ImAway();
+    QTRY_COMPARE(m_server->received(0), QStringLiteral("<d4><e1><dd>5<1b>[3I'm Away!"));
+    QVERIFY(form->Away);
+    QVERIFY(!form->btnAway->isEnabled());
+    QVERIFY(form->btnHere->isEnabled());
+    QVERIFY(form->Image1->isVisible());
+    QVERIFY(!form->Memo2->isVisible());
+    QCOMPARE(form->Memo3Hint(0), QStringLiteral("[Away]\nRating = 0"));
+
+    // Typing while away comes back.
+    m_server->clearReceived(0);
+    QTest::keyClicks(form->Memo1, QStringLiteral("h"));
+    QTRY_COMPARE(m_server->received(0), QStringLiteral("<d4><e1><dd>0<1b>[3I'm Here!"));
+    QVERIFY(!form->Away);
+    QVERIFY(form->Memo2->isVisible());
+    QVERIFY(form->btnAway->isEnabled());
+    QVERIFY(!form->btnHere->isEnabled());
+}
+
+void tst_LobbyOnline::online_icon_13()
+{
+    auto form = connectedLobby();
+    QCOMPARE(form->OnlineIconButtons.size(), 22);
+    QCOMPARE(form->OnlineIconButtons.constFirst()->objectName(), QStringLiteral("OnlineIcon13"));
+    QCOMPARE(form->OnlineIconButtons.constLast()->objectName(), QStringLiteral("OnlineIcon20"));
+    form->OpenSlide(TLobbyMainForm::PreferencesPage);
+    QTRY_VERIFY(form->PanelSlide->isVisible());
+    m_server->clearReceived(0);
+    form->OnlineIconButtons.constFirst()->click();
+    QTRY_COMPARE(m_server->received(0), QStringLiteral("<ac><af><ab>13"));
+    QTRY_COMPARE(form->TopView->height(), 32);
+}
+
+void tst_LobbyOnline::quick_texts()
+{
+    auto form = connectedLobby();
+    m_server->clearReceived(0);
+    QTest::mouseClick(form->btnCry, Qt::LeftButton);
+    QTRY_COMPARE(m_server->received(0), QStringLiteral("<1b>[3Don't point that thing at me !"));
+    form->Edit1->clear();
+    m_server->clearReceived(0);
+    QTest::mouseClick(form->btnCry, Qt::LeftButton);
+    QTest::mouseClick(form->btnMyTime, Qt::LeftButton);
+    QTRY_VERIFY(m_server->received(0).endsWith(QLatin1Char(' ')));
+    QVERIFY2(m_server->received(0).startsWith(QLatin1String("<1b>[3The Time here is ")),
+             qPrintable(m_server->received(0)));
+    QVERIFY(m_server->received(0).contains(QRegularExpression(QStringLiteral("\\d:\\d\\d"))));
+}
+
+// ---------------------------------------------------------------------------
+// The user list
+
+void tst_LobbyOnline::list_header_selection_and_hints()
+{
+    auto form = connectedLobby();
+    QCOMPARE(form->PlayersCaption->text(), QStringLiteral(" The Players"));
+    m_server->send(0, "\x1b[LBob=6;1;7\r\nANN=13;0;5\r\nCy=7;0;0\x1b]");
+    QTRY_COMPARE(form->PlayersCaption->text(), QStringLiteral(" 3 Online"));
+    // The own row, found without regard to case.
+    QCOMPARE(form->SelectedCaptions(), QList<QByteArray>{"ANN"});
+    QCOMPARE(form->Memo3Hint(1), QStringLiteral("Rating = 5"));
+    QCOMPARE(form->Shape1->brushColor(), QColor(255, 255, 0));
+    QVERIFY(!form->Memo3->topLevelItem(0)->icon(0).isNull());
+    // Not in the new list: nothing selected.
+    m_server->send(0, "\x1b[LBob=6;1;7\r\n+Ann=13;0;5\x1b]");
+    QTRY_COMPARE(form->PlayersCaption->text(), QStringLiteral(" 2 Online"));
+    QCOMPARE(form->SelectedCaptions(), QList<QByteArray>{});
+    m_server->hangUp(0);
+    QTRY_COMPARE(form->PlayersCaption->text(), QStringLiteral(" 0 Online"));
+}
+
+void tst_LobbyOnline::menus_by_own_rank()
+{
+    auto form = connectedLobby();
+    auto menu = [&] {
+        form->PopupMenu2Popup();
+        QStringList captions;
+        for (QAction *a : form->PopupMenu2->actions())
+            captions << a->text();
+        return captions;
+    };
+    m_server->send(0, "\x1b[LBob=6;1;7\r\n+Ann=13;0;5\x1b]");
+    QTRY_COMPARE(form->Memo3->rowCount(), 2);
+    QCOMPARE(menu(), QStringList{});
+    form->Memo3->topLevelItem(0)->setSelected(true);
+    QCOMPARE(menu(), (QStringList{"Where is Bob?", "Boot Bob", "Copy Name "}));
+    form->Memo1->setPlainText(QStringLiteral("psst"));
+    QCOMPARE(menu(), (QStringList{"Where is Bob?", "Whisper to Bob", "Boot Bob", "Copy Name "}));
+
+    m_server->send(0, "\x1b[LBob=6;1;7\r\n$Ann=13;0;5\x1b]");
+    QTRY_COMPARE(form->Memo3->caption(1), QByteArray("$Ann"));
+    QCOMPARE(form->OwnRank(), 9);
+    form->Memo3->topLevelItem(0)->setSelected(true);
+    QCOMPARE(menu(), (QStringList{"Where is Bob?", "Whisper to Bob", "Boot Bob", "Copy Name ",
+                                  "Grey Box Bob"}));
+}
+
+void tst_LobbyOnline::menu_commands_send_their_bytes()
+{
+    auto form = connectedLobby();
+    m_server->send(0, "\x1b[L+Bob=6;1;7\r\n$Ann=13;0;5\x1b]");
+    QTRY_COMPARE(form->Memo3->rowCount(), 2);
+    form->Memo3->clearSelection();
+    form->Memo3->topLevelItem(0)->setSelected(true);
+    auto trigger = [&](const QString &caption) {
+        form->PopupMenu2Popup();
+        for (QAction *a : form->PopupMenu2->actions()) {
+            if (a->text() == caption) {
+                a->trigger();
+                return true;
+            }
+        }
+        return false;
+    };
+    m_server->clearReceived(0);
+    QVERIFY(trigger(QStringLiteral("Where is +Bob?")));
+    QTRY_COMPARE(m_server->received(0), QStringLiteral("<1b>]<a4><ab>+Bob"));
+    m_server->clearReceived(0);
+    QVERIFY(trigger(QStringLiteral("Boot +Bob")));
+    QTRY_COMPARE(m_server->received(0), QStringLiteral("<1b>]/boot +Bob"));
+    m_server->clearReceived(0);
+    m_dialogs.textAnswers = {QStringLiteral("see me")};
+    QVERIFY(trigger(QStringLiteral("Grey Box +Bob")));
+    QTRY_COMPARE(m_server->received(0), QStringLiteral("/Gmsg Bob see me"));
+    QCOMPARE(m_dialogs.asked.constLast().caption, QStringLiteral("Enter Message To +Bob"));
+    QCOMPARE(m_dialogs.asked.constLast().text, QStringLiteral("And You Say.."));
+    // Cancelled: nothing.
+    m_server->clearReceived(0);
+    QVERIFY(trigger(QStringLiteral("Grey Box +Bob")));
+    form->Memo1->setPlainText(QStringLiteral("Hi "));
+    form->Memo1->moveCursor(QTextCursor::End);
+    QVERIFY(trigger(QStringLiteral("Copy Name ")));
+    QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Hi +Bob "));
+    QCOMPARE(form->Memo1->textCursor().position(), 8);
+    QTest::qWait(20);
+    QCOMPARE(m_server->received(0), QString());
+}
+
+void tst_LobbyOnline::whisper_to_three_users()
+{
+    auto form = connectedLobby();
+    m_server->send(0, "\x1b[LBob=6;1;7\r\nAnn=13;0;5\r\nCy=7;0;0\r\nDi=7;0;0\x1b]");
+    QTRY_COMPARE(form->Memo3->rowCount(), 4);
+    form->Memo3->clearSelection();
+    for (int row : {3, 0, 2})
+        form->Memo3->topLevelItem(row)->setSelected(true);
+    form->Memo1->setPlainText(QStringLiteral("psst"));
+    form->PopupMenu2Popup();
+    QAction *whisper = nullptr;
+    for (QAction *a : form->PopupMenu2->actions())
+        if (a->text() == QLatin1String("Whisper to Selected"))
+            whisper = a;
+    QVERIFY(whisper);
+    m_server->clearReceived(0);
+    whisper->trigger();
+    QTRY_COMPARE(m_server->received(0),
+                 QStringLiteral("/msg Bob <1b>[3psst<0d><0a>/msg Cy <1b>[3psst<0d><0a>"
+                                "/msg Di <1b>[3psst<0d><0a>"));
+    QTRY_COMPARE(form->Memo1->toPlainText(), QString());
+}
+
+void tst_LobbyOnline::insert_button_and_menu()
+{
+    auto form = connectedLobby();
+    // An empty list leaves the menu as it was (empty at first).
+    form->InsertMenuPopup();
+    QVERIFY(form->InsertMenu->isEmpty());
+    m_server->send(0, "\x1b[LBob=6;1;7\r\nAnn=13;0;5\x1b]");
+    QTRY_COMPARE(form->Memo3->rowCount(), 2);
+    form->InsertMenuPopup();
+    QStringList items;
+    for (QAction *a : form->InsertMenu->actions())
+        items << a->data().toString();
+    QCOMPARE(items, (QStringList{"\x1b[", "Bob ", "Ann ", "Hi ", "Bye ", "/msg ", "`Laugh3.wav "}));
+    form->Memo1->setPlainText(QStringLiteral("say "));
+    form->Memo1->moveCursor(QTextCursor::End);
+    form->InsertMenu->actions().at(4)->trigger();
+    QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("say Bye "));
+
+    form->Memo3->clearSelection();
+    form->Memo3->topLevelItem(0)->setSelected(true);
+    QTest::mouseClick(form->btnInsert, Qt::LeftButton);
+    QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("say Bye Bob"));
+}
+
+void tst_LobbyOnline::appearance_colours()
+{
+    auto form = connectedLobby();
+    const QColor darkRed(0x60, 0, 0);
+    m_dialogs.colorAnswers = {darkRed};
+    QTest::mouseClick(form->btnWindowColor, Qt::LeftButton);
+    QCOMPARE(form->Memo1->palette().color(QPalette::Base), darkRed);
+    QCOMPARE(form->Edit5->palette().color(QPalette::Base), darkRed);
+    QCOMPARE(m_user.values.value(QStringLiteral("Vantora/WinColor")).toLongLong(), 0x60LL);
+    QVERIFY(TDispAnsi::DarkView);
+    // The text colour the same as the window would not show: white instead.
+    m_dialogs.colorAnswers = {darkRed};
+    QTest::mouseClick(form->btnDefaultTextColor, Qt::LeftButton);
+    QCOMPARE(form->DefaultTextColor(), TColor(0xFFFFFF));
+    m_dialogs.colorAnswers = {QColor(0, 255, 0)};
+    QTest::mouseClick(form->btnDefaultTextColor, Qt::LeftButton);
+    QCOMPARE(form->DefaultTextColor(), TColor(0x00FF00));
+    QCOMPARE(m_user.values.value(QStringLiteral("Vantora/DefColor")).toLongLong(), 0x00FF00LL);
+    // Cancelled: nothing changes.
+    QTest::mouseClick(form->btnDefaultTextColor, Qt::LeftButton);
+    QCOMPARE(form->DefaultTextColor(), TColor(0x00FF00));
+
+    form->SpinEdit1->setValue(14);
+    QCOMPARE(form->ChatFontSize(), 14);
+    QCOMPARE(form->Memo1->font().pointSize(), 14);
+    QCOMPARE(form->Edit5->font().pointSize(), 14);
+
+    form->Supress->click();
+    QCOMPARE(TDispAnsi::SuppressOnSound, form->Supress->isChecked());
+}
+
+VT_TEST_MAIN(tst_LobbyOnline)
+#include "tst_lobbyonline.moc"

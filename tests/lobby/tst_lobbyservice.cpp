@@ -1,0 +1,145 @@
+// The lobby against the suite's own service (vtserve, in-process): one user
+// in the lobby window, another on a plain socket speaking the same protocol.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QAction>
+#include <QMenu>
+
+#include "ChatAnsi.h"
+#include "Fakes.h"
+#include "LobbyDispatch.h"
+#include "LobbyMain.h"
+#include "Platform.h"
+#include "ProtocolMarkers.h"
+#include "ShownBytes.h"
+#include "TestMain.h"
+#include "UserListView.h"
+#include "VtServer.h"
+#include "Waits.h"
+#include "uRichEditWithLinks.h"
+
+class tst_LobbyService : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void two_users_chat_whisper_and_find_each_other();
+
+private:
+    QTemporaryDir m_data;
+    std::unique_ptr<VtServer> m_server;
+    QStringList m_log;
+    FakeSoundPlayer m_sound;
+    FakeWindowLister m_windows;
+    MemorySettings m_user;
+    MemorySettings m_machine;
+};
+
+void tst_LobbyService::initTestCase()
+{
+    Platform::setSound(&m_sound);
+    Platform::setWindowLister(&m_windows);
+    Waits::setTimeScale(0.05);
+    QVERIFY(m_data.isValid());
+    ServerOptions options;
+    options.lobbyPort = options.gamesMenuPort = options.roomsMenuPort = 0;
+    options.roomBasePort = options.tableBasePort = 0;
+    options.httpPort = -1;
+    options.dataFolder = m_data.path();
+    options.passwordIterations = 10;
+    options.logger = [this](const QString &line) { m_log.append(line); };
+    m_server = std::make_unique<VtServer>(options);
+    QString error;
+    QVERIFY2(m_server->start(&error), qPrintable(error));
+}
+
+void tst_LobbyService::cleanupTestCase()
+{
+    m_server->stop();
+    m_server.reset();
+    Platform::setSound(nullptr);
+    Platform::setWindowLister(nullptr);
+}
+
+void tst_LobbyService::two_users_chat_whisper_and_find_each_other()
+{
+    LobbyStartup startup;
+    startup.settings = &m_user;
+    startup.machineSettings = &m_machine;
+    startup.arguments = QStringList{QString::number(m_server->lobbyPort()), QStringLiteral("127.0.0.1")};
+    startup.lobbyDir = QStringLiteral(VANTORA_BIN_DIR "/");
+    TLobbyMainForm form(startup);
+    form.Activated = true;
+    form.show();
+    form.cbClickSound->setChecked(false);
+    form.Memo6->setPlainText(QStringLiteral("in the test"));
+    TDispAnsi::UserName = "Ann";
+    TDispAnsi::Password = "secret";
+    form.FileConnectItemClick();
+
+    // Accepted, introduced, listed (the first account is the sysop).
+    QTRY_VERIFY(form.Memo2->toPlainText().contains(QLatin1String("Welcome to Vantora, Ann.")));
+    QTRY_VERIFY(m_log.join(QLatin1Char('\n')).contains(QLatin1String("Ann runs version 6.11")));
+    QTRY_COMPARE(form.PlayersCaption->text(), QStringLiteral(" 1 Online"));
+    QCOMPARE(form.Memo3->caption(0), QByteArray("$Ann"));
+    QVERIFY(form.Dispatcher().IntroSent);
+
+    // Bob comes in on a plain socket.
+    QTcpSocket bob;
+    QByteArray toBob;
+    connect(&bob, &QTcpSocket::readyRead, this, [&] { toBob += bob.readAll(); });
+    bob.connectToHost(QHostAddress::LocalHost, quint16(m_server->lobbyPort()));
+    QVERIFY(bob.waitForConnected(5000));
+    bob.write(Marker::IdentifyOpen + "Bob" + Marker::IdentifyClose + "pw");
+    QTRY_COMPARE(form.PlayersCaption->text(), QStringLiteral(" 2 Online"));
+    QTRY_VERIFY(form.Memo2->toPlainText().contains(QLatin1String("Bob (Enter)>")));
+
+    // Chat both ways.
+    bob.write("\x1b[3hello Ann");
+    QTRY_VERIFY(form.Memo2->toPlainText().contains(QLatin1String("Bob> hello Ann")));
+    form.Memo1->setPlainText(QStringLiteral("hello Bob"));
+    QTest::mouseClick(form.SendButton, Qt::LeftButton);
+    QTRY_VERIFY(Shown(toBob).contains(QLatin1String("Ann<1b>[b> <1b>[3hello Bob")));
+
+    // A whisper through the user list's menu.
+    form.Memo3->clearSelection();
+    for (int row = 0; row < form.Memo3->rowCount(); ++row)
+        form.Memo3->topLevelItem(row)->setSelected(form.Memo3->caption(row) == "Bob");
+    form.Memo1->setPlainText(QStringLiteral("psst"));
+    form.PopupMenu2Popup();
+    QAction *whisper = nullptr;
+    for (QAction *a : form.PopupMenu2->actions())
+        if (a->text() == QLatin1String("Whisper to Bob"))
+            whisper = a;
+    QVERIFY(whisper);
+    whisper->trigger();
+    QTRY_VERIFY(Shown(toBob).contains(QLatin1String("Ann (private)<1b>[b> <1b>[3psst")));
+    QTRY_VERIFY(form.Memo2->toPlainText().contains(QLatin1String("To Bob> psst")));
+
+    // Bob asks where Ann is; her lobby answers by itself.
+    toBob.clear();
+    bob.write(Marker::WhereIsRequest + "$Ann");
+    QTRY_VERIFY(Shown(toBob).contains(QLatin1String("Vantora Chat Version 6.11")));
+    QVERIFY2(Shown(toBob).contains(QLatin1String("Where is Ann:")), qPrintable(Shown(toBob)));
+    QVERIFY(Shown(toBob).contains(QLatin1String("in the test<0d><0a>Ann's Time is ")));
+    QVERIFY(form.Memo2->toPlainText().contains(QLatin1String("Looking For")));
+
+    // Away: the service lists Ann with the away state.
+    toBob.clear();
+    form.ImAway();
+    QTRY_VERIFY(Shown(toBob).contains(QLatin1String("$Ann=13;1;")));
+    QTRY_VERIFY(Shown(toBob).contains(QLatin1String("I'm Away!")));
+
+    bob.disconnectFromHost();
+    QTRY_COMPARE(form.PlayersCaption->text(), QStringLiteral(" 1 Online"));
+}
+
+VT_TEST_MAIN(tst_LobbyService)
+#include "tst_lobbyservice.moc"
