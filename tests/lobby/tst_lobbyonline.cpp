@@ -27,7 +27,7 @@
 #include "LobbyDispatch.h"
 #include "LobbyMain.h"
 #include "LoginU.h"
-#include "MenuFrame.h"
+#include "GameMenuFrame.h"
 #include "Platform.h"
 #include "Shape.h"
 #include "StatusPanel.h"
@@ -86,13 +86,6 @@ private:
     QList<QTcpSocket *> m_clients;
     QList<QByteArray> m_received;
     QList<bool> m_closed;
-};
-
-class RecordingFrame : public MenuFrame
-{
-public:
-    void OpenMenu(int port) override { ports << port; }
-    QList<int> ports;
 };
 
 const QString Identification = QStringLiteral("<1b>[<bd>Ann<1b>]pw");
@@ -294,23 +287,27 @@ void tst_LobbyOnline::keep_alive_only_blinks()
 void tst_LobbyOnline::menu_commands_hand_the_port_to_the_frames()
 {
     auto form = connectedLobby();
-    RecordingFrame games;
-    RecordingFrame rooms;
-    form->GamesFrame1 = &games;
-    form->GamesFrame2 = &rooms;
-    m_server->send(0, "\\SpawnMenu:1030");
-    QTRY_COMPARE(games.ports, QList<int>{1030});
-    QCOMPARE(form->StatusPanel0->text(), QStringLiteral("Connecting..."));
-    QCOMPARE(form->Shape1->brushColor(), QColor(0, 255, 0));   // send lamps after the status
+    QTcpServer gamesMenu;
+    QTcpServer roomsMenu;
+    QVERIFY(gamesMenu.listen(QHostAddress::LocalHost));
+    QVERIFY(roomsMenu.listen(QHostAddress::LocalHost));
+    const QByteArray gamesPort = QByteArray::number(gamesMenu.serverPort());
+    m_server->send(0, "\\SpawnMenu:" + gamesPort);
+    QTRY_VERIFY(gamesMenu.hasPendingConnections());
+    QCOMPARE(form->GamesFrame1->MenuSocket->peerPort(), gamesMenu.serverPort());
+    // The menu connection clears the status when it comes up.
+    QTRY_COMPARE(form->StatusPanel0->text(), QString());
 
+    // Without a port the open menu stays as it is.
     form->SetStatus(QStringLiteral("idle"));
     m_server->send(0, "\\SpawnMenu");
     QTRY_COMPARE(form->StatusPanel0->text(), QStringLiteral("Connecting..."));
-    QCOMPARE(games.ports, QList<int>{1030});
+    QCOMPARE(form->GamesFrame1->MenuSocket->peerPort(), gamesMenu.serverPort());
 
-    m_server->send(0, "\\SpawnCMenu:1031");
-    QTRY_COMPARE(rooms.ports, QList<int>{1031});
-    QCOMPARE(games.ports, QList<int>{1030});
+    m_server->send(0, "\\SpawnCMenu:" + QByteArray::number(roomsMenu.serverPort()));
+    QTRY_VERIFY(roomsMenu.hasPendingConnections());
+    QCOMPARE(form->GamesFrame2->MenuSocket->peerPort(), roomsMenu.serverPort());
+    QCOMPARE(form->GamesFrame1->MenuSocket->peerPort(), gamesMenu.serverPort());
     QVERIFY(!form->Memo2->toPlainText().contains(QLatin1String("Spawn")));
 }
 
