@@ -122,7 +122,9 @@ void TGamesFrame::AttachEngine(TAnsi *engine)
     engine->OnButton = [this](const TAnsiRect &rect, int image, int color,
                               const QByteArray &text) { PlaceButton(rect, image, color, text); };
     engine->OnRefresh = [this] { Image2->repaintNow(); };
-    engine->SetFontSize(m_lobby.smallScreen() ? 8 : 10);
+    // Cells measured from the font, so the cell a press sends is the one
+    // the text under the pointer was printed in.
+    engine->SetMeasuredFontSize(m_lobby.smallScreen() ? 8 : 10);
 }
 
 void TGamesFrame::DetachEngine()
