@@ -1189,7 +1189,9 @@ void TLobbyMainForm::OpenSlide(int page, std::function<void()> done)
                         ? PreferencesTopHeight
                         : std::max(ClosedTopHeight + 1, m_chatPanel->height() - m_chatPanel->height() / 4);
     m_slideDone.push_back([this, done = std::move(done)] {
-        PanelSlide->show();
+        // A close asked for while the panel was still opening wins.
+        if (m_slideTarget > ClosedTopHeight)
+            PanelSlide->show();
         Memo2->verticalScrollBar()->setValue(Memo2->verticalScrollBar()->maximum());
         if (done)
             done();
