@@ -81,8 +81,11 @@ void TGamesFrame::OpenMenu(int port)
 {
     if (port == 0)
         return;
-    if (MenuSocket->state() != QAbstractSocket::UnconnectedState)
+    // A menu replaced by a new one is not a menu the server dropped.
+    if (MenuSocket->state() != QAbstractSocket::UnconnectedState) {
+        MenuActive = false;
         MenuSocket->abort();
+    }
     const QString server = m_lobby.serverName();
     if (server.isEmpty() || port < 0 || port > 65535)
         return;

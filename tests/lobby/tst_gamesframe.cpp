@@ -373,9 +373,13 @@ void tst_GamesFrame::server_closing_an_active_menu_drops_it()
     QCOMPARE(m_frame->Image2->image(), LogoPicture());
     QCOMPARE(m_frame->Buttons().count(), 0);
 
-    // Closing it ourselves is no drop.
+    // Closing it ourselves is no drop, nor is opening it again.
     m_lobby.calls.clear();
     connectFrame();
+    m_server->received.clear();
+    m_frame->OpenMenu(m_server->port());
+    QTRY_COMPARE(m_server->received, Identification);
+    QTRY_VERIFY(m_frame->MenuActive);
     m_frame->CloseMenu();
     QVERIFY(!m_frame->MenuConnected());
     QTest::qWait(50);
