@@ -362,6 +362,9 @@ private slots:
         h.outbox.clear();
         h.say(ann, "/msg Bob psst\r\n");
         QCOMPARE(h.outbox.to(bob), Marker::ChatMarker + "\x1b[6\x1b[BAnn (private)\x1b[b> psst\r\n");
+        h.outbox.clear();
+        h.say(ann, "\x1b[4/msg Bob psst\r\n");
+        QCOMPARE(h.outbox.to(bob), Marker::ChatMarker + "\x1b[6\x1b[BAnn (private)\x1b[b> \x1b[4psst\r\n");
     }
 
     void aWholeGameIsRatedAndSaved()
