@@ -312,6 +312,10 @@ void TestE2eCards::aWholeHandAgainstTheComputers()
         QTRY_VERIFY_WITH_TIMEOUT(settled(table) && (status(table).startsWith("Your turn")), 10000);
         hand = handShown(table);
         QCOMPARE(hand.size(), Hearts::CardsPerHand - played);
+        // The table waits for Ann: every finished trick is on record in the
+        // client, in playing order, ahead of the cards of the trick going on.
+        if (cardTable->round()->tricksPlayed() > 0)
+            QCOMPARE(table.LastTrick->record().codes().mid(0, 4), cardTable->round()->lastTrick().cards);
         bool taken = false;
         for (const SeenCard &card : hand) {
             QVERIFY(pressCard(table, card));
@@ -379,6 +383,19 @@ void TestE2eCards::aWholeHandAgainstTheComputers()
     QVERIFY(annShown);
     QCOMPARE(shownSum, totals[0] + totals[1] + totals[2] + totals[3]);
     QVERIFY(shownSum == 26 || shownSum == 78);
+
+    // "New Game": Ann is the only person at the table, so a new game begins
+    // at once with a fresh hand and the scores back at nought. The record of
+    // the last trick stays until cards are played again.
+    QAbstractButton *newGame = table.findChild<QAbstractButton *>(QStringLiteral("newgame"));
+    QVERIFY(newGame);
+    QTest::mouseClick(newGame, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(settled(table) && status(table).startsWith("Choose three cards to pass left"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(handShown(table).size(), 13, 5000);
+    QVERIFY(table.findChild<QAbstractButton *>(QStringLiteral("pass")));
+    for (int row = 6; row <= 9; ++row)
+        QCOMPARE(textAt(table, row, 61, 19).simplified().split(' ').last(), QByteArray("0"));
+    QCOMPARE(table.LastTrick->record().codes(), lastTrick);
 }
 
 VT_TEST_MAIN(TestE2eCards)
