@@ -10,6 +10,7 @@
 #include "Ansi.h"
 #include "Fakes.h"
 #include "GateletU.h"
+#include "LocalService.h"
 #include "Platform.h"
 #include "ProtocolMarkers.h"
 #include "PortalisU.h"
@@ -113,14 +114,8 @@ void TestDoorEndToEnd::cleanup()
 
 std::unique_ptr<VtServer> TestDoorEndToEnd::start(const QStringList &doorCommand)
 {
-    ServerOptions options;
-    options.lobbyPort = options.gamesMenuPort = options.roomsMenuPort = 0;
-    options.roomBasePort = options.tableBasePort = 0;
-    options.httpPort = -1;
-    options.dataFolder = m_data.path();
-    options.passwordIterations = 10;
+    ServerOptions options = LocalService::OnFreePorts(m_data.path());
     options.tickMs = 50;
-    options.logger = [](const QString &) {};
     options.doorCommand = doorCommand;
     options.doorTitle = "Shell";
     options.tune = [](ServiceConfig &config) { config.doorGuestMs = 200; };

@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 
 #include "Ansi.h"
@@ -20,6 +19,7 @@
 #include "CardamoU.h"
 #include "Fakes.h"
 #include "LastTrickWinU.h"
+#include "LocalService.h"
 #include "Platform.h"
 #include "ProtocolMarkers.h"
 #include "SurfaceImage.h"
@@ -145,7 +145,6 @@ private slots:
     void aWholeHandAgainstTheComputers();
 
 private:
-    bool logIn(const QByteArray &name);
     // The table has answered everything: nothing queued for the surface and
     // the arrow back (a press shows the busy cursor until the answer).
     static bool settled(const TfrmCardamo &table);
@@ -174,14 +173,8 @@ void TestE2eCards::init()
     m_launcher = new FakeLauncher;
     Platform::setLauncher(m_launcher);
 
-    ServerOptions options;
-    options.lobbyPort = options.gamesMenuPort = options.roomsMenuPort = 0;
-    options.roomBasePort = options.tableBasePort = 0;
-    options.httpPort = -1;
-    options.dataFolder = m_data.path();
-    options.passwordIterations = 10;
+    ServerOptions options = LocalService::OnFreePorts(m_data.path());
     options.tickMs = 20;
-    options.logger = [](const QString &) {};
     options.tune = [](ServiceConfig &config) {
         config.seed = 20261208;
         config.cards.botMs = 20;
@@ -209,20 +202,6 @@ void TestE2eCards::cleanup()
     delete m_launcher;
 }
 
-bool TestE2eCards::logIn(const QByteArray &name)
-{
-    QTcpSocket lobby;
-    lobby.connectToHost(QHostAddress::LocalHost, quint16(m_server->lobbyPort()));
-    if (!QTest::qWaitFor([&] { return lobby.state() == QAbstractSocket::ConnectedState; }, 5000))
-        return false;
-    lobby.write(Marker::IdentifyOpen + name + Marker::IdentifyClose + "pw");
-    QByteArray got;
-    return QTest::qWaitFor([&] {
-        got += lobby.readAll();
-        return got.contains(Marker::ReadyMarker);
-    }, 5000);
-}
-
 bool TestE2eCards::settled(const TfrmCardamo &table)
 {
     return table.ScreenBuffer().isEmpty() && table.Image2->cursor().shape() == Qt::ArrowCursor;
@@ -240,7 +219,7 @@ bool TestE2eCards::pressCard(TfrmCardamo &table, const SeenCard &card)
 
 void TestE2eCards::aWholeHandAgainstTheComputers()
 {
-    QVERIFY(logIn("Ann"));
+    QVERIFY(LocalService::LogIn(*m_server, "Ann"));
     TfrmCardamo table(QStringList{QStringLiteral("127.0.0.1"),
                                   QString::number(m_server->gamePort(kCardTable)), QStringLiteral("Ann"),
                                   QStringLiteral("pw")});
