@@ -297,7 +297,7 @@ private slots:
         // left, Dee across and Ann on his right.
         CardPlayer bob(h, ids.at(1));
         QVERIFY(bob.screen.textAt(19).contains("Bob"));
-        QVERIFY(bob.screen.textAt(16).startsWith(QByteArray(11, ' ') + " Cy"));
+        QVERIFY(bob.screen.textAt(16).startsWith(QByteArray(10, ' ') + " Cy"));
         QVERIFY(bob.screen.textAt(2).contains("Dee"));
         QVERIFY(bob.screen.textAt(16).mid(35).contains("Ann"));
         // When Dee leaves, Eve takes her seat.
