@@ -257,6 +257,8 @@ bool FtpClient::launch(std::shared_ptr<Job> job)
         QMetaObject::invokeMethod(owner, [owner, raw, code, text] {
                 for (const auto &job : owner->m_jobs)
                     if (job.get() == raw) {
+                        // jobEnded() takes its own reference: it drops the
+                        // job from m_jobs, which ends this element.
                         owner->jobEnded(job, int(code), text);
                         return;
                     }
@@ -265,7 +267,7 @@ bool FtpClient::launch(std::shared_ptr<Job> job)
     return true;
 }
 
-void FtpClient::jobEnded(const std::shared_ptr<Job> &job, int code, const QString &error)
+void FtpClient::jobEnded(std::shared_ptr<Job> job, int code, const QString &error)
 {
     if (job->thread.joinable())
         job->thread.join();

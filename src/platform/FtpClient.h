@@ -71,7 +71,8 @@ signals:
 
 private:
     bool launch(std::shared_ptr<Job> job);
-    void jobEnded(const std::shared_ptr<Job> &job, int code, const QString &error);
+    // Holds the job by value: it is read after it has left m_jobs.
+    void jobEnded(std::shared_ptr<Job> job, int code, const QString &error);
 
     std::shared_ptr<Job> m_current;
     std::vector<std::shared_ptr<Job>> m_jobs;   // running or not yet joined

@@ -4,12 +4,12 @@
 
 #include <QtTest>
 
-#include <QTcpSocket>
 #include <QTemporaryDir>
 
 #include "Ansi.h"
 #include "Fakes.h"
 #include "GateletU.h"
+#include "LocalService.h"
 #include "Platform.h"
 #include "ProtocolMarkers.h"
 #include "PortalisU.h"
@@ -49,21 +49,6 @@ QPoint minefieldCursor(const TAnsi &engine)
                 && engine.CharAtCell(column + 1, row) != ' ')
                 return {column, row};
     return {};
-}
-
-// Accounts are made by a first login to the lobby.
-bool createAccount(const VtServer &server, const QByteArray &name, const QByteArray &password)
-{
-    QTcpSocket lobby;
-    lobby.connectToHost(QHostAddress::LocalHost, quint16(server.lobbyPort()));
-    if (!QTest::qWaitFor([&] { return lobby.state() == QAbstractSocket::ConnectedState; }, 5000))
-        return false;
-    lobby.write(Marker::IdentifyOpen + name + Marker::IdentifyClose + password);
-    QByteArray got;
-    const bool ready = QTest::qWaitFor(
-        [&] { return (got += lobby.readAll()).contains(Marker::ReadyMarker); }, 5000);
-    lobby.disconnectFromHost();
-    return ready;
 }
 
 void release(QWidget *panel, int key)
@@ -113,14 +98,8 @@ void TestDoorEndToEnd::cleanup()
 
 std::unique_ptr<VtServer> TestDoorEndToEnd::start(const QStringList &doorCommand)
 {
-    ServerOptions options;
-    options.lobbyPort = options.gamesMenuPort = options.roomsMenuPort = 0;
-    options.roomBasePort = options.tableBasePort = 0;
-    options.httpPort = -1;
-    options.dataFolder = m_data.path();
-    options.passwordIterations = 10;
+    ServerOptions options = LocalService::OnFreePorts(m_data.path());
     options.tickMs = 50;
-    options.logger = [](const QString &) {};
     options.doorCommand = doorCommand;
     options.doorTitle = "Shell";
     options.tune = [](ServiceConfig &config) { config.doorGuestMs = 200; };
@@ -134,7 +113,7 @@ std::unique_ptr<VtServer> TestDoorEndToEnd::start(const QStringList &doorCommand
 void TestDoorEndToEnd::minefieldWithArrowsAndAPress()
 {
     auto server = start();
-    QVERIFY(createAccount(*server, "Ann", "pw"));
+    QVERIFY(LocalService::LogIn(*server, "Ann", "pw"));
     TfrmPortalis door({QStringLiteral("127.0.0.1"),
                        QString::number(server->gamePort(MinefieldGame)), "Ann", "pw"});
     door.show();

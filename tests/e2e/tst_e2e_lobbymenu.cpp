@@ -15,6 +15,7 @@
 #include "Fakes.h"
 #include "GameMenuFrame.h"
 #include "LobbyMain.h"
+#include "LocalService.h"
 #include "Platform.h"
 #include "StatusPanel.h"
 #include "SurfaceButtons.h"
@@ -55,7 +56,6 @@ private slots:
 private:
     QTemporaryDir m_data;
     std::unique_ptr<VtServer> m_server;
-    QStringList m_log;
     FakeSoundPlayer m_sound;
     FakeLauncher m_launcher;
     FakeDialogs m_dialogs;
@@ -72,13 +72,7 @@ void tst_E2eLobbyMenu::initTestCase()
     UserDialogs::setCurrent(&m_dialogs);
     Waits::setTimeScale(0.05);
     QVERIFY(m_data.isValid());
-    ServerOptions options;
-    options.lobbyPort = options.gamesMenuPort = options.roomsMenuPort = 0;
-    options.roomBasePort = options.tableBasePort = 0;
-    options.httpPort = -1;
-    options.dataFolder = m_data.path();
-    options.passwordIterations = 10;
-    options.logger = [this](const QString &line) { m_log.append(line); };
+    ServerOptions options = LocalService::OnFreePorts(m_data.path());
     m_server = std::make_unique<VtServer>(options);
     QString error;
     QVERIFY2(m_server->start(&error), qPrintable(error));

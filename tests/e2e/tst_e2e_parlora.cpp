@@ -14,6 +14,7 @@
 #include "AccountStore.h"
 #include "Fakes.h"
 #include "GreyMsg.h"
+#include "LocalService.h"
 #include "ParloraU.h"
 #include "Platform.h"
 #include "TestMain.h"
@@ -98,16 +99,7 @@ void TestE2eParlora::initTestCase()
         QVERIFY(accounts.setRank("Sam", AccountStore::SysopRank));
         QVERIFY(accounts.setRank("Ann", AccountStore::UserRankPlain));
     }
-    ServerOptions options;
-    options.lobbyPort = 0;
-    options.gamesMenuPort = 0;
-    options.roomsMenuPort = 0;
-    options.roomBasePort = 0;
-    options.tableBasePort = 0;
-    options.httpPort = -1;
-    options.dataFolder = m_data.path();
-    options.passwordIterations = 1;
-    options.logger = [](const QString &) {};
+    const ServerOptions options = LocalService::OnFreePorts(m_data.path(), 1);
     m_server = std::make_unique<VtServer>(options);
     QString error;
     QVERIFY2(m_server->start(&error), qPrintable(error));

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -18,6 +17,7 @@
 #include "DrawingProbe.h"
 #include "Fakes.h"
 #include "HintIcons.h"
+#include "LocalService.h"
 #include "Platform.h"
 #include "ProtocolMarkers.h"
 #include "SurfaceImage.h"
@@ -55,8 +55,6 @@ private slots:
     void twoTablesPlayARound();
 
 private:
-    // Logs the name in through the lobby, which makes the account.
-    bool logIn(const QByteArray &name);
     std::unique_ptr<TfrmDoodlixTable> openTable(const QByteArray &name);
 
     QTemporaryDir m_data;
@@ -73,14 +71,8 @@ void TestE2eSketch::init()
     m_sound = new FakeSoundPlayer;
     Platform::setSound(m_sound);
 
-    ServerOptions options;
-    options.lobbyPort = options.gamesMenuPort = options.roomsMenuPort = 0;
-    options.roomBasePort = options.tableBasePort = 0;
-    options.httpPort = -1;
-    options.dataFolder = m_data.path();
-    options.passwordIterations = 10;
+    ServerOptions options = LocalService::OnFreePorts(m_data.path());
     options.tickMs = 50;
-    options.logger = [](const QString &) {};
     options.tune = [](ServiceConfig &config) {
         config.words = {{"apple", 20}};
         // Nothing happens by the clock while the test plays.
@@ -104,20 +96,6 @@ void TestE2eSketch::cleanup()
     delete m_sound;
 }
 
-bool TestE2eSketch::logIn(const QByteArray &name)
-{
-    QTcpSocket lobby;
-    lobby.connectToHost(QHostAddress::LocalHost, quint16(m_server->lobbyPort()));
-    if (!QTest::qWaitFor([&] { return lobby.state() == QAbstractSocket::ConnectedState; }, 5000))
-        return false;
-    lobby.write(Marker::IdentifyOpen + name + Marker::IdentifyClose + "pw");
-    QByteArray got;
-    return QTest::qWaitFor([&] {
-        got += lobby.readAll();
-        return got.contains(Marker::ReadyMarker);
-    }, 5000);
-}
-
 std::unique_ptr<TfrmDoodlixTable> TestE2eSketch::openTable(const QByteArray &name)
 {
     auto table = std::make_unique<TfrmDoodlixTable>(QStringList{
@@ -130,8 +108,8 @@ std::unique_ptr<TfrmDoodlixTable> TestE2eSketch::openTable(const QByteArray &nam
 
 void TestE2eSketch::twoTablesPlayARound()
 {
-    QVERIFY(logIn("Ann"));
-    QVERIFY(logIn("Bob"));
+    QVERIFY(LocalService::LogIn(*m_server, "Ann"));
+    QVERIFY(LocalService::LogIn(*m_server, "Bob"));
 
     // Ann comes first and waits; with Bob the game begins and Ann draws first.
     auto ann = openTable("Ann");

@@ -123,6 +123,13 @@ void tst_LobbyService::two_users_chat_whisper_and_find_each_other()
     QTRY_VERIFY(Shown(toBob).contains(QLatin1String("Ann (private)<1b>[b> <1b>[3psst")));
     QTRY_VERIFY(form.Memo2->toPlainText().contains(QLatin1String("To Bob> psst")));
 
+    // A private line typed by hand goes to Bob alone, not out as chat.
+    toBob.clear();
+    form.Memo1->setPlainText(QStringLiteral("/msg Bob by hand"));
+    QTest::mouseClick(form.SendButton, Qt::LeftButton);
+    QTRY_VERIFY(Shown(toBob).contains(QLatin1String("Ann (private)<1b>[b> <1b>[3by hand")));
+    QVERIFY(!Shown(toBob).contains(QLatin1String("/msg")));
+
     // Bob asks where Ann is; her lobby answers by itself.
     toBob.clear();
     bob.write(Marker::WhereIsRequest + "$Ann");

@@ -181,6 +181,33 @@ private slots:
         QCOMPARE(ClientMessages::NameOfCaption(caption), name);
     }
 
+    void typed_data()
+    {
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<QByteArray>("codes");
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("bare") << QByteArray("/msg Ann hi") << QByteArray() << QByteArray("/msg Ann hi");
+        QTest::newRow("colour and style")
+            << QByteArray("\x1b[3\x1b[B/msg Ann hi") << QByteArray("\x1b[3\x1b[B") << QByteArray("/msg Ann hi");
+        QTest::newRow("font and size")
+            << QByteArray("\x1b[4\x1b[F{Deja Vu}\x1b[S{12}/help") << QByteArray("\x1b[4\x1b[F{Deja Vu}\x1b[S{12}")
+            << QByteArray("/help");
+        // An unclosed name swallows the rest: nothing in it may act as a command.
+        QTest::newRow("unclosed font") << QByteArray("\x1b[F{/msg Ann hi") << QByteArray() << QByteArray("\x1b[F{/msg Ann hi");
+        QTest::newRow("code cut short") << QByteArray("\x1b[") << QByteArray() << QByteArray("\x1b[");
+        QTest::newRow("codes only") << QByteArray("\x1b[3\x1b[B") << QByteArray("\x1b[3\x1b[B") << QByteArray();
+        QTest::newRow("text before codes") << QByteArray("hi \x1b[3/msg") << QByteArray() << QByteArray("hi \x1b[3/msg");
+    }
+    void typed()
+    {
+        QFETCH(QByteArray, message);
+        QFETCH(QByteArray, codes);
+        QFETCH(QByteArray, text);
+        const ClientMessages::Typed typed = ClientMessages::TypedText(message);
+        QCOMPARE(typed.codes, codes);
+        QCOMPARE(typed.text, text);
+    }
+
     void web_data()
     {
         QTest::addColumn<QByteArray>("request");

@@ -166,6 +166,12 @@ private slots:
         h.outbox.clear();
         h.say(bob, "/msg Nobody hi\r\n");
         QVERIFY(h.outbox.to(bob).contains("Nobody is not on line."));
+        // The chat box puts the user's codes in front of what was typed:
+        // the line is still private, and keeps the codes.
+        h.outbox.clear();
+        h.say(bob, "\x1b[3\x1b[F{Serif}/msg $Ann psst\r\n");
+        QCOMPARE(h.outbox.to(ann), ServerBytes::WhisperIn("Bob", "\x1b[3\x1b[F{Serif}psst"));
+        QVERIFY(h.outbox.to(cy).isEmpty());
     }
 
     void greyNotesNeedRank()

@@ -297,7 +297,7 @@ private slots:
         // left, Dee across and Ann on his right.
         CardPlayer bob(h, ids.at(1));
         QVERIFY(bob.screen.textAt(19).contains("Bob"));
-        QVERIFY(bob.screen.textAt(16).startsWith(QByteArray(11, ' ') + " Cy"));
+        QVERIFY(bob.screen.textAt(16).startsWith(QByteArray(10, ' ') + " Cy"));
         QVERIFY(bob.screen.textAt(2).contains("Dee"));
         QVERIFY(bob.screen.textAt(16).mid(35).contains("Ann"));
         // When Dee leaves, Eve takes her seat.
@@ -362,6 +362,9 @@ private slots:
         h.outbox.clear();
         h.say(ann, "/msg Bob psst\r\n");
         QCOMPARE(h.outbox.to(bob), Marker::ChatMarker + "\x1b[6\x1b[BAnn (private)\x1b[b> psst\r\n");
+        h.outbox.clear();
+        h.say(ann, "\x1b[4/msg Bob psst\r\n");
+        QCOMPARE(h.outbox.to(bob), Marker::ChatMarker + "\x1b[6\x1b[BAnn (private)\x1b[b> \x1b[4psst\r\n");
     }
 
     void aWholeGameIsRatedAndSaved()

@@ -17,9 +17,11 @@ struct Cell {
     int row;
 };
 
-// Where each place's trick card and name go.
+// Where each place's trick card and name go. A name label is 14 cells long
+// and must end left of the cards it is beside (West's once covered the left
+// edge of the card played at the bottom).
 constexpr std::array<Cell, 4> TrickCells = {{{25, 10}, {13, 6}, {25, 2}, {37, 6}}};
-constexpr std::array<Cell, 4> NameCells = {{{24, 19}, {12, 16}, {35, 2}, {36, 16}}};
+constexpr std::array<Cell, 4> NameCells = {{{24, 19}, {11, 16}, {35, 2}, {36, 16}}};
 
 QByteArray number(double value)
 {

@@ -249,6 +249,24 @@ bool ParseCellText(const QByteArray &text, int *column, int *row)
     return true;
 }
 
+Typed TypedText(const QByteArray &message)
+{
+    qsizetype i = 0;
+    const qsizetype n = message.size();
+    while (i + 2 < n && message.at(i) == '\x1b' && message.at(i + 1) == '[') {
+        const char code = message.at(i + 2);
+        qsizetype next = i + 3;
+        if ((code == 'F' || code == 'S') && next < n && message.at(next) == '{') {
+            const qsizetype close = message.indexOf('}', next);
+            if (close < 0)
+                break;   // an unclosed name: it and all after it are text
+            next = close + 1;
+        }
+        i = next;
+    }
+    return {message.left(i), message.mid(i)};
+}
+
 QByteArray NameOfCaption(const QByteArray &caption)
 {
     const QByteArray name = PlainUserName(ReplaceAll(caption, " [AWAY]", QByteArray(), true));

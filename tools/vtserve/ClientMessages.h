@@ -57,6 +57,17 @@ bool ValidPassword(const QByteArray &password);
 // so either number may carry a minus sign.
 bool ParseCellText(const QByteArray &text, int *column, int *row);
 
+// What a user typed into a chat box, taken apart. The clients put the
+// user's colour and style codes (ESC "[" and one byte each) and the font and
+// size codes (ESC "[F{name}", ESC "[S{n}") in front of every typed text, so a
+// command typed into the box ("/msg Bob hi") arrives behind them. `codes` is
+// that run of codes, `text` what follows it up to the end of the message.
+struct Typed {
+    QByteArray codes;
+    QByteArray text;
+};
+Typed TypedText(const QByteArray &message);
+
 // The name a client means by a list caption: codes, rank mark, an end code
 // and what follows it, and the " [AWAY]" suffix of the chat rooms removed.
 QByteArray NameOfCaption(const QByteArray &caption);

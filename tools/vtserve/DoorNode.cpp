@@ -85,7 +85,7 @@ void DoorNode::input(int id, const QByteArray &chunk)
             s->press(event.column, event.row);
             break;
         case DoorInput::Event::Chat:
-            chatFrom(id, event.bytes);
+            typedLine(id, event.bytes);
             break;
         case DoorInput::Event::Button:
             break;

@@ -231,19 +231,25 @@ bool GameNode::commonMessage(int id, const QByteArray &message)
         m_host.whereIs(id, message.mid(Marker::WhereIsRequest.size()));
         return true;
     }
-    if (message.startsWith("/msg ")) {
-        m_host.whisper(id, message.mid(5));
-        return true;
-    }
     if (message.startsWith(Marker::ButtonPress))
         return true;   // a button this node did not make
-    const QByteArray plain = StripCodes(message);
+    typedLine(id, message);
+    return true;
+}
+
+void GameNode::typedLine(int id, const QByteArray &text)
+{
+    const ClientMessages::Typed typed = ClientMessages::TypedText(text);
+    if (typed.text.startsWith("/msg ")) {
+        m_host.whisper(id, typed.text.mid(5), typed.codes);
+        return;
+    }
+    const QByteArray plain = StripCodes(typed.text);
     if (plain.startsWith("Votes to ")) {
         countVote(id, plain.mid(9));
-        return true;
+        return;
     }
-    chatFrom(id, message);
-    return true;
+    chatFrom(id, text);
 }
 
 void GameNode::voteNotRated(int id)

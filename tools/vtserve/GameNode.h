@@ -31,7 +31,9 @@ public:
     // Bytes still waiting to go out to the connection.
     virtual qsizetype pending(int id) const = 0;
     virtual void whereIs(int id, const QByteArray &caption) = 0;
-    virtual void whisper(int id, const QByteArray &rest) = 0;
+    // `rest`: the target's caption, a blank and the text; `codes` go in
+    // front of the text.
+    virtual void whisper(int id, const QByteArray &rest, const QByteArray &codes) = 0;
     virtual void saveRating(const QByteArray &name, int rating) = 0;
     // Who is at which node changed: the games menu repaints.
     virtual void membersChanged() = 0;
@@ -107,6 +109,9 @@ protected:
     // Where-is, private lines, votes and chat of the usual node clients,
     // from a message cut out of a chunk. True when it was one of them.
     bool commonMessage(int id, const QByteArray &message);
+    // What a player typed into the chat box (behind the chat codes): a
+    // private line ("/msg"), a vote, or chat for everybody at the node.
+    void typedLine(int id, const QByteArray &text);
     void countVote(int id, const QByteArray &what);
 
     // Chat text made safe for node clients: besides what every client must

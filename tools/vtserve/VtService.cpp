@@ -28,6 +28,12 @@ QByteArray htmlEscaped(const QByteArray &text)
     return QString::fromLatin1(text).toHtmlEscaped().toLatin1();
 }
 
+// The name a typed command names: its first word.
+QByteArray TypedName(const QByteArray &rest)
+{
+    return TextBefore(TrimControls(rest), ' ');
+}
+
 QByteArray roleWord(RoomRole role)
 {
     switch (role) {
@@ -90,10 +96,10 @@ public:
         if (Conn *c = m_service.conn(id))
             m_service.whereIs(*c, caption);
     }
-    void whisper(int id, const QByteArray &rest) override
+    void whisper(int id, const QByteArray &rest, const QByteArray &codes) override
     {
         if (Conn *c = m_service.conn(id))
-            m_service.whisper(*c, rest);
+            m_service.whisper(*c, rest, codes);
     }
     void saveRating(const QByteArray &name, int rating) override
     {
@@ -770,6 +776,9 @@ void VtService::sendLobbyList()
 
 void VtService::lobbyMessage(Conn &c, const QByteArray &message)
 {
+    // Commands typed into the chat box come behind the user's codes.
+    const Typed typed = TypedText(message);
+    const QByteArray &command = typed.text;
     if (message.startsWith(Marker::PresenceMarker)) {
         setPresence(c, message.mid(Marker::PresenceMarker.size()) == "5");
     } else if (message.startsWith(Marker::IconMarker)) {
@@ -778,13 +787,15 @@ void VtService::lobbyMessage(Conn &c, const QByteArray &message)
         whereIs(c, message.mid(Marker::WhereIsRequest.size()));
     } else if (message.startsWith("\x1b]/boot ")) {
         bootFromLobby(c, message.mid(8));
-    } else if (message.startsWith("/msg ")) {
-        whisper(c, message.mid(5));
-    } else if (message.startsWith("/Gmsg ")) {
-        greyNote(c, message.mid(6), 6);
-    } else if (message.startsWith("/invite ")) {
-        invite(c, message.mid(8));
-    } else if (message == "/help") {
+    } else if (command.startsWith("/boot ")) {
+        bootFromLobby(c, TypedName(command.mid(6)));
+    } else if (command.startsWith("/msg ")) {
+        whisper(c, command.mid(5), typed.codes);
+    } else if (command.startsWith("/Gmsg ")) {
+        greyNote(c, command.mid(6), 6);
+    } else if (command.startsWith("/invite ")) {
+        invite(c, command.mid(8));
+    } else if (TrimControls(command) == "/help") {
         helpText(c);
     } else if (message.startsWith("/Version ")) {
         log(QStringLiteral("%1 runs version %2").arg(QString::fromLatin1(c.name),
@@ -834,10 +845,10 @@ void VtService::setIcon(Conn &c, const QByteArray &digits)
     sendLobbyList();
 }
 
-void VtService::whisper(Conn &c, const QByteArray &rest)
+void VtService::whisper(Conn &c, const QByteArray &rest, const QByteArray &codes)
 {
     const QByteArray caption = TextBefore(rest, ' ');
-    const QByteArray text = SafeChatText(rest.size() > caption.size() ? rest.mid(caption.size() + 1) : QByteArray());
+    const QByteArray text = SafeChatText(codes + (rest.size() > caption.size() ? rest.mid(caption.size() + 1) : QByteArray()));
     const QString key = AccountStore::keyOf(NameOfCaption(caption));
     if (StripCodes(text).isEmpty())
         return;
@@ -907,7 +918,7 @@ void VtService::bootFromLobby(Conn &c, const QByteArray &caption)
 
 void VtService::invite(Conn &c, const QByteArray &rest)
 {
-    const QByteArray caption = TextBefore(TrimControls(rest), ' ');
+    const QByteArray caption = TypedName(rest);
     Conn *target = lobbyOf(AccountStore::keyOf(NameOfCaption(caption)));
     if (!target) {
         send(c, ServerBytes::ServiceLine('4', SafeChatText(NameOfCaption(caption)) + " is not on line."));
@@ -1221,6 +1232,8 @@ void VtService::joinRoom(Conn &c)
 
 void VtService::roomMessage(Conn &c, const QByteArray &message)
 {
+    const Typed typed = TypedText(message);
+    const QByteArray &command = typed.text;
     if (message == Marker::ClientReady || message.startsWith(Marker::IdentifyOpen)) {
         return;
     } else if (message == "/Buff") {
@@ -1237,20 +1250,23 @@ void VtService::roomMessage(Conn &c, const QByteArray &message)
         lockRoom(c, message.mid(Marker::PasswordMarker.size()));
     } else if (message.startsWith(Marker::ButtonPress)) {
         roomCommand(c, message.mid(Marker::ButtonPress.size()));
-    } else if (message.startsWith("\x1b]/boot ")) {
-        Conn *target = memberOf(c.room, message.mid(8));
+    } else if (message.startsWith("\x1b]/boot ") || command.startsWith("/boot ")) {
+        const QByteArray caption = message.startsWith("\x1b]/boot ") ? message.mid(8) : TypedName(command.mid(6));
+        Conn *target = memberOf(c.room, caption);
         if (target)
             bootFromRoom(c, *target);
         else
             send(c, ServerBytes::ServiceLine('4', "Nobody of that name is in this room."));
     } else if (message.startsWith(Marker::WhereIsRequest)) {
         whereIs(c, message.mid(Marker::WhereIsRequest.size()));
-    } else if (message.startsWith("/msg ")) {
-        whisper(c, message.mid(5));
-    } else if (message.startsWith("/Gmsg ")) {
-        greyNote(c, message.mid(6), 5);
-    } else if (message.startsWith("/invite ")) {
-        invite(c, message.mid(8));
+    } else if (command.startsWith("/msg ")) {
+        whisper(c, command.mid(5), typed.codes);
+    } else if (command.startsWith("/Gmsg ")) {
+        greyNote(c, command.mid(6), 5);
+    } else if (command.startsWith("/invite ")) {
+        invite(c, command.mid(8));
+    } else if (TrimControls(command) == "/help") {
+        helpText(c);
     } else if (message.startsWith(Marker::PresenceMarker) || message.startsWith(Marker::IconMarker)
                || message.startsWith('\\')) {
         return;

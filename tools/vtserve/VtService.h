@@ -212,7 +212,9 @@ private:
     void lobbyChat(Conn &c, const QByteArray &text);
     void setPresence(Conn &c, bool away);
     void setIcon(Conn &c, const QByteArray &digits);
-    void whisper(Conn &c, const QByteArray &rest);
+    // `rest`: the target's caption, a blank and the text; `codes` go in front
+    // of the text (the codes a typed "/msg" came behind).
+    void whisper(Conn &c, const QByteArray &rest, const QByteArray &codes = {});
     void greyNote(Conn &c, const QByteArray &rest, int minimumRank);
     void bootFromLobby(Conn &c, const QByteArray &caption);
     void invite(Conn &c, const QByteArray &rest);

@@ -1,0 +1,389 @@
+// The card table against the local service, started in-process on free
+// ports: Ann sits down at a Hearts table with three computer players, sees
+// the table painted, chats, passes three cards and plays a whole hand by
+// pressing the cards she sees, as a person does. At the end the last trick
+// is on record in the "Last Trick" window and the scores show.
+
+#include <QtTest>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+
+#include "Ansi.h"
+#include "CardPainter.h"
+#include "CardPictures.h"
+#include "CardTable.h"
+#include "CardamoU.h"
+#include "Fakes.h"
+#include "LastTrickWinU.h"
+#include "LocalService.h"
+#include "Platform.h"
+#include "ProtocolMarkers.h"
+#include "SurfaceImage.h"
+#include "TestMain.h"
+#include "UserDialogs.h"
+#include "UserListView.h"
+#include "VtServer.h"
+#include "Waits.h"
+#include "uRichEditWithLinks.h"
+
+namespace {
+
+constexpr int kCardTable = 0;   // the first card table's entry on the games menu
+constexpr int kHandCells = 4;   // every hand card but the last shows four cells of itself
+const QRgb kBlack = qRgb(0, 0, 0);
+
+// A card of the hand as the picture shows it.
+struct SeenCard {
+    int code = 0;
+    QPoint at;           // top-left corner in surface pixels
+    bool raised = false;
+};
+
+// True when the strip of `card` that shows at `at` (`width` pixels wide)
+// is the card's picture, sampled on a grid.
+bool stripShows(const QImage &surface, const QImage &card, QPoint at, int width)
+{
+    if (!surface.rect().contains(QRect(at, QSize(width, card.height()))))
+        return false;
+    for (int y = 0; y < card.height(); y += 3)
+        for (int x = 0; x < width; x += 3)
+            if (surface.pixel(at + QPoint(x, y)) != card.pixel(x, y))
+                return false;
+    return true;
+}
+
+// The card code whose picture shows in the strip at `at`, or 0.
+int cardIn(const QImage &surface, QPoint at, int width)
+{
+    for (int code = 1; code <= 52; ++code)
+        if (stripShows(surface, CardPictures::CardPicture(code), at, width))
+            return code;
+    return 0;
+}
+
+// The hand the surface shows: the cards found from the left at the places
+// the table lays out a hand of that many, each either down or raised.
+QList<SeenCard> handShown(const TfrmCardamo &table)
+{
+    const QImage &surface = table.Image2->image();
+    const int cw = table.engine()->CellWidth();
+    const int ch = table.engine()->CellHeight();
+    for (int count = Hearts::CardsPerHand; count > 0; --count) {
+        QList<SeenCard> seen;
+        for (int i = 0; i < count; ++i) {
+            const int left = CardPainter::HandColumn(i, count) * cw;
+            const int width = i == count - 1 ? CardPictures::CardSize.width() : kHandCells * cw;
+            SeenCard card;
+            for (const int row : {CardPainter::HandRow, CardPainter::RaisedRow}) {
+                card.at = QPoint(left, row * ch);
+                card.code = cardIn(surface, card.at, width);
+                card.raised = row == CardPainter::RaisedRow;
+                if (card.code)
+                    break;
+            }
+            if (!card.code)
+                break;
+            seen.append(card);
+        }
+        if (seen.size() == count)
+            return seen;
+    }
+    return {};
+}
+
+QList<int> codesOf(const QList<SeenCard> &hand)
+{
+    QList<int> codes;
+    for (const SeenCard &c : hand)
+        codes.append(c.code);
+    return codes;
+}
+
+// The characters the table shows on a row of cells, from `column` on.
+QByteArray textAt(const TfrmCardamo &table, int row, int column = 1, int width = 80 - 1)
+{
+    QByteArray text;
+    for (int c = column; c < column + width; ++c) {
+        const quint8 ch = table.engine()->CharAtCell(c, row);
+        text += ch ? char(ch) : ' ';
+    }
+    return text.trimmed();
+}
+
+QByteArray status(const TfrmCardamo &table)
+{
+    return textAt(table, CardPainter::StatusRow);
+}
+
+int count(const QImage &image, const QRect &rect, QRgb colour)
+{
+    int n = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            n += image.pixel(x, y) == colour ? 1 : 0;
+    return n;
+}
+
+bool handOver(const QByteArray &text)
+{
+    return text.startsWith("The hand is over") || text.contains("shot the moon") || text.startsWith("Game over");
+}
+
+} // namespace
+
+class TestE2eCards : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void aWholeHandAgainstTheComputers();
+
+private:
+    // The table has answered everything: nothing queued for the surface and
+    // the arrow back (a press shows the busy cursor until the answer).
+    static bool settled(const TfrmCardamo &table);
+    // Presses the middle of the visible strip of a hand card and waits for the answer.
+    bool pressCard(TfrmCardamo &table, const SeenCard &card);
+
+    QTemporaryDir m_data;
+    std::unique_ptr<VtServer> m_server;
+    FakeDialogs *m_dialogs = nullptr;
+    FakeSoundPlayer *m_sound = nullptr;
+    FakeLauncher *m_launcher = nullptr;
+};
+
+void TestE2eCards::initTestCase()
+{
+    Waits::setTimeScale(0.05);
+}
+
+void TestE2eCards::init()
+{
+    QVERIFY(m_data.isValid());
+    m_dialogs = new FakeDialogs;
+    UserDialogs::setCurrent(m_dialogs);
+    m_sound = new FakeSoundPlayer;
+    Platform::setSound(m_sound);
+    m_launcher = new FakeLauncher;
+    Platform::setLauncher(m_launcher);
+
+    ServerOptions options = LocalService::OnFreePorts(m_data.path());
+    options.tickMs = 20;
+    options.tune = [](ServiceConfig &config) {
+        config.seed = 20261208;
+        config.cards.botMs = 20;
+        config.cards.trickMs = 150;
+        // The scores of the hand stay on the table while the test reads them,
+        // and nobody plays for Ann.
+        config.cards.handOverMs = 120000;
+        config.cards.humanMs = 120000;
+    };
+    m_server = std::make_unique<VtServer>(options);
+    QString error;
+    QVERIFY2(m_server->start(&error), qPrintable(error));
+    QVERIFY(m_server->gamePort(kCardTable) > 0);
+}
+
+void TestE2eCards::cleanup()
+{
+    m_server->stop();
+    m_server.reset();
+    UserDialogs::setCurrent(nullptr);
+    Platform::setSound(nullptr);
+    Platform::setLauncher(nullptr);
+    delete m_dialogs;
+    delete m_sound;
+    delete m_launcher;
+}
+
+bool TestE2eCards::settled(const TfrmCardamo &table)
+{
+    return table.ScreenBuffer().isEmpty() && table.Image2->cursor().shape() == Qt::ArrowCursor;
+}
+
+bool TestE2eCards::pressCard(TfrmCardamo &table, const SeenCard &card)
+{
+    const int cw = table.engine()->CellWidth();
+    const int ch = table.engine()->CellHeight();
+    QTest::mouseClick(table.Image2, Qt::LeftButton, {}, card.at + QPoint(2 * cw, 3 * ch));
+    if (table.Image2->cursor().shape() != Qt::BusyCursor)
+        return false;
+    return QTest::qWaitFor([&] { return settled(table); }, 5000);
+}
+
+void TestE2eCards::aWholeHandAgainstTheComputers()
+{
+    QVERIFY(LocalService::LogIn(*m_server, "Ann"));
+    TfrmCardamo table(QStringList{QStringLiteral("127.0.0.1"),
+                                  QString::number(m_server->gamePort(kCardTable)), QStringLiteral("Ann"),
+                                  QStringLiteral("pw")});
+    table.show();
+    table.FormActivate();
+    QTRY_COMPARE_WITH_TIMEOUT(table.windowTitle(), QStringLiteral("Card Table 1 - Hearts"), 5000);
+    QVERIFY(!table.smallMode());
+    auto *cardTable = dynamic_cast<CardTable *>(m_server->service()->nodeOfGame(kCardTable));
+    QVERIFY(cardTable);
+
+    // The table is painted: felt, names, the score board and thirteen cards.
+    QTRY_VERIFY_WITH_TIMEOUT(status(table).startsWith("Choose three cards to pass left"), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(settled(table) && handShown(table).size() == 13, 5000);
+    const QImage &surface = table.Image2->image();
+    const int cw = table.engine()->CellWidth();
+    const int ch = table.engine()->CellHeight();
+    const QRgb felt = surface.pixel(3 * cw, 12 * ch);
+    QVERIFY(felt != kBlack);
+    QVERIFY(qGreen(felt) > qRed(felt) && qGreen(felt) > qBlue(felt));
+    QVERIFY(textAt(table, 1, 61).contains("HEARTS"));
+    QVERIFY(textAt(table, 19, 1, 58).contains("Ann"));
+    QVERIFY(textAt(table, 16, 1, 58).contains("Bert (cpu)"));
+    // Where the hand is, the picture is no longer the black background; the
+    // space beside it still is.
+    QList<SeenCard> hand = handShown(table);
+    const QRect handRect(hand.first().at, QPoint(hand.last().at.x() + CardPictures::CardSize.width() - 1,
+                                                 hand.first().at.y() + CardPictures::CardSize.height() - 1));
+    QVERIFY(count(surface, handRect, kBlack) < handRect.width() * handRect.height() / 4);
+    const QRect besideHand(1, handRect.top(), handRect.left() - 2, handRect.height());
+    QCOMPARE(count(surface, besideHand, kBlack), besideHand.width() * besideHand.height());
+    QCOMPARE(codesOf(hand), cardTable->shownHand(0)   /* Ann took the first seat */);
+    QTRY_VERIFY_WITH_TIMEOUT(table.Memo6->rowCount() > 0, 5000);
+
+    // A line typed into the chat box comes back from the table.
+    QTest::keyClicks(table.Memo4, QStringLiteral("Good luck, everyone"));
+    QTest::keyClick(table.Memo4, Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(table.Memo5->toPlainText().contains(QLatin1String("Good luck, everyone")), 5000);
+    QVERIFY(table.Memo4->toPlainText().isEmpty());
+
+    // Three cards are picked (they rise), then the "Pass" button sends them.
+    QAbstractButton *passButton = table.findChild<QAbstractButton *>(QStringLiteral("pass"));
+    QVERIFY(passButton);
+    QVERIFY(table.findChild<QAbstractButton *>(QStringLiteral("newgame")));
+    QList<int> passed;
+    for (const int i : {0, 5, 12}) {
+        const SeenCard card = handShown(table).at(i);
+        QVERIFY(pressCard(table, card));
+        passed.append(card.code);
+        QTRY_VERIFY_WITH_TIMEOUT(handShown(table).size() == 13 && handShown(table).at(i).raised, 5000);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(status(table).contains("(3 chosen)"), 5000);
+    QTest::mouseClick(passButton, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!table.findChild<QAbstractButton *>(QStringLiteral("pass")), 5000);
+    // Thirteen cards again: the three passed are gone and three received show raised.
+    QTRY_VERIFY_WITH_TIMEOUT(settled(table) && handShown(table).size() == 13
+                                 && std::none_of(passed.begin(), passed.end(),
+                                                 [&](int code) { return codesOf(handShown(table)).contains(code); }),
+                             5000);
+    hand = handShown(table);
+    QCOMPARE(std::count_if(hand.begin(), hand.end(), [](const SeenCard &c) { return c.raised; }), 3);
+    QCOMPARE(cardTable->round()->passedBy(0), passed);
+
+    // Play: on each turn try the cards from the left, as a person does,
+    // until the table takes one.
+    int played = 0;
+    int refused = 0;
+    int lastCard = 0;
+    while (played < Hearts::CardsPerHand) {
+        QTRY_VERIFY_WITH_TIMEOUT(settled(table) && (status(table).startsWith("Your turn")), 10000);
+        hand = handShown(table);
+        QCOMPARE(hand.size(), Hearts::CardsPerHand - played);
+        // The table waits for Ann: every finished trick is on record in the
+        // client, in playing order, ahead of the cards of the trick going on.
+        if (cardTable->round()->tricksPlayed() > 0)
+            QCOMPARE(table.LastTrick->record().codes().mid(0, 4), cardTable->round()->lastTrick().cards);
+        bool taken = false;
+        for (const SeenCard &card : hand) {
+            QVERIFY(pressCard(table, card));
+            // Every press is answered on the status line: the next player,
+            // or why the card may not be played (and the card stays).
+            QTRY_VERIFY_WITH_TIMEOUT(settled(table) && !status(table).startsWith("Your turn"), 5000);
+            if (handShown(table).size() == hand.size()) {
+                ++refused;
+                continue;
+            }
+            QVERIFY(!codesOf(handShown(table)).contains(card.code));
+            lastCard = card.code;
+            // Until the trick is taken away the card lies at Ann's place on
+            // the felt (its top edge may be under the card played across).
+            if (cardTable->round()->currentTrick().cards.contains(card.code)) {
+                const QImage picture = CardPictures::CardPicture(card.code);
+                const QImage lower = picture.copy(0, 12, picture.width(), picture.height() - 12);
+                QVERIFY(stripShows(surface, lower, QPoint(25 * cw, 10 * ch + 12), lower.width()));
+            }
+            taken = true;
+            break;
+        }
+        QVERIFY(taken);
+        ++played;
+        // The trick cards are recorded as they are drawn: once a trick is
+        // complete the record starts with it.
+        const QList<int> record = table.LastTrick->record().codes();
+        QVERIFY(record.contains(lastCard));
+        QVERIFY(record.size() <= LastTrickRecord::MaxCards);
+    }
+    QVERIFY(handShown(table).isEmpty());
+    QVERIFY(refused < 13 * 13);
+
+    // The last trick is taken away and the hand is over.
+    QTRY_VERIFY_WITH_TIMEOUT(settled(table) && handOver(status(table)), 10000);
+    const QList<int> lastTrick = cardTable->round()->lastTrick().cards;
+    QCOMPARE(lastTrick.size(), 4);
+    QVERIFY(lastTrick.contains(lastCard));
+    QCOMPARE(table.LastTrick->record().codes(), lastTrick);
+    QCOMPARE(table.LastTrick->record().shownCodes(), lastTrick);
+
+    // The options menu opens the "Last Trick" window, which shows those four cards.
+    table.PopupMenu2->aboutToShow();
+    QAction *showLastTrick = table.PopupMenu2->findChild<QAction *>(QStringLiteral("ShowLastTrick1"));
+    QVERIFY(showLastTrick);
+    showLastTrick->trigger();
+    QVERIFY(table.LastTrick->isVisible());
+    QCOMPARE(table.LastTrick->tableCaption(), QStringLiteral("Card Table 1 - Hearts"));
+    const QImage &picture = table.LastTrick->picture();
+    for (int i = 0; i < 4; ++i) {
+        const QImage card = CardPictures::CardPicture(lastTrick.at(i));
+        const int width = i == 3 ? card.width() : 30;
+        QVERIFY2(stripShows(picture, card, QPoint(20 + 30 * i, 10), width),
+                 qPrintable(QStringLiteral("card %1 of the last trick").arg(i)));
+    }
+
+    // The scores show: the hand's line in the chat and the score board, whose
+    // game column adds up to the 26 points of a hand (78 when the moon was shot).
+    QTRY_VERIFY_WITH_TIMEOUT(table.Memo5->toPlainText().contains(QLatin1String("Hand 1:")), 5000);
+    const std::array<int, 4> totals = cardTable->totals();
+    int shownSum = 0;
+    bool annShown = false;
+    for (int row = 6; row <= 9; ++row) {
+        const QByteArray line = textAt(table, row, 61, 19);
+        const QList<QByteArray> words = line.simplified().split(' ');
+        QVERIFY2(words.size() >= 3, line.constData());
+        shownSum += words.last().toInt();
+        if (line.startsWith("Ann")) {
+            annShown = true;
+            QCOMPARE(words.last().toInt(), totals.at(0));
+        }
+    }
+    QVERIFY(annShown);
+    QCOMPARE(shownSum, totals[0] + totals[1] + totals[2] + totals[3]);
+    QVERIFY(shownSum == 26 || shownSum == 78);
+
+    // "New Game": Ann is the only person at the table, so a new game begins
+    // at once with a fresh hand and the scores back at nought. The record of
+    // the last trick stays until cards are played again.
+    QAbstractButton *newGame = table.findChild<QAbstractButton *>(QStringLiteral("newgame"));
+    QVERIFY(newGame);
+    QTest::mouseClick(newGame, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(settled(table) && status(table).startsWith("Choose three cards to pass left"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(handShown(table).size(), 13, 5000);
+    QVERIFY(table.findChild<QAbstractButton *>(QStringLiteral("pass")));
+    for (int row = 6; row <= 9; ++row)
+        QCOMPARE(textAt(table, row, 61, 19).simplified().split(' ').last(), QByteArray("0"));
+    QCOMPARE(table.LastTrick->record().codes(), lastTrick);
+}
+
+VT_TEST_MAIN(TestE2eCards)
+#include "tst_e2e_cards.moc"
