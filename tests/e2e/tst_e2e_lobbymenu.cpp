@@ -1,6 +1,7 @@
 // The lobby against the suite's own service (in-process): the "Games" page
 // opens the games menu, the menu server paints it, and a press on a card
-// table's line or on its button starts Cardamo with the node's port.
+// table's line or on its button starts Cardamo with the node's port; the
+// chat-room page does the same for Parlora.
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -140,13 +141,29 @@ void tst_E2eLobbyMenu::games_menu_starts_the_card_table()
     second->click();
     QTRY_COMPARE(m_launcher.launches.size(), 2);
     QCOMPARE(m_launcher.launches[1].arguments.at(1), QString::number(m_server->gamePort(1)));
-    QVERIFY(m_dialogs.asked.isEmpty());
 
-    // "Games" again closes the panel and the menu connection.
-    QTRY_VERIFY(form.btnGames->isEnabled());
-    form.btnGames->click();
-    QTRY_VERIFY(!form.SlideIsOpen());
+    // The chat-room page: its menu takes over, and a room's button starts
+    // the chat room on that room's port.
+    QTRY_VERIFY(form.btnParloras->isEnabled());
+    form.btnParloras->click();
+    TGamesFrame *rooms = form.GamesFrame2;
+    QTRY_VERIFY_WITH_TIMEOUT(rooms->MenuActive && rooms->MenuConnected(), 10000);
     QVERIFY(!games->MenuConnected());
+    QTRY_VERIFY(RowShowing(engine, "Vantora Chat Rooms") > 0);
+    QTRY_VERIFY(rooms->Buttons().button("entry1"));
+    rooms->Buttons().button("entry1")->click();
+    QTRY_COMPARE(m_launcher.launches.size(), 3);
+    QCOMPARE(m_launcher.launches[2].program, QStringLiteral("/opt/vantora/Parlora"));
+    QCOMPARE(m_launcher.launches[2].arguments,
+             (QStringList{"127.0.0.1", QString::number(m_server->roomPort(0)), "Ann", "secret"}));
+    QVERIFY(rooms->MenuActed);
+
+    // "Parloras" again closes the panel and the menu connection.
+    QTRY_VERIFY(form.btnParloras->isEnabled());
+    form.btnParloras->click();
+    QTRY_VERIFY(!form.SlideIsOpen());
+    QVERIFY(!rooms->MenuConnected());
+    QVERIFY(m_dialogs.asked.isEmpty());
 }
 
 VT_TEST_MAIN(tst_E2eLobbyMenu)

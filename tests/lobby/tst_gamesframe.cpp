@@ -45,7 +45,8 @@ public:
         glyph.fill(QColor(image, 0, 0));
         return glyph;
     }
-    bool smallScreen() const override { return false; }
+    bool smallScreen() const override { return small; }
+    bool small = false;
 };
 
 // A menu server on the loopback address with one client.
@@ -388,6 +389,12 @@ void tst_GamesFrame::server_closing_an_active_menu_drops_it()
 
 void tst_GamesFrame::port_zero_opens_nothing()
 {
+    // (And a small screen gets the small engine font.)
+    m_lobby.small = true;
+    m_frame->AttachEngine(m_engine.get());
+    QCOMPARE(m_engine->FontSize(), 8);
+    m_lobby.small = false;
+
     m_frame->OpenMenu(0);
     QCOMPARE(m_frame->MenuSocket->state(), QAbstractSocket::UnconnectedState);
     m_lobby.server.clear();
