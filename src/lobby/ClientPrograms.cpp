@@ -12,13 +12,14 @@ QStringList FullCommandLine(const QString &host, int port, const QString &userNa
 }
 
 bool StartClientProgram(QWidget *parent, const QString &lobbyDir, const QString &program,
-                        const QStringList &arguments)
+                        const QStringList &arguments, bool reportFailure)
 {
     const QString path = lobbyDir + program;
     ProgramLauncher &launcher = Platform::launcher();
     if (launcher.fileExists(path) && launcher.startDetached(path, arguments, lobbyDir))
         return true;
-    UserDialogs::current().message(parent, ApplicationTitle(),
-                                   QStringLiteral("Unable to load ") + program);
+    if (reportFailure)
+        UserDialogs::current().message(parent, ApplicationTitle(),
+                                       QStringLiteral("Unable to load ") + program);
     return false;
 }

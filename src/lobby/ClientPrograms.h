@@ -14,7 +14,7 @@ QStringList FullCommandLine(const QString &host, int port, const QString &userNa
                             const QString &password);
 
 // Starts `program` (a file name such as "Parlora") from `lobbyDir` (ending
-// in "/"). When the file is missing or does not start, the user is told
-// "Unable to load " + program and false is returned.
+// in "/"). When the file is missing or does not start, false is returned
+// and, with `reportFailure`, the user is told "Unable to load " + program.
 bool StartClientProgram(QWidget *parent, const QString &lobbyDir, const QString &program,
-                        const QStringList &arguments);
+                        const QStringList &arguments, bool reportFailure = true);

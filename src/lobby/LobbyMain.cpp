@@ -26,10 +26,12 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "Ansi.h"
 #include "AppInfo.h"
 #include "ByteText.h"
 #include "ChatAnsi.h"
 #include "EventScheme.h"
+#include "GameMenuFrame.h"
 #include "EventSounds.h"
 #include "FBVUMeter.h"
 #include "LobbyDispatch.h"
@@ -175,10 +177,15 @@ TLobbyMainForm::TLobbyMainForm(const LobbyStartup &startup, QWidget *parent)
     WireConnection();
     WireConsole();
     WireUserList();
+    WireMenus();
 }
 
 TLobbyMainForm::~TLobbyMainForm()
 {
+    // The menu frames borrow the engine and reach back into the window.
+    delete GamesFrame1;
+    delete GamesFrame2;
+    GamesFrame1 = GamesFrame2 = nullptr;
     // The media side reaches into the strip's widgets: it goes first.
     delete Media;
     Media = nullptr;
@@ -1177,11 +1184,14 @@ void TLobbyMainForm::PageButtonClick(int page)
 void TLobbyMainForm::OpenSlide(int page, std::function<void()> done)
 {
     PageControl1->setCurrentIndex(page);
+    MenuPageOpened(page);
     m_slideTarget = page == PreferencesPage
                         ? PreferencesTopHeight
                         : std::max(ClosedTopHeight + 1, m_chatPanel->height() - m_chatPanel->height() / 4);
     m_slideDone.push_back([this, done = std::move(done)] {
-        PanelSlide->show();
+        // A close asked for while the panel was still opening wins.
+        if (m_slideTarget > ClosedTopHeight)
+            PanelSlide->show();
         Memo2->verticalScrollBar()->setValue(Memo2->verticalScrollBar()->maximum());
         if (done)
             done();
@@ -1191,6 +1201,8 @@ void TLobbyMainForm::OpenSlide(int page, std::function<void()> done)
 
 void TLobbyMainForm::CloseSlide(std::function<void()> done)
 {
+    // Only the menu of a showing page stays connected.
+    CloseMenus();
     PageControl1->setCurrentIndex(GamesPage);
     PanelSlide->hide();
     m_slideTarget = ClosedTopHeight;

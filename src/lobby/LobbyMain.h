@@ -34,7 +34,10 @@ class QToolButton;
 class EventSounds;
 class LobbyDispatchHost;
 class LobbyDispatcher;
-class MenuFrame;
+class GamesFrameLobby;
+class TAnsi;
+class TGamesFrame;
+class QUrl;
 class LobbySettings;
 class SettingsStore;
 class TDispAnsi;
@@ -245,8 +248,8 @@ public:
     bool GameWindowFound = false;
     LobbyDispatcher &Dispatcher() const { return *m_dispatcher; }
     // The games and chat-room menu frames the server's menu commands open.
-    MenuFrame *GamesFrame1 = nullptr;
-    MenuFrame *GamesFrame2 = nullptr;
+    TGamesFrame *GamesFrame1 = nullptr;
+    TGamesFrame *GamesFrame2 = nullptr;
 
     void ClientSocketConnect();
     void ClientSocketRead();
@@ -266,6 +269,22 @@ public:
     void SelectOwnRow();
     bool AcceptInvitation(const QByteArray &inviter);
     void StartChatRoom(int port);
+
+    // ---- The menus and the chat view's links ----
+    // The one screen engine, lent to the frame of the menu page showing.
+    TAnsi &Engine() const { return *m_engine; }
+    // Opens the links that are neither commands nor quick launches; the
+    // desktop's handler unless a test puts its own.
+    std::function<bool(const QUrl &url)> UrlOpener;
+    // A quick launch is waiting for its menu.
+    bool QuickLaunching() const { return m_quickLaunching; }
+    // What opening a page of the slide panel does to the menus.
+    void MenuPageOpened(int page);
+    // Leaves both menus: not in use, connections closed.
+    void CloseMenus();
+    // Makes `host` the server name and `port` the channel, then "Apply".
+    void SwitchServer(const QString &host, int port);
+    void Memo2LinkClick(const QByteArray &link);
 
     // ---- The chat console ----
     QMenu *InsertMenu = nullptr;           // "Insert"'s right-click menu
@@ -347,6 +366,14 @@ private:
     void WireConnection();
     void WireConsole();
     void WireUserList();
+    void WireMenus();
+    // Gives the engine to `frame` and shows its logo; the other frame lets go.
+    void AttachMenuFrame(TGamesFrame *frame);
+    bool RunLink(const QByteArray &link);
+    void QuickLaunch(const QByteArray &link);
+    // Looks at `ready` now and every 50 ms, at most 501 times; then runs
+    // `next` with whether it became true.
+    void LookUntil(std::function<bool()> ready, int looksLeft, std::function<void(bool)> next);
     QWidget *buildOnlineIcons(QWidget *parent);
     bool OnlineEventFilter(QObject *watched, QEvent *event);
     void ConnectSocket();
@@ -379,6 +406,10 @@ private:
     std::vector<std::function<void()>> m_slideDone;
     QWidget *m_chatPanel = nullptr;
     QWidget *m_bannerPanel = nullptr;
+
+    std::unique_ptr<TAnsi> m_engine;
+    std::unique_ptr<GamesFrameLobby> m_menuLobby;
+    bool m_quickLaunching = false;
 
     std::unique_ptr<LobbyDispatchHost> m_dispatchHost;
     std::unique_ptr<LobbyDispatcher> m_dispatcher;

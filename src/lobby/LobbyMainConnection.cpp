@@ -26,7 +26,7 @@
 #include "ClientPrograms.h"
 #include "GreyMsg.h"
 #include "LobbyDispatch.h"
-#include "MenuFrame.h"
+#include "GameMenuFrame.h"
 #include "Platform.h"
 #include "Shape.h"
 #include "StatusPanel.h"

@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 
+#include <utility>
+
 #include "Ansi.h"
 #include "ByteText.h"
 #include "IAeverButton.h"
@@ -19,16 +21,24 @@ SurfaceButtonText ParseSurfaceButtonText(const QByteArray &text)
 }
 
 TSurfaceButtons::TSurfaceButtons(QWidget *panel, std::function<void(const QByteArray &)> pressed,
-                                 QObject *parent)
+                                 QObject *parent, GlyphSource glyphOf)
     : QObject(parent)
     , m_panel(panel)
     , m_pressed(std::move(pressed))
+    , m_glyphOf(std::move(glyphOf))
 {
 }
 
 QAbstractButton *TSurfaceButtons::button(const QByteArray &name) const
 {
     return m_buttons.value(name);
+}
+
+void TSurfaceButtons::Clear()
+{
+    const auto buttons = std::exchange(m_buttons, {});
+    for (const auto &button : buttons)
+        delete button.data();
 }
 
 int TSurfaceButtons::count() const
@@ -76,7 +86,9 @@ void TSurfaceButtons::Place(const TAnsi *engine, const TAnsiRect &rect, int imag
     button->setBevelDepth(4);
     button->setFaceColor(ToQColor(engine ? engine->ColorOf(color) : TColors::Black));
     button->setGradientColor(Qt::black);
-    if (image >= 0 && image < 100 && image < NodeImageLists::IconCount)
+    if (image >= 0 && image < 100 && m_glyphOf)
+        button->setGlyph(m_glyphOf(image));
+    else if (image >= 0 && image < 100 && image < NodeImageLists::IconCount)
         button->setGlyph(QPixmap::fromImage(NodeImageLists::ImageList1().at(image)));
     else
         button->setGlyph(QPixmap());

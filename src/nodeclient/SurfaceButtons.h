@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QObject>
+#include <QPixmap>
 #include <QPointer>
 
 #include <functional>
@@ -34,14 +35,21 @@ class TSurfaceButtons : public QObject
 {
     Q_OBJECT
 public:
-    // Buttons are made on `panel` (the surface panel).
+    // The glyph of an icon index below 100; a null pixmap for none.
+    using GlyphSource = std::function<QPixmap(int image)>;
+
+    // Buttons are made on `panel` (the surface panel). Glyphs come from
+    // `glyphOf`, or from the node image list when it is empty.
     TSurfaceButtons(QWidget *panel, std::function<void(const QByteArray &name)> pressed,
-                    QObject *parent = nullptr);
+                    QObject *parent = nullptr, GlyphSource glyphOf = {});
 
     // The engine's button request: rectangle, icon index (below 100: an icon
     // of the node image list), colour code of the engine's table, text.
     void Place(const TAnsi *engine, const TAnsiRect &rect, int image, int color,
                const QByteArray &text);
+
+    // Removes every button (the surface shows something else now).
+    void Clear();
 
     QAbstractButton *button(const QByteArray &name) const;
     int count() const;
@@ -49,5 +57,6 @@ public:
 private:
     QWidget *m_panel;
     std::function<void(const QByteArray &name)> m_pressed;
+    GlyphSource m_glyphOf;
     QHash<QByteArray, QPointer<QAbstractButton>> m_buttons;
 };

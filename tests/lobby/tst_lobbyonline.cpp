@@ -20,14 +20,16 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "Ansi.h"
 #include "ChatAnsi.h"
 #include "Fakes.h"
 #include "GreyMsg.h"
 #include "IAeverButton.h"
 #include "LobbyDispatch.h"
 #include "LobbyMain.h"
+#include "LobbyMedia.h"
 #include "LoginU.h"
-#include "MenuFrame.h"
+#include "GameMenuFrame.h"
 #include "Platform.h"
 #include "Shape.h"
 #include "StatusPanel.h"
@@ -88,13 +90,6 @@ private:
     QList<bool> m_closed;
 };
 
-class RecordingFrame : public MenuFrame
-{
-public:
-    void OpenMenu(int port) override { ports << port; }
-    QList<int> ports;
-};
-
 const QString Identification = QStringLiteral("<1b>[<bd>Ann<1b>]pw");
 
 } // namespace
@@ -136,6 +131,13 @@ private slots:
     void whisper_to_three_users();
     void insert_button_and_menu();
     void appearance_colours();
+    void menu_pages_open_their_menus();
+    void menu_server_leaving_returns_to_the_chat();
+    void menu_switches_the_server();
+    void chat_links_data();
+    void chat_links();
+    void quick_launch_picks_from_the_games_menu();
+    void quick_launch_gives_up_without_a_menu();
 
 private:
     std::unique_ptr<TLobbyMainForm> connectedLobby(const QByteArray &name = "Ann",
@@ -294,23 +296,27 @@ void tst_LobbyOnline::keep_alive_only_blinks()
 void tst_LobbyOnline::menu_commands_hand_the_port_to_the_frames()
 {
     auto form = connectedLobby();
-    RecordingFrame games;
-    RecordingFrame rooms;
-    form->GamesFrame1 = &games;
-    form->GamesFrame2 = &rooms;
-    m_server->send(0, "\\SpawnMenu:1030");
-    QTRY_COMPARE(games.ports, QList<int>{1030});
-    QCOMPARE(form->StatusPanel0->text(), QStringLiteral("Connecting..."));
-    QCOMPARE(form->Shape1->brushColor(), QColor(0, 255, 0));   // send lamps after the status
+    QTcpServer gamesMenu;
+    QTcpServer roomsMenu;
+    QVERIFY(gamesMenu.listen(QHostAddress::LocalHost));
+    QVERIFY(roomsMenu.listen(QHostAddress::LocalHost));
+    const QByteArray gamesPort = QByteArray::number(gamesMenu.serverPort());
+    m_server->send(0, "\\SpawnMenu:" + gamesPort);
+    QTRY_VERIFY(gamesMenu.hasPendingConnections());
+    QCOMPARE(form->GamesFrame1->MenuSocket->peerPort(), gamesMenu.serverPort());
+    // The menu connection clears the status when it comes up.
+    QTRY_COMPARE(form->StatusPanel0->text(), QString());
 
+    // Without a port the open menu stays as it is.
     form->SetStatus(QStringLiteral("idle"));
     m_server->send(0, "\\SpawnMenu");
     QTRY_COMPARE(form->StatusPanel0->text(), QStringLiteral("Connecting..."));
-    QCOMPARE(games.ports, QList<int>{1030});
+    QCOMPARE(form->GamesFrame1->MenuSocket->peerPort(), gamesMenu.serverPort());
 
-    m_server->send(0, "\\SpawnCMenu:1031");
-    QTRY_COMPARE(rooms.ports, QList<int>{1031});
-    QCOMPARE(games.ports, QList<int>{1030});
+    m_server->send(0, "\\SpawnCMenu:" + QByteArray::number(roomsMenu.serverPort()));
+    QTRY_VERIFY(roomsMenu.hasPendingConnections());
+    QCOMPARE(form->GamesFrame2->MenuSocket->peerPort(), roomsMenu.serverPort());
+    QCOMPARE(form->GamesFrame1->MenuSocket->peerPort(), gamesMenu.serverPort());
     QVERIFY(!form->Memo2->toPlainText().contains(QLatin1String("Spawn")));
 }
 
@@ -816,6 +822,216 @@ void tst_LobbyOnline::appearance_colours()
 
     form->Supress->click();
     QCOMPARE(TDispAnsi::SuppressOnSound, form->Supress->isChecked());
+}
+
+
+// ---------------------------------------------------------------------------
+// The menus and the chat view's links
+
+namespace {
+
+// A menu server on the loopback that takes one connection at a time.
+class FakeMenuServer : public QObject
+{
+public:
+    FakeMenuServer()
+    {
+        QVERIFY(m_server.listen(QHostAddress::LocalHost));
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            client = m_server.nextPendingConnection();
+            ++connections;
+            closed = false;
+            connect(client, &QTcpSocket::readyRead, this, [this] { received += client->readAll(); });
+            connect(client, &QTcpSocket::disconnected, this, [this] { closed = true; });
+        });
+    }
+    QByteArray port() const { return QByteArray::number(m_server.serverPort()); }
+    void send(const QByteArray &bytes)
+    {
+        client->write(bytes);
+        client->flush();
+    }
+
+    QTcpSocket *client = nullptr;
+    int connections = 0;
+    bool closed = false;
+    QByteArray received;
+
+private:
+    QTcpServer m_server;
+};
+
+const QByteArray MenuIdentification = "\x1b[\xbd" "Ann\x1b]pw";
+
+} // namespace
+
+void tst_LobbyOnline::menu_pages_open_their_menus()
+{
+    auto form = connectedLobby();
+    m_server->clearReceived(0);
+    FakeMenuServer games;
+    FakeMenuServer rooms;
+
+    form->btnGames->click();
+    QTRY_COMPARE(m_server->received(0), QStringLiteral("\\SpawnMenu"));
+    QCOMPARE(form->StatusPanel0->text(), QStringLiteral("Connecting..."));
+    QCOMPARE(form->GamesFrame1->Engine, &form->Engine());
+    QCOMPARE(form->GamesFrame1->parentWidget(), form->PageControl1->widget(TLobbyMainForm::GamesPage));
+    m_server->send(0, "\\SpawnMenu:" + games.port());
+    QTRY_COMPARE(games.received, MenuIdentification);
+    QTRY_VERIFY(form->GamesFrame1->MenuActive);
+    QCOMPARE(form->StatusPanel0->text(), QString());
+    games.send("\033[2J\033[37m\033[3;3HCards");
+    QTRY_COMPARE(form->Engine().CharAtCell(3, 3), quint8('C'));
+
+    // The chat-room page: the games menu closes, the engine moves over.
+    QTRY_VERIFY(form->btnParloras->isEnabled());
+    m_server->clearReceived(0);
+    form->btnParloras->click();
+    QTRY_COMPARE(m_server->received(0), QStringLiteral("\\SpawnCMenu"));
+    QTRY_VERIFY(games.closed);
+    QVERIFY(!form->GamesFrame1->MenuActive);
+    QCOMPARE(form->GamesFrame1->Engine, nullptr);
+    QCOMPARE(form->GamesFrame2->Engine, &form->Engine());
+    QVERIFY(form->SlideIsOpen());
+    m_server->send(0, "\\SpawnCMenu:" + rooms.port());
+    QTRY_COMPARE(rooms.received, MenuIdentification);
+
+    // "Parloras" again closes the panel and the menu.
+    QTRY_VERIFY(form->btnParloras->isEnabled());
+    form->btnParloras->click();
+    QTRY_VERIFY(rooms.closed);
+    QTRY_VERIFY(!form->SlideIsOpen());
+
+    // Another page leaves both menus shut.
+    QTRY_VERIFY(form->btnPreferences->isEnabled());
+    m_server->clearReceived(0);
+    form->btnPreferences->click();
+    QTRY_VERIFY(form->SlideIsOpen());
+    QCOMPARE(m_server->received(0), QString());
+    QCOMPARE(games.connections + rooms.connections, 2);
+}
+
+void tst_LobbyOnline::menu_server_leaving_returns_to_the_chat()
+{
+    auto form = connectedLobby();
+    FakeMenuServer games;
+    form->btnGames->click();
+    QTRY_VERIFY(form->SlideIsOpen());
+    m_server->send(0, "\\SpawnMenu:" + games.port());
+    QTRY_VERIFY(form->GamesFrame1->MenuActive);
+    games.client->disconnectFromHost();
+    QTRY_VERIFY(!form->SlideIsOpen());
+    QVERIFY(!form->GamesFrame1->MenuActive);
+}
+
+void tst_LobbyOnline::menu_switches_the_server()
+{
+    auto form = connectedLobby();
+    FakeMenuServer games;
+    FakeLobbyServer other;
+    QVERIFY(other.listen());
+    form->btnGames->click();
+    QTRY_VERIFY(form->SlideIsOpen());
+    m_server->send(0, "\\SpawnMenu:" + games.port());
+    QTRY_VERIFY(form->GamesFrame1->MenuActive);
+    games.send("\\SwitchServer{localhost}:" + QByteArray::number(other.port()));
+    QTRY_COMPARE(other.connections(), 1);
+    QTRY_COMPARE(other.received(0), Identification);
+    QCOMPARE(form->ComboBox3->currentText(), QStringLiteral("localhost"));
+    QCOMPARE(form->SpinEdit2->value(), other.port());
+    QTRY_VERIFY(!form->SlideIsOpen());
+    QTRY_VERIFY(games.closed);
+}
+
+void tst_LobbyOnline::chat_links_data()
+{
+    QTest::addColumn<QByteArray>("link");
+    QTest::addColumn<QStringList>("opened");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("web page") << QByteArray("http://example.org/news")
+                              << QStringList{"http://example.org/news"} << QString();
+    QTest::newRow("mail") << QByteArray("mailto:ann@example.org")
+                          << QStringList{"mailto:ann@example.org"} << QString();
+    // Files and programs named in chat are never opened.
+    QTest::newRow("local file") << QByteArray("file:///etc/passwd") << QStringList()
+                                << QStringLiteral("Sorry !  Unable to Execute file:///etc/passwd");
+    QTest::newRow("path") << QByteArray("/usr/bin/xterm") << QStringList()
+                          << QStringLiteral("Sorry !  Unable to Execute /usr/bin/xterm");
+}
+
+void tst_LobbyOnline::chat_links()
+{
+    QFETCH(QByteArray, link);
+    QFETCH(QStringList, opened);
+    QFETCH(QString, message);
+
+    auto form = connectedLobby();
+    QStringList urls;
+    form->UrlOpener = [&urls](const QUrl &url) {
+        urls << url.toString();
+        return true;
+    };
+    form->Memo2LinkClick(link);
+    QCOMPARE(urls, opened);
+    QStringList texts;
+    for (const auto &asked : std::as_const(m_dialogs.asked))
+        texts << asked.text;
+    QCOMPARE(texts, message.isEmpty() ? QStringList() : QStringList{message});
+}
+
+void tst_LobbyOnline::quick_launch_picks_from_the_games_menu()
+{
+    auto form = connectedLobby();
+    // The server list learns a server a link switches to.
+    form->Memo2LinkClick("\\SwitchServer{localhost}:" + QByteArray::number(m_server->port()));
+    QTRY_COMPARE(m_server->connections(), 2);
+    QTRY_COMPARE(m_server->received(1), Identification);
+    QVERIFY(form->ComboBox3->findText(QStringLiteral("localhost")) >= 0);
+
+    // A movie link opens the video page with its address.
+    form->Memo2LinkClick("\\Movie{http://example.org/clip.mp4}");
+    QCOMPARE(form->Media->MovieURL->text(), QStringLiteral("http://example.org/clip.mp4"));
+    QCOMPARE(form->PageControl1->currentIndex(), int(TLobbyMainForm::VideoPage));
+    QTRY_VERIFY(form->SlideIsOpen());
+    form->CloseSlide();
+    QTRY_VERIFY(!form->SlideIsOpen());
+
+    FakeMenuServer games;
+    form->Memo2LinkClick("\\QuickLaunch3");
+    QVERIFY(form->QuickLaunching());
+    QTRY_COMPARE(m_server->received(1), Identification + "\\SpawnMenu");
+    QCOMPARE(form->StatusPanel0->text(), QStringLiteral("Connecting..."));
+    m_server->send(1, "\\SpawnMenu:" + games.port());
+    QTRY_COMPARE(games.received, MenuIdentification);
+    QTRY_COMPARE(games.received, MenuIdentification + ">3");
+    games.send("\\SpawnNode:5001");
+    QTRY_COMPARE(m_launcher.launches.size(), 1);
+    QCOMPARE(m_launcher.launches[0].program, QStringLiteral(VANTORA_BIN_DIR "/Cardamo"));
+    QCOMPARE(m_launcher.launches[0].arguments, (QStringList{"localhost", "5001", "Ann", "pw"}));
+    QTRY_VERIFY(games.closed);
+    QTRY_VERIFY(!form->QuickLaunching());
+    QVERIFY(!form->SlideIsOpen());
+}
+
+void tst_LobbyOnline::quick_launch_gives_up_without_a_menu()
+{
+    auto form = connectedLobby();
+    Waits::setTimeScale(0.01);
+    form->Memo2LinkClick("\\QuickLaunch1");
+    QVERIFY(form->QuickLaunching());
+    QTRY_COMPARE(m_server->received(0), Identification + "\\SpawnMenu");
+    // A second click while the first waits starts nothing more.
+    m_server->clearReceived(0);
+    QVERIFY(form->QuickLaunching());
+    form->Memo2LinkClick("\\QuickLaunch2");
+    // 501 looks of 50 ms, at a hundredth of the time.
+    QTRY_VERIFY_WITH_TIMEOUT(!form->QuickLaunching(), 20000);
+    Waits::setTimeScale(0.05);
+    QCOMPARE(m_server->received(0), QString());
+    QVERIFY(!form->GamesFrame1->MenuConnected());
+    QVERIFY(m_dialogs.asked.isEmpty());
 }
 
 VT_TEST_MAIN(tst_LobbyOnline)
