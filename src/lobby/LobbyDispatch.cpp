@@ -6,8 +6,6 @@
 
 namespace {
 
-const QByteArray SpawnMenuCommand = QByteArrayLiteral("\\SpawnMenu");
-const QByteArray SpawnRoomsMenuCommand = QByteArrayLiteral("\\SpawnCMenu");
 const QByteArray VersionLine = QByteArrayLiteral("/Version 6.11\r\n");
 
 } // namespace
@@ -45,9 +43,9 @@ void LobbyDispatcher::Dispatch()
     const QByteArray text = PendingText;
     PendingText.clear();
 
-    if (text.startsWith(SpawnMenuCommand))
+    if (text.startsWith(LobbyMenuCommand::Games))
         openMenu(LobbyMenu::Games, text);
-    else if (text.startsWith(SpawnRoomsMenuCommand))
+    else if (text.startsWith(LobbyMenuCommand::Rooms))
         openMenu(LobbyMenu::Rooms, text);
     else if (text.startsWith(Marker::NoticeMarker))
         notice(text);

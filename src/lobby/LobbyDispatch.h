@@ -11,6 +11,13 @@
 #include <QList>
 #include <QString>
 
+// What the lobby sends to ask for a menu, and what the server's answer
+// starts with: the games menu and the chat-room menu.
+namespace LobbyMenuCommand {
+inline const QByteArray Games = QByteArrayLiteral("\\SpawnMenu");
+inline const QByteArray Rooms = QByteArrayLiteral("\\SpawnCMenu");
+} // namespace LobbyMenuCommand
+
 // The two menu frames the server can open.
 enum class LobbyMenu { Games, Rooms };
 

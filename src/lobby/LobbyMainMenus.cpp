@@ -21,6 +21,7 @@
 #include "ChatAnsi.h"
 #include "ChatPanelRules.h"
 #include "GameMenuFrame.h"
+#include "LobbyDispatch.h"
 #include "LobbyIcons.h"
 #include "LobbyMedia.h"
 #include "UserDialogs.h"
@@ -30,8 +31,6 @@
 
 namespace {
 
-const QByteArray SpawnMenuCommand = QByteArrayLiteral("\\SpawnMenu");
-const QByteArray SpawnRoomsMenuCommand = QByteArrayLiteral("\\SpawnCMenu");
 const QByteArray MovieLink = QByteArrayLiteral("\\Movie");
 const QByteArray SwitchServerLink = QByteArrayLiteral("\\SwitchServer");
 const QByteArray QuickLaunchLink = QByteArrayLiteral("\\QuickLaunch");
@@ -126,7 +125,7 @@ void TLobbyMainForm::MenuPageOpened(int page)
     TGamesFrame *other = page == GamesPage ? GamesFrame2 : GamesFrame1;
     other->CloseMenu();
     AttachMenuFrame(frame);
-    SendRaw(page == GamesPage ? SpawnMenuCommand : SpawnRoomsMenuCommand);
+    SendRaw(page == GamesPage ? LobbyMenuCommand::Games : LobbyMenuCommand::Rooms);
     SetStatus(QStringLiteral("Connecting..."));
 }
 
@@ -212,7 +211,7 @@ void TLobbyMainForm::QuickLaunch(const QByteArray &link)
     const QByteArray choice = QByteArrayLiteral(">") + link.right(1);
     TGamesFrame *frame = GamesFrame1;
     AttachMenuFrame(frame);
-    SendRaw(SpawnMenuCommand);
+    SendRaw(LobbyMenuCommand::Games);
     SetStatus(QStringLiteral("Connecting..."));
 
     auto finish = [this] {
