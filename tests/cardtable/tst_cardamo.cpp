@@ -69,6 +69,7 @@ private:
     void feed(TfrmCardamo &table, const QByteArray &screen);
 
     std::unique_ptr<FakeNodeServer> m_server;
+    std::unique_ptr<InstalledFakes> m_fakes;
     FakeDialogs *m_dialogs = nullptr;
     FakeLauncher *m_launcher = nullptr;
     FakeSoundPlayer *m_sound = nullptr;
@@ -82,22 +83,15 @@ void TestCardamo::initTestCase()
 void TestCardamo::init()
 {
     m_server = std::make_unique<FakeNodeServer>();
-    m_dialogs = new FakeDialogs;
-    UserDialogs::setCurrent(m_dialogs);
-    m_launcher = new FakeLauncher;
-    Platform::setLauncher(m_launcher);
-    m_sound = new FakeSoundPlayer;
-    Platform::setSound(m_sound);
+    m_fakes = std::make_unique<InstalledFakes>();
+    m_dialogs = &m_fakes->dialogs;
+    m_launcher = &m_fakes->launcher;
+    m_sound = &m_fakes->sound;
 }
 
 void TestCardamo::cleanup()
 {
-    UserDialogs::setCurrent(nullptr);
-    Platform::setLauncher(nullptr);
-    Platform::setSound(nullptr);
-    delete m_dialogs;
-    delete m_launcher;
-    delete m_sound;
+    m_fakes.reset();
     m_server.reset();
 }
 

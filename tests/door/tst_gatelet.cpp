@@ -57,6 +57,7 @@ private:
     std::unique_ptr<TfrmGatelet> open(const QStringList &args);
 
     std::unique_ptr<FakeNodeServer> m_server;
+    std::unique_ptr<InstalledFakes> m_fakes;
     FakeDialogs *m_dialogs = nullptr;
     FakeSoundPlayer *m_sound = nullptr;
 };
@@ -69,10 +70,9 @@ void TestGatelet::initTestCase()
 void TestGatelet::init()
 {
     m_server = std::make_unique<FakeNodeServer>();
-    m_dialogs = new FakeDialogs;
-    UserDialogs::setCurrent(m_dialogs);
-    m_sound = new FakeSoundPlayer;
-    Platform::setSound(m_sound);
+    m_fakes = std::make_unique<InstalledFakes>();
+    m_dialogs = &m_fakes->dialogs;
+    m_sound = &m_fakes->sound;
     RegistrySettings store;
     store.removeKey(QStringLiteral("Vantora"));
     store.flush();
@@ -80,10 +80,7 @@ void TestGatelet::init()
 
 void TestGatelet::cleanup()
 {
-    UserDialogs::setCurrent(nullptr);
-    Platform::setSound(nullptr);
-    delete m_dialogs;
-    delete m_sound;
+    m_fakes.reset();
     m_server.reset();
 }
 

@@ -77,6 +77,7 @@ private:
     void feed(TfrmPortalis &door, const QByteArray &screen);
 
     std::unique_ptr<FakeNodeServer> m_server;
+    std::unique_ptr<InstalledFakes> m_fakes;
     FakeDialogs *m_dialogs = nullptr;
     FakeSoundPlayer *m_sound = nullptr;
 };
@@ -89,10 +90,9 @@ void TestPortalis::initTestCase()
 void TestPortalis::init()
 {
     m_server = std::make_unique<FakeNodeServer>();
-    m_dialogs = new FakeDialogs;
-    UserDialogs::setCurrent(m_dialogs);
-    m_sound = new FakeSoundPlayer;
-    Platform::setSound(m_sound);
+    m_fakes = std::make_unique<InstalledFakes>();
+    m_dialogs = &m_fakes->dialogs;
+    m_sound = &m_fakes->sound;
     RegistrySettings store;
     store.removeKey(QStringLiteral("Vantora"));
     store.flush();
@@ -100,10 +100,7 @@ void TestPortalis::init()
 
 void TestPortalis::cleanup()
 {
-    UserDialogs::setCurrent(nullptr);
-    Platform::setSound(nullptr);
-    delete m_dialogs;
-    delete m_sound;
+    m_fakes.reset();
     m_server.reset();
 }
 

@@ -70,6 +70,7 @@ private:
     std::unique_ptr<TNodeClientFrame> open(FakeNodeServer &server, const QStringList &args);
     std::unique_ptr<TNodeClientFrame> openConnected(FakeNodeServer &server);
 
+    std::unique_ptr<InstalledFakes> m_fakes;
     FakeDialogs *m_dialogs = nullptr;
     FakeSoundPlayer *m_sound = nullptr;
 };
@@ -81,10 +82,9 @@ void TestNodeFrame::initTestCase()
 
 void TestNodeFrame::init()
 {
-    m_dialogs = new FakeDialogs;
-    UserDialogs::setCurrent(m_dialogs);
-    m_sound = new FakeSoundPlayer;
-    Platform::setSound(m_sound);
+    m_fakes = std::make_unique<InstalledFakes>();
+    m_dialogs = &m_fakes->dialogs;
+    m_sound = &m_fakes->sound;
     RegistrySettings store;
     store.removeKey(QStringLiteral("Vantora"));
     store.flush();
@@ -92,10 +92,7 @@ void TestNodeFrame::init()
 
 void TestNodeFrame::cleanup()
 {
-    UserDialogs::setCurrent(nullptr);
-    delete m_dialogs;
-    Platform::setSound(nullptr);
-    delete m_sound;
+    m_fakes.reset();
 }
 
 std::unique_ptr<TNodeClientFrame> TestNodeFrame::open(FakeNodeServer &, const QStringList &args)

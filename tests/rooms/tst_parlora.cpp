@@ -128,6 +128,7 @@ private:
     void deliver(FakeNodeServer &server, TParloras &window, const QByteArray &chunk,
                  const std::function<bool()> &seen);
 
+    std::unique_ptr<InstalledFakes> m_fakes;
     FakeDialogs *m_dialogs = nullptr;
     FakeSoundPlayer *m_sound = nullptr;
     int m_ended = 0;
@@ -142,10 +143,9 @@ void TestParlora::initTestCase()
 
 void TestParlora::init()
 {
-    m_dialogs = new FakeDialogs;
-    UserDialogs::setCurrent(m_dialogs);
-    m_sound = new FakeSoundPlayer;
-    Platform::setSound(m_sound);
+    m_fakes = std::make_unique<InstalledFakes>();
+    m_dialogs = &m_fakes->dialogs;
+    m_sound = &m_fakes->sound;
     RegistrySettings store;
     store.removeKey(QStringLiteral("Vantora"));
     store.flush();
@@ -162,10 +162,7 @@ void TestParlora::cleanup()
 {
     TParloras::EndProgram = nullptr;
     TDispAnsi::LogFileName.clear();
-    UserDialogs::setCurrent(nullptr);
-    delete m_dialogs;
-    Platform::setSound(nullptr);
-    delete m_sound;
+    m_fakes.reset();
     Waits::setTimeScale(0.2);
 }
 

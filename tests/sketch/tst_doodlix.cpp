@@ -93,6 +93,7 @@ private:
     void drawn(TfrmDoodlixTable &table);
 
     std::unique_ptr<FakeNodeServer> m_server;
+    std::unique_ptr<InstalledFakes> m_fakes;
     FakeDialogs *m_dialogs = nullptr;
     FakeSoundPlayer *m_sound = nullptr;
 };
@@ -105,18 +106,14 @@ void TestDoodlix::initTestCase()
 void TestDoodlix::init()
 {
     m_server = std::make_unique<FakeNodeServer>();
-    m_dialogs = new FakeDialogs;
-    UserDialogs::setCurrent(m_dialogs);
-    m_sound = new FakeSoundPlayer;
-    Platform::setSound(m_sound);
+    m_fakes = std::make_unique<InstalledFakes>();
+    m_dialogs = &m_fakes->dialogs;
+    m_sound = &m_fakes->sound;
 }
 
 void TestDoodlix::cleanup()
 {
-    UserDialogs::setCurrent(nullptr);
-    Platform::setSound(nullptr);
-    delete m_dialogs;
-    delete m_sound;
+    m_fakes.reset();
     m_server.reset();
 }
 

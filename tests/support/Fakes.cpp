@@ -2,6 +2,8 @@
 
 #include <QTimer>
 
+#include "Platform.h"
+
 bool FakeSoundPlayer::play(const QString &path)
 {
     if (deviceMissing)
@@ -243,4 +245,18 @@ void FakeMediaPlayer::finishPlaying()
     m_mode = Stopped;
     positionMs = lengthMs;
     completed();
+}
+
+InstalledFakes::InstalledFakes()
+{
+    UserDialogs::setCurrent(&dialogs);
+    Platform::setSound(&sound);
+    Platform::setLauncher(&launcher);
+}
+
+InstalledFakes::~InstalledFakes()
+{
+    UserDialogs::setCurrent(nullptr);
+    Platform::setSound(nullptr);
+    Platform::setLauncher(nullptr);
 }

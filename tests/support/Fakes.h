@@ -164,3 +164,17 @@ private:
     int m_generation = 0;
     QObject m_context;
 };
+
+// The dialog, sound and launcher fakes, in place for as long as this lives:
+// a program window under test asks nobody and starts nothing real.
+struct InstalledFakes
+{
+    InstalledFakes();
+    ~InstalledFakes();
+    InstalledFakes(const InstalledFakes &) = delete;
+    InstalledFakes &operator=(const InstalledFakes &) = delete;
+
+    FakeDialogs dialogs;
+    FakeSoundPlayer sound;
+    FakeLauncher launcher;
+};
