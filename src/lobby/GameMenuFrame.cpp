@@ -37,10 +37,15 @@ TGamesFrame::TGamesFrame(GamesFrameLobby &lobby, QWidget *parent)
     Scroller->setObjectName(QStringLiteral("Scroller"));
     Scroller->setFrameShape(QFrame::NoFrame);
     Scroller->setBackgroundRole(QPalette::Dark);
-    Image2 = new TSurfaceImage(QSize(PictureWidth, PictureHeight));
+    // The picture lies on a panel of its size, the scroller's content.
+    Scrollbox1 = new QWidget;
+    Scrollbox1->setObjectName(QStringLiteral("Scrollbox1"));
+    Scrollbox1->setFixedSize(PictureWidth, PictureHeight);
+    Image2 = new TSurfaceImage(QSize(PictureWidth, PictureHeight), Scrollbox1);
     Image2->setObjectName(QStringLiteral("Image2"));
     Image2->setMouseTracking(true);
-    Scroller->setWidget(Image2);
+    Image2->move(0, 0);
+    Scroller->setWidget(Scrollbox1);
     layout->addWidget(Scroller);
 
     MenuSocket = new QTcpSocket(this);

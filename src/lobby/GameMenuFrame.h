@@ -62,6 +62,7 @@ public:
     ~TGamesFrame() override;
 
     QScrollArea *Scroller = nullptr;
+    QWidget *Scrollbox1 = nullptr;
     TSurfaceImage *Image2 = nullptr;
     QTcpSocket *MenuSocket = nullptr;
     // The lobby's screen engine while this frame's page is showing.
