@@ -139,11 +139,14 @@ TMediaManager::TMediaManager(MediaHost &host, MediaPlayer &player)
     , m_player(player)
 {
     m_player.onNotify = [this] { PlayerNotify(); };
+    // A file the player took may still turn out not to play.
+    m_player.onFailed = [this] { m_host.message(QStringLiteral("Unable to open Mediaplayer")); };
 }
 
 TMediaManager::~TMediaManager()
 {
     m_player.onNotify = nullptr;
+    m_player.onFailed = nullptr;
 }
 
 bool TMediaManager::PlayerBusy() const

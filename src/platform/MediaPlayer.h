@@ -29,6 +29,9 @@ public:
     void setNotify(bool on) { m_notify = on; }
     bool notifyOn() const { return m_notify; }
     std::function<void()> onNotify;
+    // The medium open() took turned out not to play (a decoder gives up
+    // once it has read the file). The play command then completes too.
+    std::function<void()> onFailed;
 
 protected:
     // Implementations call this when a play command has completed.
@@ -38,6 +41,15 @@ protected:
             m_notify = false;
             onNotify();
         }
+    }
+
+    // Implementations call this when a medium open() accepted cannot be
+    // played after all; the player is then not ready.
+    void failed()
+    {
+        if (onFailed)
+            onFailed();
+        completed();
     }
 
 private:

@@ -13,15 +13,27 @@ QtMediaPlayer::QtMediaPlayer(QObject *parent)
 {
     m_player->setAudioOutput(m_output);
     connect(m_player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus s) {
-        if (s == QMediaPlayer::EndOfMedia || s == QMediaPlayer::InvalidMedia)
+        if (s == QMediaPlayer::EndOfMedia)
             completed();
+        else if (s == QMediaPlayer::InvalidMedia)
+            giveUp();
     });
-    connect(m_player, &QMediaPlayer::errorOccurred, this, [this] { completed(); });
+    connect(m_player, &QMediaPlayer::errorOccurred, this, [this] { giveUp(); });
+}
+
+void QtMediaPlayer::giveUp()
+{
+    // The backend may report one failure both as a status and as an error.
+    if (!m_open)
+        return;
+    m_open = false;
+    failed();
 }
 
 QtMediaPlayer::~QtMediaPlayer()
 {
     onNotify = nullptr;
+    onFailed = nullptr;
 }
 
 bool QtMediaPlayer::open(const QString &path)

@@ -26,6 +26,8 @@ public:
     qint64 position() const override;
 
 private:
+    // The open medium cannot be played: reported once.
+    void giveUp();
     QMediaPlayer *m_player = nullptr;
     QAudioOutput *m_output = nullptr;
     bool m_open = false;

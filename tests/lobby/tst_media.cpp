@@ -43,6 +43,7 @@ private slots:
     void play_media_file_branches();
     void nothing_plays_with_sounds_off();
     void unopenable_file_reports_the_player();
+    void a_file_that_will_not_play_is_reported_and_the_meter_stops();
     void external_player_failure_is_reported();
     void play_announces_the_selected_name();
     void checked_items_play_one_after_another();
@@ -228,6 +229,21 @@ void tst_Media::unopenable_file_reports_the_player()
     media.PlayMediaFile(m_folder + "bad.mp3");
     QCOMPARE(host.messages, QStringList{"Unable to open Mediaplayer"});
     QVERIFY(!host.events.contains("meter on"));
+}
+
+void tst_Media::a_file_that_will_not_play_is_reported_and_the_meter_stops()
+{
+    RecordingMediaHost host;
+    FakeMediaPlayer player;
+    TMediaManager media(host, player);
+    media.PlayMediaFile(m_folder + "broken.mp3");
+    QVERIFY(host.events.contains("meter on"));
+    QVERIFY(host.messages.isEmpty());
+    host.events.clear();
+    player.failPlaying();
+    QCOMPARE(host.messages, QStringList{"Unable to open Mediaplayer"});
+    QCOMPARE(host.events, (QStringList{"reset", "meter off", "idle"}));
+    QVERIFY(!media.PlayerBusy());
 }
 
 void tst_Media::external_player_failure_is_reported()

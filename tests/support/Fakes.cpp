@@ -247,6 +247,12 @@ void FakeMediaPlayer::finishPlaying()
     completed();
 }
 
+void FakeMediaPlayer::failPlaying()
+{
+    m_mode = NotReady;
+    failed();
+}
+
 InstalledFakes::InstalledFakes()
 {
     UserDialogs::setCurrent(&dialogs);

@@ -152,6 +152,8 @@ public:
 
     // The song ends.
     void finishPlaying();
+    // The file opened but does not play (the decoder gives up).
+    void failPlaying();
 
     QStringList opened;
     QStringList calls;          // "play", "pause", "resume", "stop"
