@@ -1004,7 +1004,8 @@ void tst_LobbyOnline::quick_launch_picks_from_the_games_menu()
     QTRY_COMPARE(m_server->received(1), Identification + "\\SpawnMenu");
     QCOMPARE(form->StatusPanel0->text(), QStringLiteral("Connecting..."));
     m_server->send(1, "\\SpawnMenu:" + games.port());
-    QTRY_COMPARE(games.received, MenuIdentification);
+    // Identified first, the choice after it (the short pause may be over
+    // before the test looks, so only the whole is compared).
     QTRY_COMPARE(games.received, MenuIdentification + ">3");
     games.send("\\SpawnNode:5001");
     QTRY_COMPARE(m_launcher.launches.size(), 1);
