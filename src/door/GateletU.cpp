@@ -76,7 +76,7 @@ TfrmGatelet::TfrmGatelet(const QStringList &arguments, QWidget *parent)
         }
     });
     m_feeder->setSink([this](const QByteArray &bytes) {
-        if (m_engine && !m_closing)
+        if (m_engine && !m_close.closing())
             m_engine->Write(bytes);
     });
 
@@ -316,7 +316,7 @@ void TfrmGatelet::Button1Click()
 
 void TfrmGatelet::ClientSocketRead()
 {
-    if (m_closing)
+    if (m_close.closing())
         return;
     if (m_feeder->aboveHighWater()) {
         // The screen is behind; the rest waits in the connection.
@@ -337,7 +337,7 @@ void TfrmGatelet::dispatch(const QByteArray &chunk)
 
 void TfrmGatelet::ClientSocketDisconnect()
 {
-    if (m_connectionFailed || m_closing)
+    if (m_connectionFailed || m_close.closing())
         return;
     ClientSocket->abort();
     close();
@@ -345,7 +345,7 @@ void TfrmGatelet::ClientSocketDisconnect()
 
 void TfrmGatelet::ClientSocketError(QAbstractSocket::SocketError error)
 {
-    if (error == QAbstractSocket::RemoteHostClosedError || m_closing)
+    if (error == QAbstractSocket::RemoteHostClosedError || m_close.closing())
         return;   // the disconnect handler closes the window
     // Nothing is shown; "Connect" tries again.
     m_connectionFailed = true;
@@ -448,31 +448,6 @@ bool TfrmGatelet::eventFilter(QObject *watched, QEvent *event)
 
 void TfrmGatelet::closeEvent(QCloseEvent *event)
 {
-    if (m_closeDone) {
-        event->accept();
-        return;
-    }
     m_feeder->stop();
-    if (m_closing) {
-        // A close is under way: a second request only minimises.
-        event->ignore();
-        showMinimized();
-        return;
-    }
-    m_closing = true;
-    ClientSocket->disconnect(this);
-    if (ClientSocket->state() == QAbstractSocket::ConnectedState) {
-        // Closed without waiting for the server; the short wait lets the
-        // close reach it before the program ends.
-        ClientSocket->abort();
-        event->ignore();
-        Waits::after(200, this, [this] {
-            m_closeDone = true;
-            close();
-        });
-        return;
-    }
-    ClientSocket->abort();
-    m_closeDone = true;
-    event->accept();
+    m_close.closeEvent(*this, *ClientSocket, event);
 }

@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "GateletDispatcher.h"
+#include "NodeWindowClose.h"
 
 class QLabel;
 class QPushButton;
@@ -53,7 +54,7 @@ public:
     int LastClickX = 0;
     int LastClickY = 0;
     bool Activated() const { return m_activated; }
-    bool Closing() const { return m_closing; }
+    bool Closing() const { return m_close.closing(); }
     bool Feeding() const;
     QByteArray ScreenBuffer() const;
     bool LargeFont() const;
@@ -118,8 +119,7 @@ private:
     int m_argumentCount = 0;
     bool m_scaleLowRes = false;
     bool m_activated = false;
-    bool m_closing = false;
-    bool m_closeDone = false;
+    NodeWindowClose m_close;
     bool m_connectionFailed = false;
     bool m_readPaused = false;
 };

@@ -503,7 +503,7 @@ void TNodeClientFrame::ClientSocketConnect()
 
 void TNodeClientFrame::ClientSocketRead()
 {
-    if (m_closing)
+    if (m_close.closing())
         return;
     if (m_feeder->aboveHighWater()) {
         // The engine is behind; leave the rest in the connection until the
@@ -525,7 +525,7 @@ void TNodeClientFrame::dispatch(const QByteArray &chunk)
 
 void TNodeClientFrame::ClientSocketDisconnect()
 {
-    if (m_connectionFailed || m_closing)
+    if (m_connectionFailed || m_close.closing())
         return;
     // What the server sent before it closed is still shown.
     if (ClientSocket->bytesAvailable() > 0) {
@@ -544,7 +544,7 @@ void TNodeClientFrame::ClientSocketDisconnect()
 
 void TNodeClientFrame::ClientSocketError(QAbstractSocket::SocketError error)
 {
-    if (error == QAbstractSocket::RemoteHostClosedError || m_closing)
+    if (error == QAbstractSocket::RemoteHostClosedError || m_close.closing())
         return;   // the disconnect handler reports the end
     m_connectionFailed = true;
     ShowChatText("\033[4\033[BError Connecting to NODE Server: " + NodeHost + "\033]\r\n");
@@ -626,7 +626,7 @@ QByteArray TNodeClientFrame::ScreenBuffer() const
 
 void TNodeClientFrame::FeedEngine(const QByteArray &bytes)
 {
-    if (m_engine && !m_closing)
+    if (m_engine && !m_close.closing())
         m_engine->Write(bytes);
 }
 
@@ -836,31 +836,6 @@ void TNodeClientFrame::OpenLink(const QByteArray &link)
 
 void TNodeClientFrame::closeEvent(QCloseEvent *event)
 {
-    if (m_closeDone) {
-        event->accept();
-        return;
-    }
     m_feeder->stop();
-    if (m_closing) {
-        // A close is under way: a second request only minimises.
-        event->ignore();
-        showMinimized();
-        return;
-    }
-    m_closing = true;
-    ClientSocket->disconnect(this);
-    if (ClientSocket->state() == QAbstractSocket::ConnectedState) {
-        // The connection is closed without waiting for the server; the short
-        // wait lets the close reach it before the program ends.
-        ClientSocket->abort();
-        event->ignore();
-        Waits::after(200, this, [this] {
-            m_closeDone = true;
-            close();
-        });
-        return;
-    }
-    ClientSocket->abort();
-    m_closeDone = true;
-    event->accept();
+    m_close.closeEvent(*this, *ClientSocket, event);
 }

@@ -59,6 +59,7 @@
 
 #include "Colors.h"
 #include "NodeDispatcher.h"
+#include "NodeWindowClose.h"
 
 class QAction;
 class QKeyEvent;
@@ -131,7 +132,7 @@ public:
     QString ChatFontName;
     int ChatFontSize = 10;
     bool Activated() const { return m_activated; }
-    bool Closing() const { return m_closing; }
+    bool Closing() const { return m_close.closing(); }
     bool Feeding() const;
     QByteArray ScreenBuffer() const;
 
@@ -266,8 +267,7 @@ private:
     ServerSounds *m_sounds = nullptr;
     TWinState *m_winState = nullptr;
     bool m_activated = false;
-    bool m_closing = false;
-    bool m_closeDone = false;
+    NodeWindowClose m_close;
     bool m_connectionFailed = false;
     bool m_readPaused = false;
     bool m_scaleLowRes = false;
