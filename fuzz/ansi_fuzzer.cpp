@@ -12,12 +12,7 @@
 #include <cstdlib>
 
 #include "Ansi.h"
-
-#define FUZZ_CHECK(cond) \
-    do {                 \
-        if (!(cond))     \
-            abort();     \
-    } while (0)
+#include "FuzzCheck.h"
 
 namespace {
 

@@ -16,15 +16,10 @@
 
 #include "ChatAnsi.h"
 #include "ChatTranscript.h"
+#include "FuzzCheck.h"
 #include "StatusPanel.h"
 #include "UserListView.h"
 #include "uRichEditWithLinks.h"
-
-#define FUZZ_CHECK(cond) \
-    do {                 \
-        if (!(cond))     \
-            abort();     \
-    } while (0)
 
 namespace {
 

@@ -9,13 +9,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "FuzzCheck.h"
 #include "_Globals.h"
-
-#define FUZZ_CHECK(cond) \
-    do {                 \
-        if (!(cond))     \
-            abort();     \
-    } while (0)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

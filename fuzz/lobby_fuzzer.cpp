@@ -12,14 +12,9 @@
 #include <cstdlib>
 
 #include "ChatAnsi.h"
+#include "FuzzCheck.h"
 #include "LobbyDispatch.h"
 #include "WhereIsReply.h"
-
-#define FUZZ_CHECK(cond) \
-    do {                 \
-        if (!(cond))     \
-            abort();     \
-    } while (0)
 
 namespace {
 

@@ -10,14 +10,9 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "FuzzCheck.h"
 #include "MenuDispatch.h"
 #include "ProtocolMarkers.h"
-
-#define FUZZ_CHECK(cond) \
-    do {                 \
-        if (!(cond))     \
-            abort();     \
-    } while (0)
 
 namespace {
 

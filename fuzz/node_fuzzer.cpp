@@ -10,15 +10,10 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "FuzzCheck.h"
 #include "GateletDispatcher.h"
 #include "NodeDispatcher.h"
 #include "ProtocolMarkers.h"
-
-#define FUZZ_CHECK(cond) \
-    do {                 \
-        if (!(cond))     \
-            abort();     \
-    } while (0)
 
 namespace {
 

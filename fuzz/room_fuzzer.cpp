@@ -11,15 +11,10 @@
 #include <cstdlib>
 
 #include "ChatAnsi.h"
+#include "FuzzCheck.h"
 #include "ParloraProtocol.h"
 #include "ProtocolMarkers.h"
 #include "RoomMembers.h"
-
-#define FUZZ_CHECK(cond) \
-    do {                 \
-        if (!(cond))     \
-            abort();     \
-    } while (0)
 
 namespace {
 

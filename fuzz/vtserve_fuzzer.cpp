@@ -17,15 +17,10 @@
 #include <memory>
 
 #include "AccountStore.h"
+#include "FuzzCheck.h"
 #include "ProtocolMarkers.h"
 #include "TerminalProcess.h"
 #include "VtService.h"
-
-#define FUZZ_CHECK(cond) \
-    do {                 \
-        if (!(cond))     \
-            abort();     \
-    } while (0)
 
 namespace {
 
