@@ -31,8 +31,10 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void two_users_chat_whisper_and_find_each_other();
+    void two_lobbies_chat_whisper_and_find_each_other();
 
 private:
+    std::unique_ptr<TLobbyMainForm> lobbyWindow(MemorySettings &user);
     QTemporaryDir m_data;
     std::unique_ptr<VtServer> m_server;
     QStringList m_log;
@@ -41,6 +43,34 @@ private:
     MemorySettings m_user;
     MemorySettings m_machine;
 };
+
+namespace {
+
+// Opens the user list's menu on `caption` and picks the entry.
+bool chooseForUser(TLobbyMainForm &form, const QByteArray &caption, const QString &entry)
+{
+    form.Memo3->clearSelection();
+    for (int row = 0; row < form.Memo3->rowCount(); ++row)
+        form.Memo3->topLevelItem(row)->setSelected(form.Memo3->caption(row) == caption);
+    form.PopupMenu2Popup();
+    for (QAction *action : form.PopupMenu2->actions()) {
+        if (action->text() == entry) {
+            action->trigger();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool captionsInclude(const TLobbyMainForm &form, const QByteArray &caption)
+{
+    for (int row = 0; row < form.Memo3->rowCount(); ++row)
+        if (form.Memo3->caption(row) == caption)
+            return true;
+    return false;
+}
+
+} // namespace
 
 void tst_LobbyService::initTestCase()
 {
@@ -109,17 +139,8 @@ void tst_LobbyService::two_users_chat_whisper_and_find_each_other()
     QTRY_VERIFY(Shown(toBob).contains(QLatin1String("Ann<1b>[b> <1b>[3hello Bob")));
 
     // A whisper through the user list's menu.
-    form.Memo3->clearSelection();
-    for (int row = 0; row < form.Memo3->rowCount(); ++row)
-        form.Memo3->topLevelItem(row)->setSelected(form.Memo3->caption(row) == "Bob");
     form.Memo1->setPlainText(QStringLiteral("psst"));
-    form.PopupMenu2Popup();
-    QAction *whisper = nullptr;
-    for (QAction *a : form.PopupMenu2->actions())
-        if (a->text() == QLatin1String("Whisper to Bob"))
-            whisper = a;
-    QVERIFY(whisper);
-    whisper->trigger();
+    QVERIFY(chooseForUser(form, "Bob", QStringLiteral("Whisper to Bob")));
     QTRY_VERIFY(Shown(toBob).contains(QLatin1String("Ann (private)<1b>[b> <1b>[3psst")));
     QTRY_VERIFY(form.Memo2->toPlainText().contains(QLatin1String("To Bob> psst")));
 
@@ -146,6 +167,79 @@ void tst_LobbyService::two_users_chat_whisper_and_find_each_other()
 
     bob.disconnectFromHost();
     QTRY_COMPARE(form.PlayersCaption->text(), QStringLiteral(" 1 Online"));
+}
+
+std::unique_ptr<TLobbyMainForm> tst_LobbyService::lobbyWindow(MemorySettings &user)
+{
+    LobbyStartup startup;
+    startup.settings = &user;
+    startup.machineSettings = &m_machine;
+    startup.arguments = QStringList{QString::number(m_server->lobbyPort()), QStringLiteral("127.0.0.1")};
+    startup.lobbyDir = QStringLiteral(VANTORA_BIN_DIR "/");
+    auto form = std::make_unique<TLobbyMainForm>(startup);
+    form->Activated = true;
+    form->show();
+    form->cbClickSound->setChecked(false);
+    return form;
+}
+
+// Two lobby windows, as two users on two machines would have them. The chat
+// renderer's user name is one per program, so each window logs in while it
+// is its own; Dee's stays for the where-is answer her window gives.
+void tst_LobbyService::two_lobbies_chat_whisper_and_find_each_other()
+{
+    MemorySettings cySettings;
+    MemorySettings deeSettings;
+    auto cy = lobbyWindow(cySettings);
+    TDispAnsi::UserName = "Cy";
+    TDispAnsi::Password = "cy-pw";
+    cy->FileConnectItemClick();
+    QTRY_VERIFY(cy->Memo2->toPlainText().contains(QLatin1String("Welcome to Vantora, Cy.")));
+
+    auto dee = lobbyWindow(deeSettings);
+    dee->Memo6->setPlainText(QStringLiteral("at the other desk"));
+    TDispAnsi::UserName = "Dee";
+    TDispAnsi::Password = "dee-pw";
+    dee->FileConnectItemClick();
+    QTRY_VERIFY(dee->Memo2->toPlainText().contains(QLatin1String("Welcome to Vantora, Dee.")));
+
+    // Each sees the other in the list.
+    QTRY_COMPARE(cy->PlayersCaption->text(), QStringLiteral(" 2 Online"));
+    QTRY_COMPARE(dee->PlayersCaption->text(), QStringLiteral(" 2 Online"));
+    QVERIFY(captionsInclude(*cy, "Dee"));
+    QVERIFY(captionsInclude(*dee, "Cy"));
+
+    // Chat both ways.
+    cy->Memo1->setPlainText(QStringLiteral("hello Dee"));
+    QTest::mouseClick(cy->SendButton, Qt::LeftButton);
+    QTRY_VERIFY(dee->Memo2->toPlainText().contains(QLatin1String("Cy> hello Dee")));
+    dee->Memo1->setPlainText(QStringLiteral("hi Cy"));
+    QTest::mouseClick(dee->SendButton, Qt::LeftButton);
+    QTRY_VERIFY(cy->Memo2->toPlainText().contains(QLatin1String("Dee> hi Cy")));
+
+    // Private lines: from the list's menu and typed by hand.
+    cy->Memo1->setPlainText(QStringLiteral("from the menu"));
+    QVERIFY(chooseForUser(*cy, "Dee", QStringLiteral("Whisper to Dee")));
+    QTRY_VERIFY(dee->Memo2->toPlainText().contains(QLatin1String("Cy (private)> from the menu")));
+    dee->Memo1->setPlainText(QStringLiteral("/msg Cy typed back"));
+    QTest::mouseClick(dee->SendButton, Qt::LeftButton);
+    QTRY_VERIFY(cy->Memo2->toPlainText().contains(QLatin1String("Dee (private)> typed back")));
+    QVERIFY(!cy->Memo2->toPlainText().contains(QLatin1String("/msg")));
+
+    // Away and back.
+    dee->ImAway();
+    QTRY_VERIFY(cy->Memo2->toPlainText().contains(QLatin1String("Dee> I'm Away!")));
+    dee->ImHere();
+    QTRY_VERIFY(cy->Memo2->toPlainText().contains(QLatin1String("Dee> I'm Here!")));
+
+    // Cy asks where Dee is; Dee's window answers by itself.
+    QVERIFY(chooseForUser(*cy, "Dee", QStringLiteral("Where is Dee?")));
+    QTRY_VERIFY(cy->Memo2->toPlainText().contains(QLatin1String("Where is Dee:")));
+    QTRY_VERIFY(cy->Memo2->toPlainText().contains(QLatin1String("at the other desk")));
+
+    // Dee leaves; Cy's list follows.
+    dee.reset();
+    QTRY_COMPARE(cy->PlayersCaption->text(), QStringLiteral(" 1 Online"));
 }
 
 VT_TEST_MAIN(tst_LobbyService)
