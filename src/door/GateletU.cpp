@@ -29,6 +29,7 @@
 #include "UserDialogs.h"
 #include "Waits.h"
 #include "WinState.h"
+#include "WindowActivation.h"
 #include "WindowLister.h"
 
 namespace {
@@ -235,16 +236,13 @@ void TfrmGatelet::SpeedButton1Click(bool down)
 void TfrmGatelet::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    // A window the desktop does not activate still connects once shown.
-    if (!m_activated)
-        QMetaObject::invokeMethod(
-            this, [this] { if (!m_activated) FormActivate(); }, Qt::QueuedConnection);
+    WindowActivation::AfterShow(this, [this] { return m_activated; }, [this] { FormActivate(); });
 }
 
 void TfrmGatelet::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (WindowActivation::BecameActive(this, event))
         FormActivate();
 }
 

@@ -45,6 +45,7 @@
 #include "UserListView.h"
 #include "Waits.h"
 #include "WinState.h"
+#include "WindowActivation.h"
 #include "WindowLister.h"
 #include "_Globals.h"
 #include "uRichEditWithLinks.h"
@@ -416,17 +417,13 @@ void TNodeClientFrame::installChatHooks()
 void TNodeClientFrame::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    // A window the desktop does not activate (focus-stealing prevention, no
-    // window manager) still connects once it is on the screen.
-    if (!m_activated)
-        QMetaObject::invokeMethod(
-            this, [this] { if (!m_activated) FormActivate(); }, Qt::QueuedConnection);
+    WindowActivation::AfterShow(this, [this] { return m_activated; }, [this] { FormActivate(); });
 }
 
 void TNodeClientFrame::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (WindowActivation::BecameActive(this, event))
         FormActivate();
 }
 

@@ -42,6 +42,7 @@
 #include "UserDialogs.h"
 #include "UserListView.h"
 #include "Waits.h"
+#include "WindowActivation.h"
 #include "WindowLister.h"
 #include "_Globals.h"
 #include "uRichEditWithLinks.h"
@@ -304,17 +305,13 @@ void TParloras::readStartupSettings(const QStringList &arguments)
 void TParloras::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    // A window the desktop does not activate (focus-stealing prevention, no
-    // window manager) still connects once it is on the screen.
-    if (!m_activated)
-        QMetaObject::invokeMethod(
-            this, [this] { if (!m_activated) FormActivate(); }, Qt::QueuedConnection);
+    WindowActivation::AfterShow(this, [this] { return m_activated; }, [this] { FormActivate(); });
 }
 
 void TParloras::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (WindowActivation::BecameActive(this, event))
         FormActivate();
 }
 
