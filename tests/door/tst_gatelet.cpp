@@ -73,9 +73,7 @@ void TestGatelet::init()
     m_fakes = std::make_unique<InstalledFakes>();
     m_dialogs = &m_fakes->dialogs;
     m_sound = &m_fakes->sound;
-    RegistrySettings store;
-    store.removeKey(QStringLiteral("Vantora"));
-    store.flush();
+    TestEnvironment::forgetSuiteSettings();
 }
 
 void TestGatelet::cleanup()
@@ -86,10 +84,7 @@ void TestGatelet::cleanup()
 
 std::unique_ptr<TfrmGatelet> TestGatelet::open(const QStringList &args)
 {
-    auto door = std::make_unique<TfrmGatelet>(args);
-    door->show();
-    door->FormActivate();
-    return door;
+    return TestEnvironment::shownWindow<TfrmGatelet>(args);
 }
 
 void TestGatelet::window()

@@ -93,9 +93,7 @@ void TestPortalis::init()
     m_fakes = std::make_unique<InstalledFakes>();
     m_dialogs = &m_fakes->dialogs;
     m_sound = &m_fakes->sound;
-    RegistrySettings store;
-    store.removeKey(QStringLiteral("Vantora"));
-    store.flush();
+    TestEnvironment::forgetSuiteSettings();
 }
 
 void TestPortalis::cleanup()
@@ -106,10 +104,7 @@ void TestPortalis::cleanup()
 
 std::unique_ptr<TfrmPortalis> TestPortalis::open(const QStringList &args)
 {
-    auto door = std::make_unique<TfrmPortalis>(args);
-    door->show();
-    door->FormActivate();
-    return door;
+    return TestEnvironment::shownWindow<TfrmPortalis>(args);
 }
 
 std::unique_ptr<TfrmPortalis> TestPortalis::openConnected()

@@ -85,9 +85,7 @@ void TestNodeFrame::init()
     m_fakes = std::make_unique<InstalledFakes>();
     m_dialogs = &m_fakes->dialogs;
     m_sound = &m_fakes->sound;
-    RegistrySettings store;
-    store.removeKey(QStringLiteral("Vantora"));
-    store.flush();
+    TestEnvironment::forgetSuiteSettings();
 }
 
 void TestNodeFrame::cleanup()

@@ -146,9 +146,7 @@ void TestParlora::init()
     m_fakes = std::make_unique<InstalledFakes>();
     m_dialogs = &m_fakes->dialogs;
     m_sound = &m_fakes->sound;
-    RegistrySettings store;
-    store.removeKey(QStringLiteral("Vantora"));
-    store.flush();
+    TestEnvironment::forgetSuiteSettings();
     m_ended = 0;
     m_endedAt = -1;
     m_clock.start();
@@ -168,10 +166,7 @@ void TestParlora::cleanup()
 
 std::unique_ptr<TParloras> TestParlora::open(const QStringList &args)
 {
-    auto window = std::make_unique<TParloras>(args);
-    window->show();
-    window->FormActivate();
-    return window;
+    return TestEnvironment::shownWindow<TParloras>(args);
 }
 
 std::unique_ptr<TParloras> TestParlora::openReady(FakeNodeServer &server)

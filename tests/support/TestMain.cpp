@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include "RegistrySettings.h"
+
 namespace TestEnvironment {
 
 namespace {
@@ -34,6 +36,13 @@ void prepare()
     setDir("HOME", "home");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+void forgetSuiteSettings()
+{
+    RegistrySettings store;
+    store.removeKey(QStringLiteral("Vantora"));
+    store.flush();
 }
 
 } // namespace TestEnvironment

@@ -9,11 +9,27 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+#include <utility>
+
 namespace TestEnvironment {
 
 // The temporary folder that stands in for the user's home folders.
 QString root();
 void prepare();
+// Empties the suite's key of the (temporary) settings tree, so that a test
+// starts from the programs' defaults.
+void forgetSuiteSettings();
+
+// A program's window as the user gets it: shown and activated once.
+template <class Window, class... Arguments>
+std::unique_ptr<Window> shownWindow(Arguments &&...arguments)
+{
+    auto window = std::make_unique<Window>(std::forward<Arguments>(arguments)...);
+    window->show();
+    window->FormActivate();
+    return window;
+}
 
 } // namespace TestEnvironment
 
