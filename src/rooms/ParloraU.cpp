@@ -255,7 +255,14 @@ void TParloras::buildMemberColumn(QWidget *column)
     connect(model, &QAbstractItemModel::rowsInserted, this, &TParloras::updateMemberCount);
     connect(model, &QAbstractItemModel::rowsRemoved, this, &TParloras::updateMemberCount);
     connect(model, &QAbstractItemModel::modelReset, this, &TParloras::updateMemberCount);
-    connect(model, &QAbstractItemModel::dataChanged, this, &TParloras::dropHeadingSelection);
+    // Only the rows that changed can have become headings: looking at every
+    // row for each change made filling a long list take the square of its
+    // length.
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex &from, const QModelIndex &to) {
+                for (int row = from.row(); row <= to.row() && row >= 0; ++row)
+                    dropHeadingSelectionAt(row);
+            });
     connect(Memo6, &QTreeWidget::itemSelectionChanged, this, &TParloras::dropHeadingSelection);
 }
 
@@ -645,11 +652,16 @@ void TParloras::updateMemberCount()
 void TParloras::dropHeadingSelection()
 {
     // Heading rows cannot stay selected.
-    for (int row = 0; row < Memo6->rowCount(); ++row) {
-        QTreeWidgetItem *item = Memo6->topLevelItem(row);
-        if (item->isSelected() && RoomMembers::IsHeading(Memo6->rowData(row)))
-            item->setSelected(false);
-    }
+    const QList<QTreeWidgetItem *> selected = Memo6->selectedItems();
+    for (QTreeWidgetItem *item : selected)
+        dropHeadingSelectionAt(Memo6->indexOfTopLevelItem(item));
+}
+
+void TParloras::dropHeadingSelectionAt(int row)
+{
+    QTreeWidgetItem *item = Memo6->topLevelItem(row);
+    if (item && item->isSelected() && RoomMembers::IsHeading(Memo6->rowData(row)))
+        item->setSelected(false);
 }
 
 void TParloras::PopupMenu2Popup()

@@ -163,6 +163,7 @@ private:
 
     void updateMemberCount();
     void dropHeadingSelection();
+    void dropHeadingSelectionAt(int row);
     void whereIsClick();
     void whisperClick();
     void sendRoleCommands(char digit, QList<QByteArray> captions);
