@@ -72,6 +72,13 @@ void WorkQueue::run()
         m_posted = outer;
         if (m_stopped)
             return;
+        // The job's bytes stay in the backlog until the last of what it
+        // posted is done too (a chunk's dispatch is quick; showing what it
+        // decided is the long part).
+        if (done && !posted.empty()) {
+            posted.back().bytes += entry.bytes;
+            entry.bytes = 0;
+        }
         // What the job posted comes next (after the job's own rest when it
         // is not done), then what was queued before.
         m_jobs.insert(m_jobs.begin(), std::make_move_iterator(posted.begin()),

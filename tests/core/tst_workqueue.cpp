@@ -106,6 +106,21 @@ void TestWorkQueue::backlogMarksPauseAndResume()
     QTRY_VERIFY(queue.isEmpty());
     QCOMPARE(queue.backlog(), 0);
     QCOMPARE(drained, 1);
+
+    // A chunk's bytes stay until what its dispatch posted is shown too.
+    bool shown = false;
+    queue.enqueue(
+        [&] {
+            queue.post([&](const QDeadlineTimer &) { return shown; });
+        },
+        WorkQueue::HighWater);
+    QVERIFY(queue.aboveHighWater());
+    QTest::qWait(20);
+    QVERIFY(queue.aboveHighWater());
+    shown = true;
+    QTRY_VERIFY(queue.isEmpty());
+    QCOMPARE(queue.backlog(), 0);
+    QCOMPARE(drained, 2);
 }
 
 void TestWorkQueue::aModalLoopInsideAJobGoesOn()
