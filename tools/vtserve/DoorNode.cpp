@@ -41,8 +41,11 @@ void DoorNode::arrived(const NodePlayer &player)
         m_refused.insert(id);
         return;
     } else {
-        session = std::make_unique<BridgeSession>(m_launcher, m_command, player.name, output,
-                                                  [this, id] { return host().pending(id); });
+        auto bridge = std::make_unique<BridgeSession>(m_launcher, m_command, player.name, output,
+                                                      [this, id] { return host().pending(id); });
+        bridge->setClock([this] { return host().now(); });
+        bridge->setLogger([this](const QString &text) { host().log(text); });
+        session = std::move(bridge);
     }
     DoorSession *s = session.get();
     m_sessions[id] = std::move(session);
