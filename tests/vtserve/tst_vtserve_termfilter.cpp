@@ -211,6 +211,15 @@ private slots:
         filter.translate("7", nullptr);
         QCOMPARE(filter.row(), 6);
         QCOMPARE(filter.column(), 2);
+        // The "ansi" type wraps at once.
+        TermFilter ansi;
+        ansi.setImmediateWrap(true);
+        ansi.translate("\x1b[5;75H123456", nullptr);
+        QCOMPARE(ansi.row(), 6);
+        QCOMPARE(ansi.column(), 1);
+        ansi.translate("\x1b[26;80HZ", nullptr);
+        QCOMPARE(ansi.row(), 26);   // and scrolls at the bottom
+        QCOMPARE(ansi.cell(25, 80).ch, uchar('Z'));
     }
 
     void pressesBecomeMouseReportsOnlyWhenAskedFor()

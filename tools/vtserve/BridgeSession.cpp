@@ -43,6 +43,8 @@ void BridgeSession::start()
         return;
     }
     const QByteArray type = m_process->terminalType();
+    // The "ansi" description has no delayed wrap at the last column.
+    m_filter.setImmediateWrap(type == "ansi" || type.startsWith("ansi "));
     if (!type.isEmpty()) {
         log(QStringLiteral("door program %1 for %2 runs with TERM=%3")
                 .arg(m_command.value(0), QString::fromLatin1(m_player), QString::fromLocal8Bit(type)));
@@ -77,9 +79,9 @@ void BridgeSession::quiet()
 
 void BridgeSession::exited(int status)
 {
-    log(QStringLiteral("door program %1 for %2 ended (status %3)")
-            .arg(m_command.value(0), QString::fromLatin1(m_player))
-            .arg(status));
+    log(QStringLiteral("door program %1 for %2 ended%3")
+            .arg(m_command.value(0), QString::fromLatin1(m_player),
+                 status >= 0 ? QStringLiteral(" (status %1)").arg(status) : QString()));
     hold();
 }
 

@@ -392,10 +392,14 @@ void TermFilter::put(uchar glyph)
     }
     m_grid[size_t(m_row)][size_t(m_column)] = pen(glyph);
     m_lastPrinted = glyph;
-    if (m_column < Columns)
+    if (m_column < Columns) {
         ++m_column;
-    else if (m_autoWrap)
+    } else if (m_autoWrap && m_immediateWrap) {
+        m_column = 1;
+        lineFeed();
+    } else if (m_autoWrap) {
         m_wrapPending = true;
+    }
 }
 
 void TermFilter::lineFeed()
@@ -966,6 +970,22 @@ void TermFilter::renderRow(int row)
     for (int c = 1; c <= EngineColumns;) {
         const Cell want = wanted(row, c);
         if (same(want, shown[size_t(c)])) {
+            // A few unchanged cells between changes are printed again: that
+            // is shorter than a move past them, and keeps words together.
+            int next = c;
+            while (next <= EngineColumns && next < c + 4 && same(wanted(row, next), shown[size_t(next)])
+                   && wanted(row, next).bg < 8)
+                ++next;
+            if (m_penRow == row && m_penColumn == c && next <= EngineColumns && next < c + 4
+                && !same(wanted(row, next), shown[size_t(next)])) {
+                for (; c < next; ++c) {
+                    const Cell again = wanted(row, c);
+                    if (!(isBlank(again.ch) && m_coloursKnown && m_engineBack == 40 + again.bg))
+                        colours(again.fg, again.bg);
+                    glyph(again.ch);
+                }
+                continue;
+            }
             ++c;
             continue;
         }

@@ -65,6 +65,11 @@ public:
     // showCursor is taken away first.
     QByteArray translate(const QByteArray &output, QByteArray *reply);
 
+    // A terminal that wraps as soon as column 80 is written (as ANSI.SYS and
+    // the "ansi" description have it), rather than at the next glyph (as
+    // xterm and the "vantora" description have it).
+    void setImmediateWrap(bool immediate) { m_immediateWrap = immediate; }
+
     // Draws the program's cursor as a reverse-video cell, when the program
     // has not hidden it; translate takes it away again.
     QByteArray showCursor();
@@ -160,6 +165,7 @@ private:
     int m_column = 1;
     bool m_wrapPending = false;
     bool m_autoWrap = true;
+    bool m_immediateWrap = false;
     bool m_cursorVisible = true;
     int m_top = 1;
     int m_bottom = Rows;
