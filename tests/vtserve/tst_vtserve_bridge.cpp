@@ -4,11 +4,14 @@
 // colours) that libvterm shows for the programs' own output on an 80 by 26
 // terminal.
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <vterm.h>
 
+#include "ArtGallery.h"
 #include "BridgeSession.h"
 #include "EngineScreen.h"
 #include "TermFilter.h"
@@ -60,6 +63,34 @@ public:
     {
         VTermScreenCell c;
         vterm_screen_get_cell(m_screen, VTermPos{row - 1, column - 1}, &c);
+        return convert(c, m_ice);
+    }
+
+    // ANSI art: blink is a bright background, a line feed returns the
+    // carriage, and the rows scrolled off the top are kept.
+    void artMode()
+    {
+        m_ice = true;
+        write("\x1b[20h");
+        static VTermScreenCallbacks callbacks = [] {
+            VTermScreenCallbacks c = {};
+            c.sb_pushline = [](int cols, const VTermScreenCell *cells, void *user) {
+                auto *self = static_cast<Reference *>(user);
+                TermFilter::Row row;
+                row.fill(TermFilter::Cell());
+                for (int i = 0; i < cols && i < TermFilter::Columns; ++i)
+                    row[size_t(i + 1)] = convert(cells[i], self->m_ice);
+                self->scrolled.append(row);
+                return 1;
+            };
+            return c;
+        }();
+        vterm_screen_set_callbacks(m_screen, &callbacks, this);
+    }
+    QList<TermFilter::Row> scrolled;
+
+    static TermFilter::Cell convert(const VTermScreenCell &c, bool ice)
+    {
         TermFilter::Cell out;
         const uint u = c.chars[0];
         out.ch = u == 0 ? ' ' : uchar(TermFilter::ToCp437(u) ? TermFilter::ToCp437(u) : '?');
@@ -67,6 +98,8 @@ public:
         int bg = colour(c.bg, 0);
         if (c.attrs.bold && fg < 8)
             fg += 8;
+        if (ice && c.attrs.blink && bg < 8)
+            bg += 8;
         if (c.attrs.reverse)
             std::swap(fg, bg);
         out.fg = uchar(fg);
@@ -92,6 +125,7 @@ private:
 
     VTerm *m_vt;
     VTermScreen *m_screen;
+    bool m_ice = false;
 };
 
 bool isBlank(uchar c)
@@ -226,6 +260,135 @@ private slots:
         }
         QCOMPARE(screen.bytesAtColumn80, 0);
         QCOMPARE(screen.strayTexts, 0);
+    }
+
+    // The shared art files, as the gallery renders them, against libvterm
+    // at 80 columns; then each page as the engine shows it.
+    void artShowsWholeAsOnATerminal_data()
+    {
+        QTest::addColumn<QString>("file");
+        const QDir dir(QStringLiteral(VANTORA_TESTDATA_DIR "/ansi"));
+        const QStringList files = dir.entryList({QStringLiteral("*.ans")}, QDir::Files, QDir::Name);
+        for (const QString &f : files)
+            QTest::newRow(qPrintable(f)) << dir.filePath(f);
+        if (files.isEmpty())
+            QTest::newRow("no art") << QString();
+    }
+    void artShowsWholeAsOnATerminal()
+    {
+        QFETCH(QString, file);
+        if (file.isEmpty())
+            QSKIP("the shared art files are not there");
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QByteArray title;
+        const QByteArray art = ArtGallery::Strip(f.readAll(), &title);
+        QVERIFY(!art.contains("SAUCE00"));
+        const QList<TermFilter::Row> rows = ArtGallery::Render(art);
+        QVERIFY(rows.size() > 5);
+
+        Reference reference;
+        reference.artMode();
+        reference.feed(art);
+        QList<TermFilter::Row> want = reference.scrolled;
+        for (int r = 1; r <= TermFilter::Rows; ++r) {
+            TermFilter::Row row;
+            for (int c = 1; c <= TermFilter::Columns; ++c)
+                row[size_t(c)] = reference.cell(r, c);
+            want.append(row);
+        }
+        const auto blank = [](const TermFilter::Row &row) {
+            for (int c = 1; c <= TermFilter::Columns; ++c) {
+                if ((row[size_t(c)].ch != ' ' && row[size_t(c)].ch != 0xFF) || row[size_t(c)].bg != 0)
+                    return false;
+            }
+            return true;
+        };
+        while (!want.isEmpty() && blank(want.last()))
+            want.removeLast();
+        QCOMPARE(rows.size(), want.size());
+        int differing = 0;
+        QString first;
+        for (qsizetype r = 0; r < rows.size(); ++r) {
+            for (int c = 1; c <= TermFilter::Columns; ++c) {
+                const TermFilter::Cell a = rows.at(r)[size_t(c)];
+                const TermFilter::Cell b = want.at(r)[size_t(c)];
+                const bool blankCell = a.ch == ' ' || a.ch == 0xFF;
+                if (a.ch != b.ch || a.bg != b.bg || (!blankCell && a.fg != b.fg)) {
+                    if (!differing++)
+                        first = QStringLiteral("row %1 column %2").arg(r + 1).arg(c);
+                }
+            }
+        }
+        QVERIFY2(differing == 0, qPrintable(QStringLiteral("%1 cells differ, the first at %2").arg(differing).arg(first)));
+
+        // Page by page on the engine, with nothing printed at column 80.
+        QTemporaryDir folder;
+        QVERIFY(QFile::copy(file, folder.filePath(QStringLiteral("art.ans"))));
+        EngineScreen screen;
+        ArtGallery gallery(folder.path(), [&](const QByteArray &b) { screen.feed(b); });
+        gallery.start();
+        QCOMPARE(gallery.pictures().size(), 1);
+        QCOMPARE(gallery.pictures().first().title, title);
+        gallery.keys("\r");
+        QVERIFY(gallery.showing());
+        for (int page = 0; page < gallery.pageCount(); ++page) {
+            QCOMPARE(gallery.page(), page);
+            for (int r = 1; r <= ArtGallery::PageRows; ++r) {
+                const qsizetype at = qsizetype(page) * ArtGallery::PageRows + r - 1;
+                for (int c = 1; c < TermFilter::Columns; ++c) {
+                    const TermFilter::Cell want = at < rows.size() ? rows.at(at)[size_t(c)] : TermFilter::Cell();
+                    QCOMPARE(screen.at(r, c).ch, TermFilter::EngineGlyph(want.ch));
+                }
+                const TermFilter::Cell last = at < rows.size() ? rows.at(at)[TermFilter::Columns] : TermFilter::Cell();
+                QCOMPARE(screen.at(r, TermFilter::Columns).ch, TermFilter::SurfaceGlyph(last.ch));
+            }
+            gallery.keys("2");
+        }
+        QCOMPARE(screen.bytesAtColumn80, 0);
+        QCOMPARE(screen.strayTexts, 0);
+        gallery.keys("q");
+        QVERIFY(!gallery.showing());
+        gallery.keys("q");
+        QVERIFY(gallery.ended());
+    }
+
+    void theGalleryListsTheFolder()
+    {
+        QTemporaryDir folder;
+        const auto write = [&](const QString &name, const QByteArray &bytes) {
+            QFile f(folder.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        };
+        QByteArray sauce = "SAUCE00" + QByteArray("Blue Moon").leftJustified(35, ' ') + QByteArray(86, ' ');
+        sauce[104] = 0;
+        write(QStringLiteral("b.ans"), "\x1b[44mmoon\r\n\x1a" + sauce);
+        write(QStringLiteral("a.ans"), "\x1b[5;31mice\x1b[0m\nnext line");
+        write(QStringLiteral("notes.txt"), "not art");
+        EngineScreen screen;
+        ArtGallery gallery(folder.path(), [&](const QByteArray &b) { screen.feed(b); });
+        gallery.start();
+        QCOMPARE(gallery.pictures().size(), 2);
+        QCOMPARE(gallery.pictures().at(1).title, QByteArray("Blue Moon"));
+        QByteArray line;
+        for (int c = 1; c < 80; ++c)
+            line += char(screen.at(ArtGallery::ListTop + 1, c).ch);
+        QVERIFY2(line.contains("b.ans") && line.contains("Blue Moon"), line.constData());
+        // iCE colours and a bare line feed.
+        gallery.keys("6");
+        QCOMPARE(screen.at(1, 1).ch, uchar('i'));
+        QCOMPARE(screen.at(1, 1).bg, EngineScreen::Palette[8]);
+        QCOMPARE(screen.at(1, 1).fg, EngineScreen::Palette[1]);
+        QCOMPARE(screen.at(2, 1).ch, uchar('n'));
+        gallery.keys("4");
+        // A press on a line opens its picture.
+        gallery.press(5, ArtGallery::ListTop + 1);
+        QVERIFY(gallery.showing());
+        QCOMPARE(gallery.selected(), 1);
+        QCOMPARE(screen.at(1, 1).ch, uchar('m'));
+        QCOMPARE(screen.at(1, 1).bg, EngineScreen::Palette[4]);
+        QCOMPARE(screen.at(2, 1).ch, uchar(' '));   // nothing after the end mark
     }
 
     void theProgramGetsAFullTerminal()

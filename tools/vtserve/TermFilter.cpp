@@ -324,6 +324,23 @@ QByteArray TermFilter::showCursor()
     return result;
 }
 
+QByteArray TermFilter::showRows(const QList<Row> &rows)
+{
+    QByteArray result;
+    m_out = &result;
+    m_cursorOverlay = false;
+    m_cursorVisible = false;
+    for (int r = 1; r <= Rows; ++r) {
+        if (r <= rows.size())
+            m_grid[size_t(r)] = rows.at(r - 1);
+        else
+            m_grid[size_t(r)].fill(Cell());
+    }
+    render();
+    m_out = nullptr;
+    return result;
+}
+
 void TermFilter::ground(uchar b)
 {
     switch (b) {
@@ -335,6 +352,8 @@ void TermFilter::ground(uchar b)
         m_wrapPending = false;
         return;
     case '\n': case 0x0B: case 0x0C:
+        if (m_art && b == '\n')
+            m_column = 1;
         if (!(m_pcGraphics && b != '\n'))
             return lineFeed();
         break;
@@ -425,8 +444,13 @@ void TermFilter::scrollUp(int top, int bottom, int n)
     n = std::clamp(n, 0, bottom - top + 1);
     if (n == 0)
         return;
-    if (top == 1 && bottom == Rows)
+    if (top == 1 && bottom == Rows) {
         engineScroll(n);
+        if (m_art) {
+            for (int r = 1; r <= n; ++r)
+                m_scrolled.append(m_grid[size_t(r)]);
+        }
+    }
     for (int r = top; r <= bottom; ++r) {
         if (r + n <= bottom)
             m_grid[size_t(r)] = m_grid[size_t(r + n)];
@@ -767,6 +791,10 @@ void TermFilter::sgr()
             m_reverse = true;
         } else if (v == 27) {
             m_reverse = false;
+        } else if (v == 5 && m_art) {
+            m_backBright = true;   // iCE colours
+        } else if (v == 25 && m_art) {
+            m_backBright = false;
         } else if (v == 8) {
             m_conceal = true;
         } else if (v == 28) {

@@ -32,6 +32,7 @@
 // characters. The cursor is drawn on request as a reverse-video cell.
 
 #include <QByteArray>
+#include <QList>
 
 #include <array>
 
@@ -69,6 +70,16 @@ public:
     // the "ansi" description have it), rather than at the next glyph (as
     // xterm and the "vantora" description have it).
     void setImmediateWrap(bool immediate) { m_immediateWrap = immediate; }
+
+    // ANSI art as its editors wrote it: blink selects the bright
+    // backgrounds (iCE colours), a line feed also returns the carriage, and
+    // the rows that scroll off the top are kept (scrolled()).
+    void setArtMode(bool art) { m_art = art; }
+    using Row = std::array<Cell, Columns + 1>;
+    const QList<Row> &scrolled() const { return m_scrolled; }
+    // Shows these rows (blank beyond the list) instead of the program's
+    // screen, without a cursor.
+    QByteArray showRows(const QList<Row> &rows);
 
     // Draws the program's cursor as a reverse-video cell, when the program
     // has not hidden it; translate takes it away again.
@@ -166,6 +177,8 @@ private:
     bool m_wrapPending = false;
     bool m_autoWrap = true;
     bool m_immediateWrap = false;
+    bool m_art = false;
+    QList<Row> m_scrolled;
     bool m_cursorVisible = true;
     int m_top = 1;
     int m_bottom = Rows;
