@@ -58,6 +58,7 @@
 #include <memory>
 
 #include "Colors.h"
+#include "DialogGate.h"
 #include "NodeDispatcher.h"
 #include "NodeWindowClose.h"
 
@@ -225,6 +226,9 @@ protected:
 
     // Shows text through the chat renderer.
     void ShowChatText(const QByteArray &text);
+    // One line of the program's own in the chat view; server text in it is
+    // shown as it stands, never acted on.
+    void ChatNote(const QString &text);
     // Queues bytes for the engine as received screen data is queued, without
     // touching the lights (a program's local echo).
     void QueueScreenBytes(const QByteArray &bytes);
@@ -269,6 +273,7 @@ private:
     bool m_activated = false;
     NodeWindowClose m_close;
     bool m_connectionFailed = false;
+    DialogGate m_passwordGate;
     bool m_readPaused = false;
     bool m_scaleLowRes = false;
     QList<QByteArray> m_voteEntries;

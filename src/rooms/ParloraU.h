@@ -24,7 +24,9 @@
 #include <functional>
 #include <memory>
 
+#include "AppInfo.h"
 #include "Colors.h"
+#include "DialogGate.h"
 #include "RoomMembers.h"
 
 class QAction;
@@ -48,7 +50,7 @@ class TParloras : public QMainWindow
 public:
     // `arguments`: the command line after the program name (host, port,
     // user name, password).
-    explicit TParloras(const QStringList &arguments = QCoreApplication::arguments().mid(1),
+    explicit TParloras(const QStringList &arguments = ProgramArguments(),
                        QWidget *parent = nullptr);
     ~TParloras() override;
 
@@ -151,7 +153,9 @@ private:
     // What a received chunk asks for.
     void keepAlive();
     void passwordRequested();
-    void sendTypedPassword(const QString &dialogTitle);
+    // False when the user cancelled.
+    bool sendTypedPassword(const QString &dialogTitle);
+    void ChatNote(const QString &text);
     void lockOffered();
     void roomNamed(const QByteArray &title, bool lockInTitle);
     void noticeArrived(const QByteArray &caption, const QByteArray &message);
@@ -171,6 +175,7 @@ private:
     QImage m_roomPicture;
     bool m_activated = false;
     bool m_closing = false;
+    DialogGate m_passwordGate;
     bool m_errorReported = false;
     bool m_wasConnected = false;
 };

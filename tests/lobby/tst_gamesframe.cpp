@@ -46,7 +46,9 @@ public:
         return glyph;
     }
     bool smallScreen() const override { return small; }
+    void chatNote(const QString &text) override { notes << text; }
     bool small = false;
+    QStringList notes;
 };
 
 // A menu server on the loopback address with one client.
