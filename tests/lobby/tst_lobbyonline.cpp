@@ -35,6 +35,8 @@
 #include "Shape.h"
 #include "StatusPanel.h"
 #include "ShownBytes.h"
+#include "ClientPrograms.h"
+#include "SteadyClock.h"
 #include "TestMain.h"
 #include "UserListView.h"
 #include "Waits.h"
@@ -122,6 +124,12 @@ void tst_LobbyOnline::cleanupTestCase()
 
 void tst_LobbyOnline::init()
 {
+    // Starts a second apart and more: the lobby's start limits stay out of the way.
+    ResetClientProgramStarts();
+    SteadyClock::setForTests([] {
+        static qint64 now = 0;
+        return now += 5000;
+    });
     TDispAnsi::ResetSharedSettings();
     m_user = MemorySettings();
     m_dialogs = FakeDialogs();
