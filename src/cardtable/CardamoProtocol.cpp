@@ -15,4 +15,13 @@ int SpawnNodePort(const QByteArray &chunk)
     return LenientNumber(colon < 0 ? chunk : chunk.mid(colon));
 }
 
+StartLimits::Rules SpawnRules()
+{
+    StartLimits::Rules rules;
+    rules.minIntervalMs = 3000;
+    rules.maxTotal = 4;
+    rules.what = QStringLiteral("table");
+    return rules;
+}
+
 } // namespace Cardamo

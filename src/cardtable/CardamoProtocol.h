@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 
+#include "StartLimits.h"
+
 #include "SurfaceButtons.h"
 
 namespace Cardamo {
@@ -20,5 +22,11 @@ inline ButtonText ParseButtonText(const QByteArray &text)
 inline const QByteArray SpawnNodeCommand = QByteArrayLiteral("\\SpawnNode");
 bool IsSpawnNode(const QByteArray &chunk);
 int SpawnNodePort(const QByteArray &chunk);
+
+// What a server can have one table open: one further table per 3 seconds,
+// 4 in all; a table opened that way carries this variable in its
+// environment and opens none itself.
+inline constexpr char StartedByTableVariable[] = "VANTORA_STARTED_BY_TABLE";
+StartLimits::Rules SpawnRules();
 
 } // namespace Cardamo

@@ -9,7 +9,9 @@
 #include <QByteArray>
 #include <QCoreApplication>
 
+#include "AppInfo.h"
 #include "NodeClientFrame.h"
+#include "StartLimits.h"
 
 class QAbstractButton;
 class TLastTrick;
@@ -19,7 +21,7 @@ class TfrmCardamo : public TNodeClientFrame
 {
     Q_OBJECT
 public:
-    explicit TfrmCardamo(const QStringList &arguments = QCoreApplication::arguments().mid(1),
+    explicit TfrmCardamo(const QStringList &arguments = ProgramArguments(),
                          QWidget *parent = nullptr);
     ~TfrmCardamo() override;
 
@@ -55,4 +57,5 @@ private:
     void ShowLastTrickClick();
 
     TSurfaceButtons *m_buttons = nullptr;
+    StartLimits m_starts;
 };

@@ -687,8 +687,15 @@ QByteArray TDispAnsi::ChatSoundName(const QByteArray &text)
 
 bool TDispAnsi::IsPlainFileName(const QByteArray &name)
 {
-    return !name.isEmpty() && !name.contains('/') && !name.contains('\\')
-        && !name.contains("..") && !name.contains('\0') && name != ".";
+    if (name.isEmpty() || name.size() > MaxFileNameBytes || name.startsWith('-')
+        || name.startsWith('.') || name.contains(".."))
+        return false;
+    for (const char byte : name) {
+        const auto u = static_cast<unsigned char>(byte);
+        if (u < 0x20 || u == 0x7f || byte == '/' || byte == '\\')
+            return false;
+    }
+    return true;
 }
 
 bool TDispAnsi::ChatSound(const QByteArray &text)

@@ -121,8 +121,11 @@ public:
     static bool IsChatSound(const QByteArray &text);
     // The sound name in a chat text.
     static QByteArray ChatSoundName(const QByteArray &text);
-    // A name from chat is used only as a plain file name in the folder.
+    // A name from chat or a server is used only as a plain file name in the
+    // folder: no separator, no "..", no control byte (00-1F, 7F), not
+    // starting with "-" or "." (no option, no hidden file), at most 255 bytes.
     static bool IsPlainFileName(const QByteArray &name);
+    static constexpr int MaxFileNameBytes = 255;
     // "caption=image;state;data" with an optional "|second column|".
     static UserListRow ParseUserListLine(const QByteArray &line);
     // Lines split at CR LF, CR or LF; a final line break adds no empty line.

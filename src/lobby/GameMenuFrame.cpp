@@ -298,7 +298,13 @@ void TGamesFrame::switchServer(const QString &host, int port)
 bool TGamesFrame::startProgram(const QString &program, const QStringList &arguments,
                                bool reportMissing)
 {
-    return StartClientProgram(window(), m_lobby.lobbyDir(), program, arguments, reportMissing);
+    return StartClientProgram(window(), m_lobby.lobbyDir(), program, arguments, reportMissing,
+                              [this](const QString &text) { m_lobby.chatNote(text); });
+}
+
+void TGamesFrame::chatNote(const QString &text)
+{
+    m_lobby.chatNote(text);
 }
 
 void TGamesFrame::showMessage(const QString &text)

@@ -47,6 +47,8 @@ public:
     // The engine draws small: a narrow screen and "Scale Graphics on Low
     // Resolution (800x600)" checked.
     virtual bool smallScreen() const = 0;
+    // One line in the lobby's chat view (a refused start or host).
+    virtual void chatNote(const QString &text) = 0;
 };
 
 class TGamesFrame : public QFrame, public MenuFrame, private MenuDispatchHost
@@ -120,6 +122,7 @@ private:
     bool startProgram(const QString &program, const QStringList &arguments,
                       bool reportMissing) override;
     void showMessage(const QString &text) override;
+    void chatNote(const QString &text) override;
     void writeScreen(const QByteArray &text) override;
 
     void showLogo();

@@ -50,6 +50,7 @@
 #include "TextColors.h"
 #include "TrayIcon.h"
 #include "UserListView.h"
+#include "UserDialogs.h"
 #include "Waits.h"
 #include "WinState.h"
 #include "WindowLister.h"
@@ -700,7 +701,7 @@ void TLobbyMainForm::FormCreate(const LobbyStartup &startup)
     m_sounds->install();
 
     ApplyCommandLine(startup.arguments ? *startup.arguments
-                                       : QCoreApplication::arguments().mid(1));
+                                       : ProgramArguments());
 
     setFontFamily(Edit5, FontBoxText());
     setFontSize(Edit5, SpinEdit1->value());
@@ -1314,6 +1315,8 @@ void TLobbyMainForm::closeEvent(QCloseEvent *event)
         return;
     }
     Media->StopForClose();
+    // The program ends with its main window, whatever dialog is open.
+    CloseOwnDialogs(this);
     if (Closing) {
         event->ignore();
         showMinimized();

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
+#include <QSet>
 #include <QTimer>
 
 #include <functional>
@@ -286,7 +287,13 @@ public:
     // Leaves both menus: not in use, connections closed.
     void CloseMenus();
     // Makes `host` the server name and `port` the channel, then "Apply".
-    void SwitchServer(const QString &host, int port);
+    // A host that is no host name is refused; a host other than the one in
+    // use is asked about first ("Switch to server ...?"), once per host and
+    // run. False when the switch did not happen.
+    bool SwitchServer(const QString &host, int port);
+    // One line of the lobby's own in the chat view; server text in it is
+    // shown as it stands, never acted on.
+    void ChatNote(const QString &text);
     void Memo2LinkClick(const QByteArray &link);
 
     // ---- The chat console ----
@@ -413,6 +420,11 @@ private:
     std::unique_ptr<TAnsi> m_engine;
     std::unique_ptr<GamesFrameLobby> m_menuLobby;
     bool m_quickLaunching = false;
+    // Hosts the user agreed to switch to in this run (lower case).
+    QSet<QString> m_switchAllowed;
+    bool m_switchAsking = false;
+    bool m_invitationOpen = false;
+    bool mayLeaveFor(const QString &host);
 
     std::unique_ptr<LobbyDispatchHost> m_dispatchHost;
     std::unique_ptr<LobbyDispatcher> m_dispatcher;

@@ -72,7 +72,8 @@ public:
     }
     void showNotice(const QByteArray &caption, const QByteArray &text) override
     {
-        TfrmGreyMsg::ShowNotice(DisplayText(caption), DisplayText(text), &m_form);
+        TfrmGreyMsg::ShowBoundedNotice(DisplayText(caption), DisplayText(text), &m_form,
+                                       [this](const QString &line) { m_form.ChatNote(line); });
     }
     int renderChunk(const QByteArray &text) override { return m_form.ChatRenderer->Dispatch(text); }
     void renderChunkThen(const QByteArray &text, std::function<void(int code)> then) override
@@ -225,16 +226,27 @@ void TLobbyMainForm::SendWhereIsReply()
 
 bool TLobbyMainForm::AcceptInvitation(const QByteArray &inviter)
 {
-    return UserDialogs::current().confirm(
+    // One invitation dialog at a time. The connection is read on while it
+    // is up; a further invitation meanwhile is only told in the chat.
+    if (m_invitationOpen || Closing) {
+        ChatNote(DisplayText(inviter.left(80))
+                 + QStringLiteral(" Invites You To Chat (another invitation is open)."));
+        return false;
+    }
+    m_invitationOpen = true;
+    const bool yes = UserDialogs::current().confirm(
         this, QStringLiteral("Confirm"),
         DisplayText(inviter) + QStringLiteral(" Invites You To Chat..\nAccept ?"),
         frameGeometry().topLeft() + QPoint(20, 20));
+    m_invitationOpen = false;
+    return yes && !Closing;
 }
 
 void TLobbyMainForm::StartChatRoom(int port)
 {
     StartClientProgram(this, LobbyDir, QStringLiteral("Parlora"),
-                       FullCommandLine(ComboBox3->currentText(), port, UserName(), Password()));
+                       FullCommandLine(ComboBox3->currentText(), port, UserName(), Password()),
+                       true, [this](const QString &text) { ChatNote(text); });
 }
 
 // ---------------------------------------------------------------------------

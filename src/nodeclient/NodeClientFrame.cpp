@@ -27,6 +27,7 @@
 #include "ByteText.h"
 #include "ChatAnsi.h"
 #include "ChatPanelRules.h"
+#include "MessageBoxQueue.h"
 #include "NodeColours.h"
 #include "NodeCommandLine.h"
 #include "NodeImageLists.h"
@@ -36,6 +37,7 @@
 #include "ReadPause.h"
 #include "RegistrySettings.h"
 #include "ScreenFeeder.h"
+#include "ServerNames.h"
 #include "ServerSounds.h"
 #include "Shape.h"
 #include "StatusPanel.h"
@@ -83,6 +85,7 @@ TNodeClientFrame::TNodeClientFrame(const NodeFrameOptions &options, const QStrin
     m_feeder = new ScreenFeeder(this);
     m_work = new WorkQueue(this);
     m_sounds = new ServerSounds(this);
+    connect(m_sounds, &ServerSounds::fetchRefused, this, &TNodeClientFrame::ChatNote);
     ClientSocket = new QTcpSocket(this);
     ClientSocket->setObjectName(QStringLiteral("ClientSocket"));
     // Bytes wait in the socket while the screen queue is full; this keeps
@@ -359,6 +362,11 @@ void TNodeClientFrame::createEngine()
                                 const QByteArray &text) { PlaceButton(rect, image, color, text); };
     m_engine->OnRefresh = [this] { RefreshSurface(); };
     m_engine->OnReport = [this](const QByteArray &text) { EngineReport(text); };
+    MessageBoxQueue::instance().OnDropped = [this](int dropped) {
+        ChatNote(QString::number(dropped)
+                 + QStringLiteral(" message boxes from the server were dropped (%1 wait already).")
+                       .arg(MessageBoxQueue::MaxWaiting));
+    };
     m_engine->OnFailure = [](const QString &message) {
         qWarning("Screen data not understood: %s", qPrintable(message));
     };
@@ -584,10 +592,16 @@ void TNodeClientFrame::passwordRequested()
 
 void TNodeClientFrame::askPassword()
 {
+    // One password dialog at a time, and none for a while after a cancel.
+    if (m_close.closing() || !m_passwordGate.tryOpen())
+        return;
     QString typed;
     const bool ok = UserDialogs::current().askText(this, QStringLiteral("Security"),
                                                    QStringLiteral(" Enter Password :"), &typed,
                                                    UserDialogs::Echo::Password);
+    m_passwordGate.done(!ok);
+    if (m_close.closing())
+        return;
     Send(Marker::PasswordMarker + (ok ? ProtocolBytes(typed) : QByteArray()));
 }
 
@@ -842,12 +856,23 @@ void TNodeClientFrame::LockUpdate()
 
 void TNodeClientFrame::LockExecute()
 {
+    // The lock's dialog shares the password dialog's turn: one at a time.
+    if (m_close.closing() || !m_passwordGate.tryOpen(false))
+        return;
     QString typed;
-    if (!UserDialogs::current().askText(this, QStringLiteral("Room Security"),
-                                        QStringLiteral(" Enter Password :"), &typed,
-                                        UserDialogs::Echo::Password))
+    const bool ok = UserDialogs::current().askText(this, QStringLiteral("Room Security"),
+                                                   QStringLiteral(" Enter Password :"), &typed,
+                                                   UserDialogs::Echo::Password);
+    // The user's own cancel keeps no server request away.
+    m_passwordGate.done(false);
+    if (!ok || m_close.closing())
         return;
     Send(Marker::PasswordMarker + ProtocolBytes(typed));
+}
+
+void TNodeClientFrame::ChatNote(const QString &text)
+{
+    ShowChatText("\033[4" + InertChatText(ProtocolBytes(text)) + "\r\n\033]");
 }
 
 void TNodeClientFrame::ShowChat(bool down)
@@ -859,8 +884,8 @@ void TNodeClientFrame::ShowChat(bool down)
 
 void TNodeClientFrame::OpenLink(const QByteArray &link)
 {
-    if (ChatPanel::IsSafeLink(link) && UrlOpener
-        && UrlOpener(QUrl(DisplayText(link), QUrl::StrictMode)))
+    const QUrl url = ChatPanel::SafeLinkUrl(link);
+    if (url.isValid() && UrlOpener && UrlOpener(url))
         return;
     UserDialogs::current().message(this, QString(), ChatPanel::LinkFailureText(link));
 }
@@ -871,6 +896,9 @@ void TNodeClientFrame::OpenLink(const QByteArray &link)
 void TNodeClientFrame::closeEvent(QCloseEvent *event)
 {
     m_feeder->stop();
+    // The program ends with its main window, whatever dialog is open.
+    MessageBoxQueue::instance().clear();
+    CloseOwnDialogs(this);
     m_close.closeEvent(*this, *ClientSocket, event);
     // What is still queued is not shown any more.
     if (m_close.closing())

@@ -59,6 +59,7 @@
 #include <memory>
 
 #include "Colors.h"
+#include "DialogGate.h"
 #include "NodeDispatcher.h"
 #include "NodeWindowClose.h"
 #include "ReadPause.h"
@@ -235,6 +236,9 @@ protected:
     // turn: every effect of the program's own tests goes through here, so
     // that it keeps its place among the frame's.
     void post(std::function<void()> effect);
+    // One line of the program's own in the chat view; server text in it is
+    // shown as it stands, never acted on.
+    void ChatNote(const QString &text);
     // Queues bytes for the engine as received screen data is queued, without
     // touching the lights (a program's local echo).
     void QueueScreenBytes(const QByteArray &bytes);
@@ -283,6 +287,7 @@ private:
     bool m_connectionFailed = false;
     WorkQueue *m_work = nullptr;
     ReadPause m_readPause;
+    DialogGate m_passwordGate;
     bool m_scaleLowRes = false;
     QList<QByteArray> m_voteEntries;
 };

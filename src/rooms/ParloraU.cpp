@@ -37,6 +37,7 @@
 #include "ProtocolMarkers.h"
 #include "RegistrySettings.h"
 #include "WorkQueue.h"
+#include "ServerNames.h"
 #include "Shape.h"
 #include "SoundPlayer.h"
 #include "SuitePictures.h"
@@ -510,17 +511,27 @@ void TParloras::keepAlive()
 
 void TParloras::passwordRequested()
 {
-    sendTypedPassword(QStringLiteral("Security"));
+    // One password dialog at a time, and none for a while after a cancel.
+    if (m_closing || !m_passwordGate.tryOpen())
+        return;
+    m_passwordGate.done(!sendTypedPassword(QStringLiteral("Security")));
 }
 
-void TParloras::sendTypedPassword(const QString &dialogTitle)
+void TParloras::ChatNote(const QString &text)
+{
+    ShowChatText("\033[4" + InertChatText(ProtocolBytes(text)) + "\r\n\033]");
+}
+
+bool TParloras::sendTypedPassword(const QString &dialogTitle)
 {
     QString typed;
     const bool ok = UserDialogs::current().askText(this, dialogTitle,
                                                    QStringLiteral(" Enter Password :"), &typed,
                                                    UserDialogs::Echo::Password);
-    // Cancelling sends the marker alone.
-    Send(Marker::PasswordMarker + (ok ? ProtocolBytes(typed) : QByteArray()));
+    // Cancelling sends the marker alone; a window that closed meanwhile sends nothing.
+    if (!m_closing)
+        Send(Marker::PasswordMarker + (ok ? ProtocolBytes(typed) : QByteArray()));
+    return ok;
 }
 
 void TParloras::lockOffered()
@@ -548,9 +559,12 @@ void TParloras::roomNamed(const QByteArray &title, bool lockInTitle)
 void TParloras::noticeArrived(const QByteArray &caption, const QByteArray &message)
 {
     playNoticeSound();
-    TfrmGreyMsg *notice = TfrmGreyMsg::ShowNotice(DisplayText(caption), DisplayText(message), this);
+    TfrmGreyMsg *notice = TfrmGreyMsg::ShowBoundedNotice(
+        DisplayText(caption), DisplayText(message), this,
+        [this](const QString &line) { ChatNote(line); });
     // Centred on the room's window.
-    notice->move(frameGeometry().center() - notice->rect().center());
+    if (notice)
+        notice->move(frameGeometry().center() - notice->rect().center());
 }
 
 void TParloras::playNoticeSound()
@@ -613,7 +627,11 @@ void TParloras::SendButtonClick()
 
 void TParloras::LockExecute()
 {
+    // The lock's dialog shares the password dialog's turn: one at a time.
+    if (m_closing || !m_passwordGate.tryOpen(false))
+        return;
     sendTypedPassword(QStringLiteral("Room Security"));
+    m_passwordGate.done(false);
 }
 
 // ---------------------------------------------------------------------------
@@ -804,7 +822,8 @@ QString TParloras::LogFileName() const
 void TParloras::OpenLink(const QByteArray &link)
 {
     const auto &opener = TNodeClientFrame::UrlOpener;
-    if (ChatPanel::IsSafeLink(link) && opener && opener(QUrl(DisplayText(link), QUrl::StrictMode)))
+    const QUrl url = ChatPanel::SafeLinkUrl(link);
+    if (url.isValid() && opener && opener(url))
         return;
     UserDialogs::current().message(this, QString(), ChatPanel::LinkFailureText(link));
 }
@@ -822,6 +841,8 @@ void TParloras::closeEvent(QCloseEvent *event)
     }
     m_closing = true;
     m_work->stop();
+    // The program ends with its main window, whatever dialog is open.
+    CloseOwnDialogs(this);
     ClientSocket->disconnect(this);
     if (ClientSocket->state() != QAbstractSocket::UnconnectedState) {
         // The connection is closed without waiting for the server; what was

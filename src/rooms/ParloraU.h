@@ -24,8 +24,10 @@
 #include <functional>
 #include <memory>
 
+#include "AppInfo.h"
 #include "Colors.h"
 #include "ReadPause.h"
+#include "DialogGate.h"
 #include "RoomMembers.h"
 
 class QAction;
@@ -49,7 +51,7 @@ class TParloras : public QMainWindow
 public:
     // `arguments`: the command line after the program name (host, port,
     // user name, password).
-    explicit TParloras(const QStringList &arguments = QCoreApplication::arguments().mid(1),
+    explicit TParloras(const QStringList &arguments = ProgramArguments(),
                        QWidget *parent = nullptr);
     ~TParloras() override;
 
@@ -155,7 +157,9 @@ private:
     // What a received chunk asks for.
     void keepAlive();
     void passwordRequested();
-    void sendTypedPassword(const QString &dialogTitle);
+    // False when the user cancelled.
+    bool sendTypedPassword(const QString &dialogTitle);
+    void ChatNote(const QString &text);
     void lockOffered();
     void roomNamed(const QByteArray &title, bool lockInTitle);
     void noticeArrived(const QByteArray &caption, const QByteArray &message);
@@ -178,6 +182,7 @@ private:
     bool m_closing = false;
     class WorkQueue *m_work = nullptr;
     ReadPause m_readPause;
+    DialogGate m_passwordGate;
     bool m_errorReported = false;
     bool m_wasConnected = false;
 };

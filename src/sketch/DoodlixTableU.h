@@ -19,6 +19,7 @@
 
 #include <memory>
 
+#include "AppInfo.h"
 #include "NodeClientFrame.h"
 #include "StrokeRecorder.h"
 
@@ -33,7 +34,7 @@ class TfrmDoodlixTable : public TNodeClientFrame
 {
     Q_OBJECT
 public:
-    explicit TfrmDoodlixTable(const QStringList &arguments = QCoreApplication::arguments().mid(1),
+    explicit TfrmDoodlixTable(const QStringList &arguments = ProgramArguments(),
                               QWidget *parent = nullptr);
     ~TfrmDoodlixTable() override;
 
