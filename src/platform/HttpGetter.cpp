@@ -24,7 +24,8 @@ HttpGetter::~HttpGetter()
 
 bool HttpGetter::get(const QUrl &url, const QString &localPath)
 {
-    if (busy() || !url.isValid() || url.scheme() != QLatin1String("http"))
+    if (busy() || !url.isValid()
+        || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")))
         return false;
     auto *temp = new QTemporaryFile(QFileInfo(localPath).absolutePath() + QLatin1Char('/')
                                         + FtpClient::temporaryPrefix() + QStringLiteral("XXXXXX.part"),
