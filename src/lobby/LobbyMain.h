@@ -285,6 +285,8 @@ public:
     // Makes `host` the server name and `port` the channel, then "Apply".
     void SwitchServer(const QString &host, int port);
     void Memo2LinkClick(const QByteArray &link);
+    // The message for a link the lobby cannot open (chat and Browse page).
+    void LinkFailed(const QByteArray &link);
 
     // ---- The chat console ----
     QMenu *InsertMenu = nullptr;           // "Insert"'s right-click menu
