@@ -31,11 +31,25 @@ const char *const LinkScript = R"JS(
 (function () {
     var lobby = null;
     var waiting = [];   // clicks made before the channel was up
-    new QWebChannel(qt.webChannelTransport, function (channel) {
-        lobby = channel.objects.lobby;
-        waiting.forEach(function (href) { lobby.linkClicked(href); });
-        waiting = [];
-    });
+    // The channel's transport may come after this script; the clicks are
+    // caught from the start all the same.
+    // A channel that does not answer (its first message can be lost while
+    // the view is still being made) is opened again.
+    function connect() {
+        if (lobby)
+            return;
+        if (typeof qt !== 'undefined' && qt.webChannelTransport) {
+            new QWebChannel(qt.webChannelTransport, function (channel) {
+                if (lobby)
+                    return;
+                lobby = channel.objects.lobby;
+                window.vantoraLobbyReady = true;   // seen in this world only
+                waiting.forEach(function (href) { lobby.linkClicked(href); });
+                waiting = [];
+            });
+        }
+        setTimeout(connect, 250);
+    }
     function caught(event) {
         var target = event.target;
         var link = target && target.closest ? target.closest('a[href], area[href]') : null;
@@ -63,6 +77,7 @@ const char *const LinkScript = R"JS(
     }, true);
     // A middle click would open the engine's reading of the link elsewhere.
     window.addEventListener('auxclick', function (event) { caught(event); }, true);
+    connect();
 })();
 )JS";
 

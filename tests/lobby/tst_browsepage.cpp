@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -84,11 +85,12 @@ bool loadAfter(TBrowsePage &page, const std::function<void()> &action, bool *ok 
     return true;
 }
 
-QVariant evaluate(QWebEnginePage *page, const QString &script)
+QVariant evaluate(QWebEnginePage *page, const QString &script,
+                  quint32 world = QWebEngineScript::MainWorld)
 {
     QVariant result;
     bool done = false;
-    page->runJavaScript(script, [&](const QVariant &value) {
+    page->runJavaScript(script, world, [&](const QVariant &value) {
         result = value;
         done = true;
     });
@@ -111,23 +113,44 @@ QString textOf(QWebEnginePage *page)
 }
 
 // A press of the left button in the middle of the element, as a user makes
-// it (the engine sees a real, trusted click).
+// it (the engine sees a real, trusted click). A renderer that has not drawn
+// its first frame yet drops input, and a page still being laid out can move
+// the element, so the press is made again until the element has had one;
+// what the click then does is the test's to check.
 bool clickElement(TBrowsePage &page, const QString &selector)
 {
     QWebEnginePage *web = pageOf(page);
-    const QVariantList centre =
-        evaluate(web, QStringLiteral("(function(){var e=document.querySelector(%1);"
-                                     "if(!e)return null;e.scrollIntoView();var r=e.getBoundingClientRect();"
-                                     "return [r.left+r.width/2, r.top+r.height/2];})()")
-                          .arg(QLatin1Char('"') + selector + QLatin1Char('"')))
-            .toList();
-    if (centre.size() != 2)
-        return false;
     QWidget *target = page.Browser()->view()->focusProxy();
     if (!target)
         return false;
-    QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(centre[0].toInt(), centre[1].toInt()));
-    return true;
+    const QString quoted = QLatin1Char('"') + selector + QLatin1Char('"');
+    // The lobby's side of the page is up.
+    if (!QTest::qWaitFor([&] {
+            return evaluate(web, QStringLiteral("window.vantoraLobbyReady === true"),
+                            QWebEngineScript::ApplicationWorld).toBool();
+        }, LoadTimeout))
+        return false;
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const QVariantList found = evaluate(
+            web, QStringLiteral("(function(){var e=document.querySelector(%1);if(!e)return null;"
+                                "window.testSelector=%1;"
+                                "if(window.testPresses===undefined){window.testPresses=0;"
+                                "document.addEventListener('mousedown',function(ev){"
+                                "if(ev.target.closest&&ev.target.closest(window.testSelector))++window.testPresses;},true);}"
+                                "var r=e.getBoundingClientRect();"
+                                "return [r.left+r.width/2, r.top+r.height/2, window.testPresses];})()")
+                     .arg(quoted))
+                                     .toList();
+        if (found.size() != 3)
+            return false;
+        const int presses = found[2].toInt();
+        QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(found[0].toInt(), found[1].toInt()));
+        const bool seen = QTest::qWaitFor(
+            [&] { return evaluate(web, QStringLiteral("window.testPresses")).toInt() > presses; }, 1000);
+        if (seen)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -412,7 +435,8 @@ void tst_BrowsePage::home_shows_the_service_page_and_a_link_starts_a_table()
     options.httpPort = 0;
     options.dataFolder = data.path();
     options.passwordIterations = 10;
-    options.logger = [](const QString &) {};
+    QStringList log;
+    options.logger = [&log](const QString &line) { log << line; };
     VtServer server(options);
     QString error;
     QVERIFY2(server.start(&error), qPrintable(error));
@@ -449,9 +473,9 @@ void tst_BrowsePage::home_shows_the_service_page_and_a_link_starts_a_table()
     // The first table's link is a quick launch: the lobby opens the games
     // menu, picks the entry, and the card table starts beside the lobby.
     m_launcher.launches.clear();
+    QTRY_VERIFY_WITH_TIMEOUT(!form.SlideMoving(), LoadTimeout);
     QVERIFY(clickElement(page, "a[href$='QuickLaunch1']"));
-    QTRY_VERIFY_WITH_TIMEOUT(form.QuickLaunching(), LoadTimeout);
-    QTRY_COMPARE_WITH_TIMEOUT(m_launcher.launches.size(), 1, LoadTimeout);
+    QTRY_VERIFY2_WITH_TIMEOUT(m_launcher.launches.size() == 1, qPrintable(log.join(QLatin1Char('\n'))), LoadTimeout);
     QVERIFY(m_launcher.launches.first().program.endsWith(QLatin1String("Cardamo")));
     QCOMPARE(m_launcher.launches.first().arguments.at(1), QString::number(server.gamePort(0)));
     QTRY_VERIFY_WITH_TIMEOUT(!form.QuickLaunching(), LoadTimeout);
