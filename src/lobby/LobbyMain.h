@@ -295,6 +295,8 @@ public:
     // shown as it stands, never acted on.
     void ChatNote(const QString &text);
     void Memo2LinkClick(const QByteArray &link);
+    // The message for a link the lobby cannot open (chat and Browse page).
+    void LinkFailed(const QByteArray &link);
 
     // ---- The chat console ----
     QMenu *InsertMenu = nullptr;           // "Insert"'s right-click menu

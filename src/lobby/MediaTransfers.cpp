@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <utility>
+
 #include "AppInfo.h"
 #include "ByteText.h"
 #include "ChatAnsi.h"
@@ -124,10 +126,45 @@ void TMediaTransfers::httpProgress(qint64 received, qint64 total)
     m_host.blinkLamp(TransferPercent(received, total));
 }
 
+QString TMediaTransfers::FetchFromPage(const QUrl &url, const QString &name)
+{
+    const QString folder = m_media.Playlist.Folder;
+    if (!TDispAnsi::IsPlainFileName(ProtocolBytes(name)) || name.startsWith(QLatin1Char('.'))
+        || folder.isEmpty() || m_http->busy())
+        return QStringLiteral("Transfer Failed");
+    // A page never replaces a file the user already has.
+    if (QFileInfo::exists(folder + name))
+        return QStringLiteral("Sorry !  ") + name + QStringLiteral(" is already in the media folder");
+    QDir().mkpath(folder);
+    m_httpFile = folder + name;
+    m_httpFromPage = true;
+    m_host.sendLamps();
+    if (!m_http->get(url, m_httpFile)) {
+        m_httpFile.clear();
+        m_httpFromPage = false;
+        return QStringLiteral("Transfer Failed");
+    }
+    return {};
+}
+
 void TMediaTransfers::httpFinished(bool ok)
 {
     const QString file = m_httpFile;
+    const bool fromPage = std::exchange(m_httpFromPage, false);
     m_httpFile.clear();
+    if (fromPage) {
+        // What the user asked a page for is kept, not played.
+        if (!ok) {
+            m_host.message(QStringLiteral("Transfer Failed"));
+            return;
+        }
+        m_host.receiveLamps();
+        emit fileArrived(file);
+        m_host.setStatus(QFileInfo(file).fileName() + QStringLiteral(" is in the media folder"));
+        m_host.refillLocalFiles();
+        m_host.reloadPlayList();
+        return;
+    }
     if (!ok)
         return;   // the getter has left nothing behind
     m_host.receiveLamps();
@@ -226,6 +263,7 @@ void TMediaTransfers::StopAll()
     m_lister->abort();
     m_http->abort();
     m_httpFile.clear();
+    m_httpFromPage = false;
     m_uploading = false;
     View.listing = false;
     View.uploadVisible = false;

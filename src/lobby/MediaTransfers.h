@@ -17,6 +17,7 @@
 #include "MediaManager.h"
 
 class HttpGetter;
+class QUrl;
 
 class TransferHost : public MediaHost
 {
@@ -100,6 +101,10 @@ public:
 
     // The renderer's hook for an announced file the media folder lacks.
     void FetchMedia(const QByteArray &name);
+    // A download a web page asked for: fetched over HTTP into the media
+    // folder under `name`, which must be plain and not there yet. Empty
+    // when it started, otherwise the message for the user.
+    QString FetchFromPage(const QUrl &url, const QString &name);
     // Downloads a song of the list (the conditions are checked here).
     void FtpDownload(const QString &name);
     // "Stop FileTransfer / Reset Downloader".
@@ -145,6 +150,7 @@ private:
     FtpClient *m_downloader = nullptr;       // NMFTP1
     FtpClient *m_lister = nullptr;           // NMFTP2: lists and uploads
     QString m_httpFile;
+    bool m_httpFromPage = false;             // the fetch is a page's download
     bool m_uploading = false;
     QString m_pendingDownload;               // waits for the list to arrive
 };

@@ -229,6 +229,7 @@ private slots:
         reply = get("GET /games.htm HTTP/1.0\r\n\r\n");
         QVERIFY(reply.startsWith("HTTP/1.0 200 OK\r\n"));
         QVERIFY(reply.contains("Public Lobby"));
+        QVERIFY(reply.contains("<a href=\"\\QuickLaunch1\">"));
         reply = get("GET /" + QByteArray(9000, 'a') + " HTTP/1.0\r\n\r\n");
         QVERIFY(reply.startsWith("HTTP/1.0 400"));
     }

@@ -8,6 +8,7 @@
 #include "ClientMessages.h"
 #include "DoorNode.h"
 #include "GameNode.h"
+#include "HttpResponder.h"
 #include "ProtocolMarkers.h"
 #include "RaceDeckTable.h"
 #include "ServerBytes.h"
@@ -22,11 +23,6 @@ const QByteArray kLobbyWhere = "the lobby";
 const QByteArray kGuestHeading = "-- Guest --";
 const QByteArray kAudienceHeading = "-- Audience --";
 const QByteArray kSpeakerHeading = "-- Speakers --";
-
-QByteArray htmlEscaped(const QByteArray &text)
-{
-    return QString::fromLatin1(text).toHtmlEscaped().toLatin1();
-}
 
 // The name a typed command names: its first word.
 QByteArray TypedName(const QByteArray &rest)
@@ -1395,30 +1391,5 @@ void VtService::lockRoom(Conn &c, const QByteArray &password)
 
 QByteArray VtService::gamesPage() const
 {
-    QByteArray page = "<!DOCTYPE html>\n<html><head><meta charset=\"iso-8859-1\">"
-                      "<title>Vantora Games</title></head><body>\n<h1>Vantora Games</h1>\n";
-    page += "<h2>Games</h2>\n<ul>\n";
-    for (qsizetype i = 0; i < m_config.games.size(); ++i) {
-        const GameConfig &game = m_config.games.at(i);
-        const GameNode *node = nodeOfGame(int(i));
-        page += "<li>" + htmlEscaped(game.title) + " (port " + QByteArray::number(game.port) + "): "
-            + htmlEscaped(node ? node->detail() : QByteArray("closed")) + "</li>\n";
-    }
-    page += "</ul>\n<h2>Chat rooms</h2>\n<ul>\n";
-    for (const Room &room : m_rooms) {
-        page += "<li>" + htmlEscaped(room.config.title) + " (port " + QByteArray::number(room.config.port) + "): ";
-        if (room.members.isEmpty())
-            page += "empty";
-        for (qsizetype i = 0; i < room.members.size(); ++i)
-            page += (i ? ", " : "") + htmlEscaped(conn(room.members.at(i))->name);
-        page += "</li>\n";
-    }
-    page += "</ul>\n<h2>In the lobby</h2>\n<p>";
-    const QList<QByteArray> names = lobbyNames();
-    for (qsizetype i = 0; i < names.size(); ++i)
-        page += (i ? ", " : "") + htmlEscaped(names.at(i));
-    if (names.isEmpty())
-        page += "nobody";
-    page += "</p>\n</body></html>\n";
-    return page;
+    return Http::GamesPage(menuEntries(Channel::GamesMenu), menuEntries(Channel::RoomsMenu), lobbyNames());
 }
