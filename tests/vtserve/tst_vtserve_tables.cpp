@@ -21,8 +21,9 @@ constexpr int CardTable1 = 0;
 constexpr int SketchGame = 2;
 constexpr int Door = 3;
 constexpr int LightDoor = 4;
-constexpr int RaceDeck = 5;
-constexpr int Bridge = 6;
+constexpr int RaceGame = 5;
+constexpr int RaceCards = 6;
+constexpr int Bridge = 7;
 
 QByteArray cell(double column, double row)
 {
@@ -445,7 +446,7 @@ private slots:
     {
         Harness h;
         h.lobby("Ann");
-        const int ann = h.table(RaceDeck, "Ann");
+        const int ann = h.table(RaceCards, "Ann");
         CardPlayer player(h, ann);
         QList<int> codes;
         for (const ScreenModel::Card &c : player.screen.cards)

@@ -10,6 +10,7 @@
 #include "GameNode.h"
 #include "ProtocolMarkers.h"
 #include "RaceDeckTable.h"
+#include "RaceTable.h"
 #include "ServerBytes.h"
 #include "TerminalProcess.h"
 #include "_Globals.h"
@@ -63,7 +64,8 @@ ServiceConfig ServiceConfig::standard(int roomBasePort, int tableBasePort, const
         // The lightweight client shows chat on its screen: its own port,
         // where the door sends it none.
         {"Door Game (light)", "\\SpawnDoorX", tableBasePort + 21, GameKind::Door, 3, true},
-        {"Race Deck", "\\SpawnNode", tableBasePort + 2, GameKind::RaceDeck, 4, false},
+        {"Race Deck", "\\SpawnNode", tableBasePort + 2, GameKind::Race, 4, false},
+        {"Race Cards", "\\SpawnNode", tableBasePort + 3, GameKind::RaceDeck, 6, false},
     };
     if (!doorCommand.isEmpty()) {
         const QByteArray title = doorTitle.isEmpty() ? QByteArray("Terminal Door") : doorTitle;
@@ -143,6 +145,9 @@ VtService::VtService(AccountStore &accounts, Outbox &outbox, ServiceConfig confi
         switch (game.kind) {
         case GameKind::Hearts:
             node = std::make_unique<CardTable>(*m_host, game.title, seed, m_config.cards);
+            break;
+        case GameKind::Race:
+            node = std::make_unique<RaceTable>(*m_host, game.title, seed, m_config.cards);
             break;
         case GameKind::RaceDeck:
             node = std::make_unique<RaceDeckTable>(*m_host, game.title, seed);

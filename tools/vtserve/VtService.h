@@ -50,7 +50,8 @@ struct RoomConfig {
     RoomRole joinAs = RoomRole::Guest;
 };
 
-enum class GameKind { Hearts, RaceDeck, Sketch, Door, BridgedDoor };
+// RaceDeck: the race cards one by one, each explained; Race: the touring race.
+enum class GameKind { Hearts, Race, RaceDeck, Sketch, Door, BridgedDoor };
 
 struct GameConfig {
     QByteArray title;
