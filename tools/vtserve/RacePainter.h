@@ -1,19 +1,24 @@
 #pragma once
 
-// Paints the race table in the screen dialect of the card-table client, in
-// character cells like the Hearts table (race cards are about 8 cells wide
-// and 9 high at the usual cell size, a little less on small screens):
+// Paints the race table in the screen dialect of the card-table client.
+// Everything is placed in character cells, and the client's cells differ:
+// measured from its font (often 7 by 14 or 9 by 11 pixels) or 8 by 10 on
+// small screens, while a race card is 70 by 102 pixels (55 by 74 small). So
+// cards are ten columns apart, a card's place is counted as only 7 columns
+// by 7 rows for presses, and every change repaints the whole table (a
+// filled box of a given number of rows would be a different height in
+// each geometry):
 //
-//  - rows 2 to 13: the other teams' piles, one block of 39 columns each;
-//  - rows 14 to 25: the viewer's team at the left; the deck, the discard
-//    pile and the buttons at the right;
-//  - row 26: a line for the viewer;
-//  - rows 27 to 37: the viewer's hand, card tops at row 28 (row 27 for the
-//    card picked to play). Race cards never go into the client's last-trick
-//    record, wherever they are drawn.
+//  - rows 1 to 12: the other teams' piles, one block of 40 columns each;
+//  - rows 13 to 24: the viewer's team at the left; the hand's heading, the
+//    deck, the discard pile and the buttons at the right;
+//  - row 25: a line for the viewer;
+//  - rows 26 to 35: the viewer's hand, card tops at row 27 (row 26 for the
+//    card picked to play). Race cards never go into the client's
+//    last-trick record, wherever they are drawn.
 //
 // Each block shows a team's names, its miles and game total, the top of its
-// battle pile and of its speed pile, and its safeties (a coup marked).
+// battle pile and of its speed pile, and its safeties (the coups counted).
 
 #include <QByteArray>
 #include <QList>
@@ -49,15 +54,11 @@ struct Target {
     int index = -1;            // the hand card, or the team (in the view's order)
 };
 
-constexpr int HandRow = 28;
-constexpr int SelectedRow = 27;
-constexpr int StatusRow = 26;
+constexpr int HandRow = 27;
+constexpr int SelectedRow = 26;
+constexpr int StatusRow = 25;
 
 QByteArray FullTable(const RaceView &view);
-// Everything but the clear: repaints the table in place.
-QByteArray Update(const RaceView &view);
-QByteArray Status(const QByteArray &text);
-QByteArray Hand(const QList<int> &hand, int selected);
 
 int HandColumn(int index);
 Target TargetAt(const RaceView &view, int column, int row);

@@ -109,7 +109,7 @@ QByteArray RaceTable::statusFor(int id) const
         if (who == seat) {
             if (m_hand->phase() == Race::Hand::Phase::Draw)
                 return "Your turn: press Draw (or the deck).";
-            const int picked = m_seats.at(seat).selected;
+            const int picked = pickedCard(seat);
             if (picked >= 0)
                 return Race::nameOf(picked) + ": now press the piles it goes on, Discard, or the card again.";
             return "Press a card to play, then the piles it goes on; or a card and Discard.";
@@ -158,7 +158,8 @@ RacePainter::RaceView RaceTable::viewFor(int id) const
     const int seat = seatOf(id);
     if (seat >= 0) {
         view.hand = m_hand->hand(seat);
-        view.selected = int(view.hand.indexOf(m_seats.at(seat).selected));
+        const int picked = m_seats.at(seat).selected;
+        view.selected = picked < view.hand.size() ? picked : -1;
     }
     view.deckLeft = m_hand->deckLeft();
     view.discardTop = m_hand->discardTop();
@@ -191,21 +192,16 @@ void RaceTable::paintAll(int id)
     paintButtons(id);
 }
 
-void RaceTable::paintUpdate(int id)
-{
-    sendTo(id, RacePainter::Update(viewFor(id)));
-    paintButtons(id);
-}
-
 void RaceTable::paintStatus(int id)
 {
-    sendTo(id, RacePainter::Status(statusFor(id)));
+    // A line alone would be written over the last one: the table is painted whole.
+    paintAll(id);
 }
 
 void RaceTable::paintEveryone()
 {
     for (const NodePlayer &p : members())
-        paintUpdate(p.id);
+        paintAll(p.id);
 }
 
 // ---------------------------------------------------------------------------
@@ -252,7 +248,7 @@ void RaceTable::arrived(const NodePlayer &player)
     paintAll(player.id);
     for (const NodePlayer &p : members()) {
         if (p.id != player.id)
-            paintUpdate(p.id);
+            paintAll(p.id);
     }
 }
 
@@ -317,7 +313,7 @@ void RaceTable::press(int id, int column, int row)
     const Target target = RacePainter::TargetAt(view, column, row);
     switch (target.kind) {
     case Target::Kind::HandCard:
-        pressCard(seat, view.hand.at(target.index));
+        pressCard(seat, target.index);
         break;
     case Target::Kind::Team:
         playTo(seat, (viewTeam(id) + target.index) % m_hand->teams());
@@ -338,9 +334,16 @@ void RaceTable::press(int id, int column, int row)
     }
 }
 
-void RaceTable::pressCard(int seat, int card)
+int RaceTable::pickedCard(int seat) const
+{
+    const int index = m_seats.at(seat).selected;
+    return m_hand && index >= 0 && index < m_hand->hand(seat).size() ? m_hand->hand(seat).at(index) : -1;
+}
+
+void RaceTable::pressCard(int seat, int index)
 {
     Seat &s = m_seats[seat];
+    const int card = m_hand->hand(seat).at(index);
     if (m_hand->phase() == Race::Hand::Phase::Coup && m_hand->coupSeat() == seat) {
         if (card == safetyFor(m_hand->coupHazard()))
             button(s.id, RacePainter::CoupButton);
@@ -357,7 +360,7 @@ void RaceTable::pressCard(int seat, int card)
         s.note = "Draw a card first: press Draw or the deck.";
         return;
     }
-    if (s.selected == card) {
+    if (s.selected == index) {
         const int team = m_hand->naturalTarget(seat, card);
         if (team < 0) {
             s.note = "Press the piles of the player the " + lower(Race::nameOf(card)) + " is for.";
@@ -366,19 +369,18 @@ void RaceTable::pressCard(int seat, int card)
         playTo(seat, team);
         return;
     }
-    s.selected = card;
-    const RacePainter::RaceView view = viewFor(s.id);
-    sendTo(s.id, RacePainter::Hand(view.hand, view.selected) + RacePainter::Status(view.status));
+    s.selected = index;
+    paintAll(s.id);
 }
 
 void RaceTable::playTo(int seat, int team)
 {
     Seat &s = m_seats[seat];
-    if (s.selected < 0) {
+    const int card = pickedCard(seat);
+    if (card < 0) {
         s.note = actor() == seat ? "Press a card of your hand first." : "It is not your turn.";
         return;
     }
-    const int card = s.selected;
     const QByteArray why = m_hand->whyNot(seat, card, team);
     if (!why.isEmpty()) {
         s.note = why;
@@ -434,10 +436,10 @@ void RaceTable::button(int id, const QByteArray &name)
         if (actor() != seat || m_hand->phase() != Race::Hand::Phase::Play)
             s.note = m_hand->phase() == Race::Hand::Phase::Draw && actor() == seat ? "Draw a card first."
                                                                                   : "It is not your turn.";
-        else if (s.selected < 0)
+        else if (pickedCard(seat) < 0)
             s.note = "Press the card to discard first, then Discard.";
         else {
-            const int card = s.selected;
+            const int card = pickedCard(seat);
             m_hand->discard(seat, card);
             s.selected = -1;
             afterMove(nameOf(seat) + " discards " + lower(Race::nameOf(card)) + '.');
@@ -445,6 +447,7 @@ void RaceTable::button(int id, const QByteArray &name)
     } else if (name == RacePainter::CoupButton) {
         const int hazard = m_hand->coupHazard();
         if (m_hand->playCoup(seat)) {
+            s.selected = -1;
             tellAll(coupLine(nameOf(seat), hazard));
             afterMove({});
         }

@@ -53,7 +53,7 @@ private:
         int id = -1;               // -1: a computer plays the seat
         QByteArray botName;
         QByteArray lastName;       // the person who sat here last gets it again
-        int selected = -1;         // the picked card (a race card), -1 none
+        int selected = -1;         // the index of the picked card in the hand, -1 none
         QSet<QByteArray> buttons;
         QByteArray note;           // a one-off line: why a play was refused
         bool wantsNewGame = false;
@@ -69,7 +69,8 @@ private:
 
     void press(int id, int column, int row);
     void button(int id, const QByteArray &name);
-    void pressCard(int seat, int card);
+    void pressCard(int seat, int index);
+    int pickedCard(int seat) const;   // the race card picked, -1 none
     void playTo(int seat, int team);
     void drawFor(int seat);
     void autoMove(int seat);
@@ -82,7 +83,6 @@ private:
     void schedule();
 
     void paintAll(int id);
-    void paintUpdate(int id);
     void paintButtons(int id);
     void paintStatus(int id);
     void paintEveryone();
