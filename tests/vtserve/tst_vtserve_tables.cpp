@@ -442,6 +442,63 @@ private slots:
         QCOMPARE(cardTable(h)->stage(), CardTable::Stage::Passing);
     }
 
+    void aLockedTableAsksNewcomersForItsPassword()
+    {
+        Harness h;
+        h.lobby("Sys");   // the first account: the sysop
+        for (const QByteArray name : {"Ann", "Bob", "Cy", "Dee", "Eve"})
+            h.lobby(name);
+        const int menu = h.menu(Channel::GamesMenu, "Ann");
+        const int ann = h.table(CardTable1, "Ann");
+        const int bob = h.table(CardTable1, "Bob");
+        // The first player is offered the lock, the second is not.
+        QVERIFY(h.outbox.to(ann).contains(Marker::LockOffer));
+        QVERIFY(!h.outbox.to(bob).contains(Marker::LockOffer));
+        h.say(bob, Marker::PasswordMarker + "mine");
+        QVERIFY(h.outbox.to(bob).contains("Only the first player at the table or the sysop may lock it."));
+        QVERIFY(!h.service.tableLocked(CardTable1));
+
+        h.outbox.clear();
+        h.say(ann, Marker::PasswordMarker + "secret");
+        QVERIFY(h.service.tableLocked(CardTable1));
+        QVERIFY(h.outbox.to(bob).contains("Ann locked the table"));
+        MiniScreen screen;
+        screen.feed(h.outbox.messagesTo(menu).last().bytes);
+        QVERIFY(screen.rowOf("(locked) Hearts: Ann, Bob") > 0);
+
+        // A newcomer is asked for the password; the wrong one sends them away.
+        const int cy = h.table(CardTable1, "Cy");
+        QCOMPARE(h.outbox.messagesTo(cy).last().bytes, Marker::PasswordMarker);
+        QVERIFY(h.outbox.messagesTo(cy).last().alone);
+        QCOMPARE(h.service.nodeOfGame(CardTable1)->memberCount(), 2);
+        h.say(cy, Marker::PasswordMarker + "guess");
+        QVERIFY(h.outbox.to(cy).contains("Wrong password for Card Table 1."));
+        QVERIFY(h.outbox.closed.contains(cy));
+        // A cancelled dialog sends the marker alone: refused as well.
+        const int cy2 = h.table(CardTable1, "Cy");
+        h.say(cy2, Marker::PasswordMarker);
+        QVERIFY(h.outbox.closed.contains(cy2));
+        // The right one lets them in; the sysop needs none.
+        const int dee = h.table(CardTable1, "Dee");
+        h.say(dee, Marker::PasswordMarker + "secret");
+        QVERIFY(!h.outbox.closed.contains(dee));
+        QVERIFY(cardTable(h)->seatOf(dee) >= 0);
+        const int sys = h.table(CardTable1, "Sys");
+        QVERIFY(cardTable(h)->seatOf(sys) >= 0);
+        QVERIFY(h.outbox.to(sys).contains(Marker::LockOffer));
+        // The other card table is not locked.
+        const int eve = h.table(1, "Eve");
+        QVERIFY(h.service.nodeOfGame(1)->hasMember(eve));
+
+        // When the table empties the lock goes.
+        for (const int id : {ann, bob, dee, sys})
+            h.service.closed(id);
+        QVERIFY(!h.service.tableLocked(CardTable1));
+        const int cy3 = h.table(CardTable1, "Cy");
+        QVERIFY(cardTable(h)->seatOf(cy3) >= 0);
+        QVERIFY(h.outbox.to(cy3).contains(Marker::LockOffer));
+    }
+
     void raceDeckShowsTheTwentyPictures()
     {
         Harness h;

@@ -320,8 +320,20 @@ void VtService::forget(int id, bool announce)
         sendRoomList(c.room);
         repaintMenus(Channel::RoomsMenu);
     } else if (c.channel == Channel::Table) {
-        if (GameNode *node = nodeOfGame(c.room))
+        GameNode *node = nodeOfGame(c.room);
+        if (node)
             node->leave(id);
+        const auto lock = m_tableLocks.find(c.node);
+        if (lock != m_tableLocks.end()) {
+            lock->offered.remove(id);
+            if (!node || node->memberCount() == 0) {
+                // The lock goes with the last person at the table.
+                if (!lock->password.isEmpty())
+                    log(QStringLiteral("%1 is open again").arg(QString::fromLatin1(m_config.games.value(c.room).title)));
+                m_tableLocks.erase(lock);
+                repaintMenus(Channel::GamesMenu);
+            }
+        }
     }
 }
 
@@ -392,6 +404,8 @@ void VtService::received(int connection, const QByteArray &chunk)
         case Stage::RoomPassword:
             if (message == Marker::ClientReady)
                 c->readySeen = true;
+            else if (message.startsWith(Marker::PasswordMarker) && c->channel == Channel::Table)
+                checkTablePassword(*c, message.mid(Marker::PasswordMarker.size()));
             else if (message.startsWith(Marker::PasswordMarker))
                 checkRoomPassword(*c, message.mid(Marker::PasswordMarker.size()));
             break;
@@ -690,9 +704,18 @@ void VtService::identifyTable(Conn &c)
             drop(id, QStringLiteral("came to the table again"));
         }
     }
+    if (lockableTable(c) && !m_tableLocks.value(c.node).password.isEmpty() && c.rank < AccountStore::SysopRank
+        && c.stage != Stage::RoomPassword) {
+        c.stage = Stage::RoomPassword;
+        send(c, Marker::PasswordMarker, true);
+        return;
+    }
+    const bool first = node->memberCount() == 0;
     c.stage = Stage::Active;
     c.stageAt = c.keptAliveAt = now();
     node->join(playerOf(c));
+    if (conn(c.id) && lockableTable(c))
+        offerTableLock(c, first);
 }
 
 void VtService::joinAsGuest(Conn &c)
@@ -709,6 +732,11 @@ void VtService::tableInput(Conn &c, const QByteArray &chunk)
     GameNode *node = nodeOfGame(c.room);
     if (!node)
         return;
+    if (chunk.startsWith(Marker::PasswordMarker) && lockableTable(c)) {
+        // The answer to the lock offer ("Room Security"): the rest of the read is the password.
+        lockTable(c, chunk.mid(Marker::PasswordMarker.size()));
+        return;
+    }
     if (c.guest && chunk.startsWith(Marker::IdentifyOpen)) {
         // The lightweight door client identifies a while after connecting.
         const Identity id = ParseIdentity(chunk);
@@ -1007,7 +1035,8 @@ QList<MenuEntry> VtService::menuEntries(Channel channel) const
     if (channel == Channel::GamesMenu) {
         for (qsizetype i = 0; i < m_config.games.size(); ++i) {
             const GameNode *node = nodeOfGame(int(i));
-            entries.append({m_config.games.at(i).title, node ? node->detail() : QByteArray("closed"), "Play"});
+            const QByteArray detail = node ? node->detail() : QByteArray("closed");
+            entries.append({m_config.games.at(i).title, tableLocked(int(i)) ? "(locked) " + detail : detail, "Play"});
         }
         return entries;
     }
@@ -1361,14 +1390,7 @@ void VtService::lockRoom(Conn &c, const QByteArray &password)
         send(c, ServerBytes::ServiceLine('4', "Only a moderator may lock the room."));
         return;
     }
-    QByteArray clean = password;
-    for (qsizetype k = 0; k < clean.size(); ++k) {
-        if (quint8(clean.at(k)) < 0x20) {
-            clean.truncate(k);
-            break;
-        }
-    }
-    clean = clean.left(64);
+    const QByteArray clean = cleanPassword(password);
     if (clean.isEmpty()) {
         if (room.password.isEmpty())
             return;
@@ -1383,6 +1405,88 @@ void VtService::lockRoom(Conn &c, const QByteArray &password)
         log(QStringLiteral("%1 locked %2").arg(QString::fromLatin1(c.name), QString::fromLatin1(room.config.title)));
     }
     repaintMenus(Channel::RoomsMenu);
+}
+
+QByteArray VtService::cleanPassword(const QByteArray &typed)
+{
+    QByteArray clean = typed;
+    for (qsizetype k = 0; k < clean.size(); ++k) {
+        if (quint8(clean.at(k)) < 0x20) {
+            clean.truncate(k);
+            break;
+        }
+    }
+    return clean.left(64);
+}
+
+// ---------------------------------------------------------------------------
+// Table locks
+
+bool VtService::lockableTable(const Conn &c) const
+{
+    // Door clients have no lock button; their tables stay open.
+    return c.channel == Channel::Table && !isDoor(c) && !c.guest;
+}
+
+bool VtService::tableLocked(int game) const
+{
+    if (game < 0 || game >= m_config.games.size())
+        return false;
+    return !m_tableLocks.value(m_config.games.at(game).node).password.isEmpty();
+}
+
+void VtService::tellTable(int node, const QByteArray &lines)
+{
+    for (const auto &[id, other] : m_conns) {
+        if (other.channel == Channel::Table && other.stage == Stage::Active && other.node == node)
+            tell(other, lines);
+    }
+}
+
+void VtService::offerTableLock(Conn &c, bool first)
+{
+    if (!first && c.rank < AccountStore::SysopRank)
+        return;
+    m_tableLocks[c.node].offered.insert(c.id);
+    send(c, Marker::LockOffer, true);
+}
+
+void VtService::lockTable(Conn &c, const QByteArray &password)
+{
+    TableLock &lock = m_tableLocks[c.node];
+    const QByteArray title = m_config.games.value(c.room).title;
+    if (!lock.offered.contains(c.id) && c.rank < AccountStore::SysopRank) {
+        tell(c, ServerBytes::ServiceLine('4', "Only the first player at the table or the sysop may lock it."));
+        return;
+    }
+    const QByteArray clean = cleanPassword(password);
+    if (clean.isEmpty()) {
+        if (lock.password.isEmpty())
+            return;
+        lock.password.clear();
+        lock.lockedBy.clear();
+        tellTable(c.node, ServerBytes::ServiceLine('8', c.name + " unlocked the table."));
+        log(QStringLiteral("%1 unlocked %2").arg(QString::fromLatin1(c.name), QString::fromLatin1(title)));
+    } else {
+        lock.password = clean;
+        lock.lockedBy = c.name;
+        tellTable(c.node, ServerBytes::ServiceLine('8', c.name + " locked the table; newcomers are asked for its password."));
+        log(QStringLiteral("%1 locked %2").arg(QString::fromLatin1(c.name), QString::fromLatin1(title)));
+    }
+    repaintMenus(Channel::GamesMenu);
+}
+
+void VtService::checkTablePassword(Conn &c, const QByteArray &password)
+{
+    const TableLock lock = m_tableLocks.value(c.node);
+    const QByteArray title = m_config.games.value(c.room).title;
+    if (lock.password.isEmpty() || cleanPassword(password) == lock.password) {
+        identifyTable(c);
+        return;
+    }
+    noteFailure(c.peer);
+    reject(c, QStringLiteral("wrong table password for %1").arg(QString::fromLatin1(title)),
+           "Wrong password for " + title + '.');
 }
 
 // ---------------------------------------------------------------------------

@@ -125,6 +125,8 @@ public:
     void setTerminalLauncher(TerminalLauncher *launcher);
     // The node behind a games-menu entry (tests look inside).
     GameNode *nodeOfGame(int game) const;
+    // Whether the table of a games-menu entry asks newcomers for a password.
+    bool tableLocked(int game) const;
     QList<QByteArray> lobbyNames() const;
     QList<QByteArray> roomMembers(int room) const;
     int connectionCount() const { return int(m_conns.size()); }
@@ -242,6 +244,13 @@ private:
     void moveMember(Conn &c, Conn &target, RoomRole role);
     void bootFromRoom(Conn &c, Conn &target);
     void lockRoom(Conn &c, const QByteArray &password);
+    // card tables: the first person at a table (or the sysop) may lock it
+    bool lockableTable(const Conn &c) const;
+    void offerTableLock(Conn &c, bool first);
+    void lockTable(Conn &c, const QByteArray &password);
+    void checkTablePassword(Conn &c, const QByteArray &password);
+    void tellTable(int node, const QByteArray &lines);
+    static QByteArray cleanPassword(const QByteArray &typed);
     void checkRoomPassword(Conn &c, const QByteArray &password);
     void sendRoomList(int room);
     void broadcastRoom(int room, const QByteArray &bytes, int except = -1);
@@ -263,5 +272,11 @@ private:
     std::map<int, Conn> m_conns;
     QList<Room> m_rooms;
     QList<WhereIs> m_whereIs;
+    struct TableLock {
+        QByteArray password;         // empty: not locked
+        QByteArray lockedBy;
+        QSet<int> offered;           // the connections that were offered the lock
+    };
+    QHash<int, TableLock> m_tableLocks;   // by node
     QHash<QString, QList<qint64>> m_failures;   // peer address -> times of wrong passwords
 };
