@@ -22,8 +22,8 @@ constexpr int SketchGame = 2;
 constexpr int Door = 3;
 constexpr int LightDoor = 4;
 constexpr int RaceGame = 5;
-constexpr int RaceCards = 6;
-constexpr int Bridge = 7;
+constexpr int Bridge = 6;
+constexpr int RaceCards = 8;   // after the bridged door's two entries
 
 QByteArray cell(double column, double row)
 {

@@ -8,6 +8,7 @@
 #include "ClientMessages.h"
 #include "DoorNode.h"
 #include "GameNode.h"
+#include "PasswordHasher.h"
 #include "ProtocolMarkers.h"
 #include "RaceDeckTable.h"
 #include "RaceTable.h"
@@ -65,7 +66,6 @@ ServiceConfig ServiceConfig::standard(int roomBasePort, int tableBasePort, const
         // where the door sends it none.
         {"Door Game (light)", "\\SpawnDoorX", tableBasePort + 21, GameKind::Door, 3, true},
         {"Race Deck", "\\SpawnNode", tableBasePort + 2, GameKind::Race, 4, false},
-        {"Race Cards", "\\SpawnNode", tableBasePort + 3, GameKind::RaceDeck, 6, false},
     };
     if (!doorCommand.isEmpty()) {
         const QByteArray title = doorTitle.isEmpty() ? QByteArray("Terminal Door") : doorTitle;
@@ -73,6 +73,8 @@ ServiceConfig ServiceConfig::standard(int roomBasePort, int tableBasePort, const
         config.games.append({title, "\\SpawnDoor", tableBasePort + 22, GameKind::BridgedDoor, 5, false});
         config.games.append({title + " (light)", "\\SpawnDoorX", tableBasePort + 23, GameKind::BridgedDoor, 5, true});
     }
+    // Last, so that the entries before keep their places with or without a door.
+    config.games.append({"Race Cards", "\\SpawnNode", tableBasePort + 3, GameKind::RaceDeck, 6, false});
     return config;
 }
 
@@ -135,6 +137,8 @@ VtService::VtService(AccountStore &accounts, Outbox &outbox, ServiceConfig confi
         m_rooms.append(Room{room, {}, {}, {}, {}, {}, {}, {}});
 
     m_host = std::make_unique<Host>(*this);
+    m_inlineHasher = std::make_unique<InlineHasher>();
+    m_hasher = m_inlineHasher.get();
     std::random_device entropy;
     int made = 0;
     for (const GameConfig &game : std::as_const(m_config.games)) {
@@ -175,6 +179,11 @@ GameNode *VtService::nodeOfGame(int game) const
         return nullptr;
     const auto it = m_nodes.find(m_config.games.at(game).node);
     return it == m_nodes.end() ? nullptr : it->second.get();
+}
+
+void VtService::setPasswordHasher(PasswordHasher *hasher)
+{
+    m_hasher = hasher ? hasher : m_inlineHasher.get();
 }
 
 void VtService::setTerminalLauncher(TerminalLauncher *launcher)
@@ -246,6 +255,7 @@ void VtService::opened(int connection, Channel channel, int room, const QString 
     c.openedAt = c.stageAt = c.refilledAt = c.keptAliveAt = now();
     c.messageTokens = m_config.burstMessages;
     c.byteTokens = m_config.burstBytes;
+    c.serial = ++m_serials;
     if (channel == Channel::Room && (room < 0 || room >= m_rooms.size())) {
         m_outbox.close(connection);
         return;
@@ -397,32 +407,42 @@ void VtService::received(int connection, const QByteArray &chunk)
         }
         if (message == Marker::KeepAlive)
             continue;
-        switch (c->stage) {
-        case Stage::Identify:
-            identify(*c, message);
-            break;
-        case Stage::RoomPassword:
-            if (message == Marker::ClientReady)
-                c->readySeen = true;
-            else if (message.startsWith(Marker::PasswordMarker) && c->channel == Channel::Table)
-                checkTablePassword(*c, message.mid(Marker::PasswordMarker.size()));
-            else if (message.startsWith(Marker::PasswordMarker))
-                checkRoomPassword(*c, message.mid(Marker::PasswordMarker.size()));
-            break;
-        case Stage::Ready:
-            if (message == Marker::ClientReady)
-                joinRoom(*c);
-            break;
-        case Stage::Active:
-            switch (c->channel) {
-            case Channel::Lobby: lobbyMessage(*c, message); break;
-            case Channel::GamesMenu:
-            case Channel::RoomsMenu: menuMessage(*c, message); break;
-            case Channel::Room: roomMessage(*c, message); break;
-            case Channel::Table: tableInput(*c, message); break;
-            }
-            break;
+        handle(*c, message);
+    }
+}
+
+void VtService::handle(Conn &conn, const QByteArray &message)
+{
+    Conn *c = &conn;
+    switch (c->stage) {
+    case Stage::Checking:
+        if (c->held.size() < 64)
+            c->held.append(message);
+        break;
+    case Stage::Identify:
+        identify(*c, message);
+        break;
+    case Stage::RoomPassword:
+        if (message == Marker::ClientReady)
+            c->readySeen = true;
+        else if (message.startsWith(Marker::PasswordMarker) && c->channel == Channel::Table)
+            checkTablePassword(*c, message.mid(Marker::PasswordMarker.size()));
+        else if (message.startsWith(Marker::PasswordMarker))
+            checkRoomPassword(*c, message.mid(Marker::PasswordMarker.size()));
+        break;
+    case Stage::Ready:
+        if (message == Marker::ClientReady)
+            joinRoom(*c);
+        break;
+    case Stage::Active:
+        switch (c->channel) {
+        case Channel::Lobby: lobbyMessage(*c, message); break;
+        case Channel::GamesMenu:
+        case Channel::RoomsMenu: menuMessage(*c, message); break;
+        case Channel::Room: roomMessage(*c, message); break;
+        case Channel::Table: tableInput(*c, message); break;
         }
+        break;
     }
 }
 
@@ -561,11 +581,57 @@ void VtService::adopt(Conn &c, const QByteArray &name, const AccountStore::Accou
     c.rating = account.rating;
 }
 
+void VtService::checkPassword(Conn &c, const QByteArray &name, const QByteArray &password, bool create, Checked then)
+{
+    const AccountStore::Pending pending = m_accounts.begin(name, password, create);
+    if (!pending.needsDigest) {
+        then(c, pending.result, pending.account);
+        return;
+    }
+    const Stage before = c.stage;
+    c.stage = Stage::Checking;
+    const int id = c.id;
+    const quint64 serial = c.serial;
+    m_hasher->derive(pending.password, pending.salt, pending.iterations,
+                     [this, id, serial, before, pending, name, password, create, then](const QByteArray &digest) {
+        Conn *c = conn(id);
+        if (!c || c->serial != serial)
+            return;   // gone while its digest was derived
+        AccountStore::Account account;
+        const AccountStore::Check check = m_accounts.finish(pending, digest, &account);
+        c->stage = before;
+        if (check == AccountStore::Check::Retry) {
+            // Another login created the name meanwhile: check against it.
+            checkPassword(*c, name, password, false, then);
+        } else {
+            then(*c, check, account);
+        }
+        // What came in meanwhile, in order.
+        c = conn(id);
+        if (!c || c->serial != serial || c->stage == Stage::Checking)
+            return;
+        const QList<QByteArray> held = std::exchange(c->held, {});
+        for (const QByteArray &message : held) {
+            c = conn(id);
+            if (!c || c->serial != serial)
+                return;
+            handle(*c, message);
+        }
+    });
+}
+
 void VtService::identifyLobby(Conn &c, const QByteArray &name, const QByteArray &password)
 {
     c.name = name.left(40);
-    AccountStore::Account account;
-    const AccountStore::Check check = m_accounts.login(name, password, &account);
+    checkPassword(c, name, password, true,
+                  [this](Conn &c, AccountStore::Check check, const AccountStore::Account &account) {
+                      lobbyChecked(c, check, account);
+                  });
+}
+
+void VtService::lobbyChecked(Conn &c, AccountStore::Check check, const AccountStore::Account &account)
+{
+    const QByteArray name = c.name;
     switch (check) {
     case AccountStore::Check::Created:
     case AccountStore::Check::Accepted:
@@ -584,6 +650,7 @@ void VtService::identifyLobby(Conn &c, const QByteArray &name, const QByteArray 
         return;
     case AccountStore::Check::Unknown:
     case AccountStore::Check::Failed:
+    case AccountStore::Check::Retry:
         reject(c, QStringLiteral("account store failed: %1").arg(m_accounts.errorText()),
                "Invalid User: the account store is not available.");
         return;
@@ -623,8 +690,15 @@ void VtService::identifyLobby(Conn &c, const QByteArray &name, const QByteArray 
 void VtService::identifyNode(Conn &c, const QByteArray &name, const QByteArray &password)
 {
     c.name = name.left(40);
-    AccountStore::Account account;
-    const AccountStore::Check check = m_accounts.verify(name, password, &account);
+    checkPassword(c, name, password, false,
+                  [this](Conn &c, AccountStore::Check check, const AccountStore::Account &account) {
+                      nodeChecked(c, check, account);
+                  });
+}
+
+void VtService::nodeChecked(Conn &c, AccountStore::Check check, const AccountStore::Account &account)
+{
+    const QByteArray name = c.name;
     if (check != AccountStore::Check::Accepted) {
         if (check == AccountStore::Check::WrongPassword)
             noteFailure(c.peer);
@@ -740,15 +814,23 @@ void VtService::tableInput(Conn &c, const QByteArray &chunk)
     if (c.guest && chunk.startsWith(Marker::IdentifyOpen)) {
         // The lightweight door client identifies a while after connecting.
         const Identity id = ParseIdentity(chunk);
-        AccountStore::Account account;
-        if (id.valid && !throttled(c.peer)
-            && m_accounts.verify(id.name, id.password, &account) == AccountStore::Check::Accepted) {
-            adopt(c, id.name, account);
-            c.guest = false;
-            node->identified(c.id, playerOf(c));
-        } else if (id.valid) {
+        if (!id.valid)
+            return;
+        if (throttled(c.peer)) {
             noteFailure(c.peer);
+            return;
         }
+        checkPassword(c, id.name, id.password, false,
+                      [this, name = id.name](Conn &c, AccountStore::Check check, const AccountStore::Account &account) {
+                          GameNode *node = nodeOfGame(c.room);
+                          if (check != AccountStore::Check::Accepted || !node) {
+                              noteFailure(c.peer);
+                          } else if (c.guest) {
+                              adopt(c, name, account);
+                              c.guest = false;
+                              node->identified(c.id, playerOf(c));
+                          }
+                      });
         return;
     }
     node->received(c.id, chunk);

@@ -23,6 +23,7 @@
 #include "SketchTable.h"
 
 class GameNode;
+class PasswordHasher;
 class TerminalLauncher;
 
 class Outbox
@@ -123,6 +124,9 @@ public:
     void setPorts(int gamesMenuPort, int roomsMenuPort, const QList<int> &roomPorts, const QList<int> &gamePorts = {});
     // Where the bridged doors start their programs.
     void setTerminalLauncher(TerminalLauncher *launcher);
+    // Where password digests are derived; by default at once, on the
+    // caller's thread. The hasher must outlive the service's use of it.
+    void setPasswordHasher(PasswordHasher *hasher);
     // The node behind a games-menu entry (tests look inside).
     GameNode *nodeOfGame(int game) const;
     // Whether the table of a games-menu entry asks newcomers for a password.
@@ -134,7 +138,9 @@ public:
     QByteArray gamesPage() const;
 
 private:
-    enum class Stage { Identify, RoomPassword, Ready, Active };
+    // Checking: a password digest is being derived; what the client sends
+    // meanwhile is held and handled after.
+    enum class Stage { Identify, Checking, RoomPassword, Ready, Active };
 
     struct Conn {
         int id = 0;
@@ -146,6 +152,8 @@ private:
         qint64 stageAt = 0;
         bool readySeen = false;
         QByteArray partial;          // an identification cut short by the network
+        QList<QByteArray> held;      // messages that came while Checking
+        quint64 serial = 0;          // tells a connection from a later one with the same id
         QByteArray name;
         QString key;
         int rank = AccountStore::UserRankPlain;
@@ -196,10 +204,18 @@ private:
     void forget(int id, bool announce);
     bool withinLimits(Conn &c, qsizetype bytes, int messages);
 
+    void handle(Conn &c, const QByteArray &message);
+
     // identification
+    using Checked = std::function<void(Conn &, AccountStore::Check, const AccountStore::Account &)>;
+    // Checks a password through the hasher; `then` runs when the result is
+    // there and the connection is still open.
+    void checkPassword(Conn &c, const QByteArray &name, const QByteArray &password, bool create, Checked then);
     void identify(Conn &c, const QByteArray &message);
     void identifyLobby(Conn &c, const QByteArray &name, const QByteArray &password);
+    void lobbyChecked(Conn &c, AccountStore::Check check, const AccountStore::Account &account);
     void identifyNode(Conn &c, const QByteArray &name, const QByteArray &password);
+    void nodeChecked(Conn &c, AccountStore::Check check, const AccountStore::Account &account);
     void identifyTable(Conn &c);
     void joinAsGuest(Conn &c);
     bool isDoor(const Conn &c) const;
@@ -263,6 +279,9 @@ private:
 
     AccountStore &m_accounts;
     Outbox &m_outbox;
+    std::unique_ptr<PasswordHasher> m_inlineHasher;
+    PasswordHasher *m_hasher = nullptr;
+    quint64 m_serials = 0;
     std::unique_ptr<Host> m_host;
     std::map<int, std::unique_ptr<GameNode>> m_nodes;   // by the node number of the games
     int m_guests = 0;
