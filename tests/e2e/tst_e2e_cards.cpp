@@ -428,7 +428,7 @@ void TestE2eCards::aWholeRaceHandAgainstTheComputer()
     QVERIFY(race);
     QTRY_VERIFY_WITH_TIMEOUT(settled(table) && race->stage() == RaceTable::Stage::Playing, 5000);
     QCOMPARE(race->seatCount(), 2);
-    QVERIFY(textAt(table, 13, 44, 36).startsWith("Hand 1 - 2 players"));
+    QTRY_VERIFY_WITH_TIMEOUT(textAt(table, 13, 44, 36).startsWith("Hand 1 - 2 players"), 5000);
 
     const auto raceStatus = [&] { return textAt(table, RacePainter::StatusRow); };
     const auto pressAt = [&](QPoint at) {

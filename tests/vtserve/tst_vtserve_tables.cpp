@@ -10,6 +10,7 @@
 #include "GameNode.h"
 #include "MinefieldDoor.h"
 #include "NodeView.h"
+#include "RaceTable.h"
 #include "ServiceHarness.h"
 #include "SketchTable.h"
 #include "TerminalProcess.h"
@@ -499,6 +500,61 @@ private slots:
         QVERIFY(h.outbox.to(cy3).contains(Marker::LockOffer));
     }
 
+    void raceTableSeatsPeopleAndComputersAndScoresTheHand()
+    {
+        Harness h([](ServiceConfig &config) {
+            config.cards.botMs = 10;
+            config.cards.humanMs = 500;
+            config.cards.handOverMs = 1000000;
+        });
+        h.lobby("Ann");
+        h.lobby("Bob");
+        const int ann = h.table(RaceGame, "Ann");
+        auto *race = dynamic_cast<RaceTable *>(h.service.nodeOfGame(RaceGame));
+        QVERIFY(race);
+        QCOMPARE(race->stage(), RaceTable::Stage::Playing);
+        QCOMPARE(race->seatCount(), 2);   // Ann against a computer
+        NodeView view;
+        view.take(h.outbox, ann);
+        QCOMPARE(view.caption, QByteArray("Race Deck Table - touring race"));
+        QVERIFY(view.screen.contains("draw|Draw;"));
+        // Bob takes the computer's seat.
+        const int bob = h.table(RaceGame, "Bob");
+        QCOMPARE(race->seatOf(bob), 1);
+        QVERIFY(h.outbox.to(ann).contains("Bob takes the seat of Bert (cpu)."));
+        QCOMPARE(race->hand()->turn(), 0);
+
+        // Out of turn, or before drawing: refused, with a line that says why.
+        const QByteArray firstCard = QByteArray::number(RacePainter::HandColumn(0) + 1) + ';'
+            + QByteArray::number(RacePainter::HandRow + 2);
+        h.outbox.clear();
+        h.say(bob, firstCard);
+        QVERIFY(h.outbox.to(bob).contains("It is not your turn."));
+        h.say(ann, firstCard);
+        QVERIFY(h.outbox.to(ann).contains("Draw a card first: press Draw or the deck."));
+        h.say(ann, Marker::ButtonPress + RacePainter::DrawButton);
+        QCOMPARE(race->hand()->hand(0).size(), 7);
+        QVERIFY(h.outbox.to(ann).contains("discard|Discard;"));
+        // A card, then Discard.
+        const int card = race->hand()->hand(0).first();
+        h.say(ann, firstCard);
+        QCOMPARE(race->viewFor(ann).selected, 0);
+        h.say(ann, Marker::ButtonPress + RacePainter::DiscardButton);
+        QCOMPARE(race->hand()->discardTop(), card);
+        QCOMPARE(race->hand()->turn(), 1);
+
+        // Nobody moves again: the computer moves for them, to the end of the hand.
+        for (int i = 0; i < 3000 && race->stage() == RaceTable::Stage::Playing; ++i)
+            h.advance(500);
+        QCOMPARE(race->stage(), RaceTable::Stage::HandOver);
+        const QList<int> totals = race->totals();
+        QCOMPARE(totals.size(), 2);
+        QCOMPARE(totals.at(0), race->hand()->score(0).total());
+        QCOMPARE(totals.at(1), race->hand()->score(1).total());
+        QVERIFY(h.outbox.to(ann).contains("Hand 1: Ann "));
+        QVERIFY(h.outbox.to(bob).contains("The computer moved for Bob."));
+    }
+
     void raceDeckShowsTheTwentyPictures()
     {
         Harness h;
@@ -720,6 +776,9 @@ private slots:
         h.say(light, Marker::ClientReady);
         QVERIFY(dynamic_cast<DoorNode *>(h.service.nodeOfGame(Door))->names().contains("Bob"));
         const int ann = h.table(Door, "Ann");
+        // Each entry captions its windows with its own name.
+        QVERIFY(h.outbox.to(light).contains(Marker::TitleMarker + "Door Game (light) - Minefield\r\n"));
+        QVERIFY(h.outbox.to(ann).contains(Marker::TitleMarker + "Door Game - Minefield\r\n"));
         h.outbox.clear();
         h.say(ann, Marker::ChatMarker + "hi all");
         // The lightweight client shows chat on its screen: it gets none.

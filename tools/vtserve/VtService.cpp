@@ -753,7 +753,11 @@ bool VtService::isDoor(const Conn &c) const
 
 NodePlayer VtService::playerOf(const Conn &c) const
 {
-    return NodePlayer{c.id, c.name, c.rank, c.icon, c.rating, c.away, c.light, c.guest};
+    NodePlayer player{c.id, c.name, c.rank, c.icon, c.rating, c.away, c.light, c.guest, {}};
+    const QByteArray entry = m_config.games.value(c.room).title;
+    if (GameNode *node = nodeOfGame(c.room); node && entry != node->title())
+        player.entry = entry;
+    return player;
 }
 
 void VtService::identifyTable(Conn &c)
