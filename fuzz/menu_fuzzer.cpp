@@ -2,7 +2,7 @@
 // screen engine behind it has a fuzzer of its own). The input is a run of
 // chunks, each one length byte and that many bytes. Besides not crashing,
 // each chunk must lead to exactly one outcome: a password answer, a server
-// switch to a real port, a program started on a port above 0 with a full or
+// switch to a real port and a host name, a program started on a port above 0 with a full or
 // short command line, a refusal, or screen data passed on unchanged.
 
 #include <QCoreApplication>
@@ -13,6 +13,7 @@
 #include "FuzzCheck.h"
 #include "MenuDispatch.h"
 #include "ProtocolMarkers.h"
+#include "ServerNames.h"
 
 namespace {
 
@@ -32,19 +33,23 @@ public:
         FUZZ_CHECK(bytes == Marker::PasswordMarker + "typed");
         ++outcomes;
     }
-    void switchServer(const QString &, int port) override
+    void switchServer(const QString &host, int port) override
     {
         FUZZ_CHECK(port > 0 && port <= 65535);
+        FUZZ_CHECK(IsHostName(host));
         ++outcomes;
     }
     bool startProgram(const QString &, const QStringList &arguments, bool) override
     {
         FUZZ_CHECK(arguments.size() == 2 || arguments.size() == 4);
         FUZZ_CHECK(arguments.at(1).toInt() > 0);
+        // No host from the server reaches a command line unless it is one.
+        FUZZ_CHECK(IsHostName(arguments.at(0)));
         ++outcomes;
         return true;
     }
     void showMessage(const QString &) override { ++outcomes; }
+    void chatNote(const QString &) override { ++outcomes; }
     void writeScreen(const QByteArray &text) override
     {
         FUZZ_CHECK(text == chunk);

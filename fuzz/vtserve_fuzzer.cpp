@@ -63,7 +63,7 @@ public:
             FUZZ_CHECK(!bytes.contains(marker));
         // The lock offer and the table password question come alone, and
         // never to a door.
-        const bool door = link.kind == GameKind::Door || link.kind == GameKind::BridgedDoor;
+        const bool door = link.kind == GameKind::Door || link.kind == GameKind::BridgedDoor || link.kind == GameKind::ArtGallery;
         for (const QByteArray &marker : {Marker::LockOffer, Marker::PasswordMarker}) {
             if (bytes.contains(marker))
                 FUZZ_CHECK(alone && bytes == marker && !door);

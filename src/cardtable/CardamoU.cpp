@@ -10,12 +10,14 @@
 #include "ByteText.h"
 #include "CardPictures.h"
 #include "CardamoProtocol.h"
+#include "MarkerSearch.h"
 #include "LastTrickWinU.h"
 #include "NodeCommandLine.h"
 #include "Platform.h"
 #include "ProgramLauncher.h"
 #include "ProtocolMarkers.h"
 #include "Shape.h"
+#include "StartLimits.h"
 #include "SurfaceButtons.h"
 #include "SurfaceImage.h"
 #include "UserDialogs.h"
@@ -49,6 +51,7 @@ NodeFrameOptions TfrmCardamo::Options()
 
 TfrmCardamo::TfrmCardamo(const QStringList &arguments, QWidget *parent)
     : TNodeClientFrame(Options(), arguments, parent)
+    , m_starts(Cardamo::SpawnRules())
 {
     LastTrick = new TLastTrick(this);
     m_buttons = new TSurfaceButtons(
@@ -60,11 +63,11 @@ TfrmCardamo::~TfrmCardamo() = default;
 // ---------------------------------------------------------------------------
 // What the server sends
 
-bool TfrmCardamo::screenCommand(QByteArrayView text)
+bool TfrmCardamo::screenCommand(QByteArrayView text, MarkerSearch &search)
 {
-    if (!text.contains(QByteArrayView("\\SpawnNode")))
+    if (search.in(text, Cardamo::SpawnNodeCommand) < 0)
         return false;
-    SpawnNode(text.toByteArray());
+    post([this, chunk = text.toByteArray()] { SpawnNode(chunk); });
     return true;
 }
 
@@ -73,15 +76,30 @@ void TfrmCardamo::SpawnNode(const QByteArray &chunk)
     const int port = Cardamo::SpawnNodePort(chunk);
     if (port <= 0)
         return;
-    const QString program = ProgramDir + options().programFile;
     ProgramLauncher &launcher = Platform::launcher();
+    // A table opened by another table opens none itself, so a chain of
+    // tables telling each other to open more ends at the first.
+    if (qEnvironmentVariableIsSet(Cardamo::StartedByTableVariable)) {
+        ChatNote(QStringLiteral("Start refused: a table opened by another table opens no more."));
+        return;
+    }
+    if (const QString refusal = m_starts.refusal(launcher); !refusal.isEmpty()) {
+        ChatNote(refusal);
+        return;
+    }
+    const QString program = ProgramDir + options().programFile;
     if (!launcher.fileExists(program)) {
         UserDialogs::current().message(this, QString(),
                                        QStringLiteral("Unable to load ") + options().programFile);
         return;
     }
-    launcher.startDetached(program, NodeCommandLine::arguments(NodeHost, port, UserName, Password),
-                           ProgramDir);
+    qint64 pid = 0;
+    if (launcher.startDetached(program, NodeCommandLine::arguments(NodeHost, port, UserName, Password),
+                               ProgramDir,
+                               {QString::fromLatin1(Cardamo::StartedByTableVariable)
+                                + QStringLiteral("=1")},
+                               &pid))
+        m_starts.started(launcher, pid);
 }
 
 void TfrmCardamo::ChunkDispatched()

@@ -9,7 +9,9 @@
 #include <QByteArray>
 #include <QCoreApplication>
 
+#include "AppInfo.h"
 #include "NodeClientFrame.h"
+#include "StartLimits.h"
 
 class QAbstractButton;
 class TLastTrick;
@@ -19,7 +21,7 @@ class TfrmCardamo : public TNodeClientFrame
 {
     Q_OBJECT
 public:
-    explicit TfrmCardamo(const QStringList &arguments = QCoreApplication::arguments().mid(1),
+    explicit TfrmCardamo(const QStringList &arguments = ProgramArguments(),
                          QWidget *parent = nullptr);
     ~TfrmCardamo() override;
 
@@ -42,7 +44,7 @@ public:
     void PlaceButton(const TAnsiRect &rect, int image, int color, const QByteArray &text) override;
 
 protected:
-    bool screenCommand(QByteArrayView text) override;
+    bool screenCommand(QByteArrayView text, MarkerSearch &search) override;
     void ChunkDispatched() override;
     void SurfaceMouseDown(QPoint point, Qt::MouseButton button) override;
     void SurfaceDoubleClick(QPoint point) override;
@@ -55,4 +57,5 @@ private:
     void ShowLastTrickClick();
 
     TSurfaceButtons *m_buttons = nullptr;
+    StartLimits m_starts;
 };

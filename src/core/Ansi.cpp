@@ -2,12 +2,12 @@
 
 #include <QApplication>
 #include <QFontDatabase>
-#include <QMessageBox>
 
 #include <optional>
 
 #include "AppInfo.h"
 #include "ByteText.h"
+#include "MessageBoxQueue.h"
 
 namespace {
 
@@ -38,15 +38,7 @@ QFont TAnsi::ScreenFont(int pointSize)
 
 void TAnsi::DefaultShowMessage(const QByteArray &text)
 {
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
-        qWarning("%s", text.constData());
-        return;
-    }
-    auto *box = new QMessageBox(QMessageBox::NoIcon, ApplicationTitle(), DisplayText(text),
-                                QMessageBox::Ok);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::ApplicationModal);
-    box->show();
+    MessageBoxQueue::instance().show(text);
 }
 
 // ---------------------------------------------------------------------------

@@ -114,8 +114,9 @@ public:
     // number ends the Write and lands here. Without a handler it is logged.
     std::function<void(const QString &message)> OnFailure;
     // Shows the text of a widget capture ended by "}" in a message box with
-    // an OK button. The default opens an application-modal box that does not
-    // wait (the engine never runs a nested event loop); tests replace it.
+    // an OK button. The default goes through the program's MessageBoxQueue:
+    // one box at a time that does not wait (the engine never runs a nested
+    // event loop); tests replace it.
     std::function<void(const QByteArray &text)> ShowMessage;
     // The message box of a widget capture as the engine shows it by default.
     static void DefaultShowMessage(const QByteArray &text);

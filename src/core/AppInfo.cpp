@@ -41,3 +41,21 @@ int ResolveServicePort(int port)
 {
     return port == 1024 ? ChatServicePort() : port;
 }
+
+namespace {
+QStringList &StoredArguments()
+{
+    static QStringList arguments;
+    return arguments;
+}
+} // namespace
+
+void SetProgramArguments(const QStringList &arguments)
+{
+    StoredArguments() = arguments;
+}
+
+QStringList ProgramArguments()
+{
+    return StoredArguments();
+}

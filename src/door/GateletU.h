@@ -18,6 +18,7 @@
 
 #include <memory>
 
+#include "AppInfo.h"
 #include "GateletDispatcher.h"
 #include "NodeWindowClose.h"
 
@@ -38,7 +39,7 @@ class TfrmGatelet : public QMainWindow, private GateletDispatchTarget
     Q_OBJECT
 public:
     // `arguments`: the command line after the program name.
-    explicit TfrmGatelet(const QStringList &arguments = QCoreApplication::arguments().mid(1),
+    explicit TfrmGatelet(const QStringList &arguments = ProgramArguments(),
                          QWidget *parent = nullptr);
     ~TfrmGatelet() override;
 

@@ -14,6 +14,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 
+#include "AppInfo.h"
 #include "NodeClientFrame.h"
 
 class QAbstractButton;
@@ -24,7 +25,7 @@ class TfrmPortalis : public TNodeClientFrame
 {
     Q_OBJECT
 public:
-    explicit TfrmPortalis(const QStringList &arguments = QCoreApplication::arguments().mid(1),
+    explicit TfrmPortalis(const QStringList &arguments = ProgramArguments(),
                           QWidget *parent = nullptr);
     ~TfrmPortalis() override;
 

@@ -47,12 +47,18 @@ public:
     // The engine draws small: a narrow screen and "Scale Graphics on Low
     // Resolution (800x600)" checked.
     virtual bool smallScreen() const = 0;
+    // One line in the lobby's chat view (a refused start or host).
+    virtual void chatNote(const QString &text) = 0;
 };
 
 class TGamesFrame : public QFrame, public MenuFrame, private MenuDispatchHost
 {
     Q_OBJECT
 public:
+    // The most the menu connection holds unread: one read is drawn at once
+    // (about 25 ms of the engine's time).
+    static constexpr long long MenuReadLimit = 256 * 1024;
+
     static constexpr int PictureWidth = 1608;
     static constexpr int PictureHeight = 1204;
     // The design port, used until the lobby server names another.
@@ -116,6 +122,7 @@ private:
     bool startProgram(const QString &program, const QStringList &arguments,
                       bool reportMissing) override;
     void showMessage(const QString &text) override;
+    void chatNote(const QString &text) override;
     void writeScreen(const QByteArray &text) override;
 
     void showLogo();

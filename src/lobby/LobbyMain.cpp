@@ -39,6 +39,8 @@
 #include "LobbySettings.h"
 #include "LoginU.h"
 #include "Platform.h"
+#include "ReadPause.h"
+#include "WorkQueue.h"
 #include "RegistrySettings.h"
 #include "ScrollingBanner.h"
 #include "SoundPlayer.h"
@@ -48,6 +50,7 @@
 #include "TextColors.h"
 #include "TrayIcon.h"
 #include "UserListView.h"
+#include "UserDialogs.h"
 #include "Waits.h"
 #include "WinState.h"
 #include "WindowLister.h"
@@ -193,7 +196,9 @@ TLobbyMainForm::~TLobbyMainForm()
     m_slideTimer.stop();
     WriteSettings();
     PlayEventSound("AppClose");
-    // The window is going: no disconnect notice any more.
+    // The window is going: no disconnect notice any more, nothing queued shown.
+    if (m_work)
+        m_work->stop();
     if (ClientSocket)
         ClientSocket->disconnect(this);
     DeactivateConnection();
@@ -229,6 +234,12 @@ void TLobbyMainForm::buildWindow()
 
     ClientSocket = new QTcpSocket(this);
     ClientSocket->setObjectName(QStringLiteral("ClientSocket"));
+    ReadPause::limitSocket(*ClientSocket);
+    m_work = new WorkQueue(this);
+    connect(m_work, &WorkQueue::drained, this, [this] {
+        if (m_readPause.resume())
+            ClientSocketRead();
+    });
 
     m_idleTimer.setInterval(BannerTickMs);
     connect(&m_idleTimer, &QTimer::timeout, this, &TLobbyMainForm::IdleStep);
@@ -690,7 +701,7 @@ void TLobbyMainForm::FormCreate(const LobbyStartup &startup)
     m_sounds->install();
 
     ApplyCommandLine(startup.arguments ? *startup.arguments
-                                       : QCoreApplication::arguments().mid(1));
+                                       : ProgramArguments());
 
     setFontFamily(Edit5, FontBoxText());
     setFontSize(Edit5, SpinEdit1->value());
@@ -1304,6 +1315,8 @@ void TLobbyMainForm::closeEvent(QCloseEvent *event)
         return;
     }
     Media->StopForClose();
+    // The program ends with its main window, whatever dialog is open.
+    CloseOwnDialogs(this);
     if (Closing) {
         event->ignore();
         showMinimized();

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
+#include <QSet>
 #include <QTimer>
 
 #include <functional>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "Colors.h"
+#include "ReadPause.h"
 
 class QCheckBox;
 class QComboBox;
@@ -255,6 +257,8 @@ public:
     void ClientSocketRead();
     void ClientSocketDisconnect();
     void ClientSocketError(QAbstractSocket::SocketError error);
+    // What the server sent is done in order on this queue, in slices.
+    class WorkQueue *workQueue() const { return m_work; }
     // "Hang-Up"; `done` runs when its waits are over.
     void BitBtn11Click(std::function<void()> done = {});
     // The players header: log in again.
@@ -283,7 +287,13 @@ public:
     // Leaves both menus: not in use, connections closed.
     void CloseMenus();
     // Makes `host` the server name and `port` the channel, then "Apply".
-    void SwitchServer(const QString &host, int port);
+    // A host that is no host name is refused; a host other than the one in
+    // use is asked about first ("Switch to server ...?"), once per host and
+    // run. False when the switch did not happen.
+    bool SwitchServer(const QString &host, int port);
+    // One line of the lobby's own in the chat view; server text in it is
+    // shown as it stands, never acted on.
+    void ChatNote(const QString &text);
     void Memo2LinkClick(const QByteArray &link);
 
     // ---- The chat console ----
@@ -410,9 +420,19 @@ private:
     std::unique_ptr<TAnsi> m_engine;
     std::unique_ptr<GamesFrameLobby> m_menuLobby;
     bool m_quickLaunching = false;
+    // Hosts the user agreed to switch to in this run (lower case).
+    QSet<QString> m_switchAllowed;
+    bool m_switchAsking = false;
+    bool m_invitationOpen = false;
+    bool mayLeaveFor(const QString &host);
 
     std::unique_ptr<LobbyDispatchHost> m_dispatchHost;
     std::unique_ptr<LobbyDispatcher> m_dispatcher;
+    class WorkQueue *m_work = nullptr;
+    ReadPause m_readPause;
+    void takeChunk();
+    void DisconnectedSteps();
+    void ConnectionErrorSteps();
     // What the socket was last given: host, port and the named service.
     QString m_socketHost;
     int m_socketPort = 0;

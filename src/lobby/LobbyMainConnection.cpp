@@ -26,6 +26,7 @@
 #include "ClientPrograms.h"
 #include "GreyMsg.h"
 #include "LobbyDispatch.h"
+#include "WorkQueue.h"
 #include "GameMenuFrame.h"
 #include "Platform.h"
 #include "Shape.h"
@@ -71,9 +72,14 @@ public:
     }
     void showNotice(const QByteArray &caption, const QByteArray &text) override
     {
-        TfrmGreyMsg::ShowNotice(DisplayText(caption), DisplayText(text), &m_form);
+        TfrmGreyMsg::ShowBoundedNotice(DisplayText(caption), DisplayText(text), &m_form,
+                                       [this](const QString &line) { m_form.ChatNote(line); });
     }
     int renderChunk(const QByteArray &text) override { return m_form.ChatRenderer->Dispatch(text); }
+    void renderChunkThen(const QByteArray &text, std::function<void(int code)> then) override
+    {
+        m_form.workQueue()->post(m_form.ChatRenderer->DispatchJob(text, std::move(then)));
+    }
     void selectOwnRow() override { m_form.SelectOwnRow(); }
     void sendWhereIsReply() override { m_form.SendWhereIsReply(); }
     bool acceptInvitation(const QByteArray &inviter) override
@@ -181,9 +187,18 @@ void TLobbyMainForm::ClientSocketConnect()
 
 void TLobbyMainForm::ClientSocketRead()
 {
+    // Behind with what came (also while a dialog is open): the rest waits
+    // in the connection, and so does the server.
+    if (!m_readPause.mayRead(m_work->aboveHighWater()))
+        return;
+    takeChunk();
+}
+
+void TLobbyMainForm::takeChunk()
+{
     const QByteArray chunk = ClientSocket->readAll();
     if (!chunk.isEmpty())
-        m_dispatcher->Received(chunk);
+        m_work->enqueue([this, chunk] { m_dispatcher->Received(chunk); }, chunk.size());
 }
 
 void TLobbyMainForm::SelectOwnRow()
@@ -211,16 +226,27 @@ void TLobbyMainForm::SendWhereIsReply()
 
 bool TLobbyMainForm::AcceptInvitation(const QByteArray &inviter)
 {
-    return UserDialogs::current().confirm(
+    // One invitation dialog at a time. The connection is read on while it
+    // is up; a further invitation meanwhile is only told in the chat.
+    if (m_invitationOpen || Closing) {
+        ChatNote(DisplayText(inviter.left(80))
+                 + QStringLiteral(" Invites You To Chat (another invitation is open)."));
+        return false;
+    }
+    m_invitationOpen = true;
+    const bool yes = UserDialogs::current().confirm(
         this, QStringLiteral("Confirm"),
         DisplayText(inviter) + QStringLiteral(" Invites You To Chat..\nAccept ?"),
         frameGeometry().topLeft() + QPoint(20, 20));
+    m_invitationOpen = false;
+    return yes && !Closing;
 }
 
 void TLobbyMainForm::StartChatRoom(int port)
 {
     StartClientProgram(this, LobbyDir, QStringLiteral("Parlora"),
-                       FullCommandLine(ComboBox3->currentText(), port, UserName(), Password()));
+                       FullCommandLine(ComboBox3->currentText(), port, UserName(), Password()),
+                       true, [this](const QString &text) { ChatNote(text); });
 }
 
 // ---------------------------------------------------------------------------
@@ -228,10 +254,16 @@ void TLobbyMainForm::StartChatRoom(int port)
 
 void TLobbyMainForm::ClientSocketDisconnect()
 {
+    // What came with the server's goodbye is read, and shown, before the goodbye.
+    m_readPause.resume();
+    while (ClientSocket->bytesAvailable() > 0)
+        takeChunk();
+    m_work->enqueue([this] { DisconnectedSteps(); });
+}
+
+void TLobbyMainForm::DisconnectedSteps()
+{
     try {
-        // What came with the server's goodbye is read before the goodbye.
-        if (ClientSocket->bytesAvailable() > 0)
-            ClientSocketRead();
         Memo3->clearRows();
         if (Paused) {
             SetStatus(QStringLiteral("Connection Paused."));
@@ -273,6 +305,11 @@ void TLobbyMainForm::ClientSocketError(QAbstractSocket::SocketError error)
     // The server closing the connection is a disconnect, not an error.
     if (error == QAbstractSocket::RemoteHostClosedError)
         return;
+    m_work->enqueue([this] { ConnectionErrorSteps(); });
+}
+
+void TLobbyMainForm::ConnectionErrorSteps()
+{
     ChatRenderer->Show("\033[4\033[BError connecting to Server: "
                        + ProtocolBytes(ComboBox3->currentText()) + "\033]\r\n");
     ChatRenderer->Show("\033[8\033[BTry Again Later.\r\n");

@@ -24,6 +24,7 @@
 #include "LobbyDispatch.h"
 #include "LobbyIcons.h"
 #include "LobbyMedia.h"
+#include "ServerNames.h"
 #include "UserDialogs.h"
 #include "Waits.h"
 #include "uRichEditWithLinks.h"
@@ -56,6 +57,7 @@ public:
     QString lobbyDir() const override { return m_form.LobbyDir; }
     void setStatus(const QString &text) override { m_form.SetStatus(text); }
     void switchServer(const QString &host, int port) override { m_form.SwitchServer(host, port); }
+    void chatNote(const QString &text) override { m_form.ChatNote(text); }
     void menuDropped() override
     {
         if (m_form.SlideIsOpen())
@@ -137,11 +139,48 @@ void TLobbyMainForm::CloseMenus()
         GamesFrame2->CloseMenu();
 }
 
-void TLobbyMainForm::SwitchServer(const QString &host, int port)
+bool TLobbyMainForm::mayLeaveFor(const QString &host)
 {
+    if (!IsHostName(host)) {
+        ChatNote(QStringLiteral("Switch refused: the server named no host name: ")
+                 + DisplayText(InertChatText(ProtocolBytes(host.left(80)))));
+        return false;
+    }
+    const QString current = ComboBox3->currentText().trimmed().toLower();
+    const QString wanted = host.toLower();
+    if (wanted == current || m_switchAllowed.contains(wanted))
+        return true;
+    // One question at a time; a server that asks again meanwhile is ignored.
+    if (m_switchAsking)
+        return false;
+    m_switchAsking = true;
+    const bool yes = UserDialogs::current().confirm(
+        this, ApplicationTitle(), QStringLiteral("Switch to server ") + host + QStringLiteral("?"));
+    m_switchAsking = false;
+    if (!yes) {
+        ChatNote(QStringLiteral("Switch to server ") + host + QStringLiteral(" declined."));
+        return false;
+    }
+    // The user was on the current host and agreed to the new one: going
+    // back and forth between them asks no more.
+    m_switchAllowed.insert(current);
+    m_switchAllowed.insert(wanted);
+    return true;
+}
+
+bool TLobbyMainForm::SwitchServer(const QString &host, int port)
+{
+    if (!mayLeaveFor(host))
+        return false;
     ComboBox3->setEditText(host);
     SpinEdit2->setValue(port);
     btnApplyClick();
+    return true;
+}
+
+void TLobbyMainForm::ChatNote(const QString &text)
+{
+    ChatRenderer->Show("\033[4" + InertChatText(ProtocolBytes(text)) + "\r\n\033]");
 }
 
 // ---------------------------------------------------------------------------
@@ -159,14 +198,26 @@ bool TLobbyMainForm::RunLink(const QByteArray &link)
 {
     if (link.contains(MovieLink)) {
         QString address = Media->MovieURL->text();
-        if (link.contains('{'))
-            address = DisplayText(TextBefore(TextAfter(link, '{'), '}'));
+        if (link.contains('{')) {
+            const QString named = DisplayText(TextBefore(TextAfter(link, '{'), '}'));
+            address = TLobbyMedia::PlayableMovie(named, MediaFolder());
+            if (address.isEmpty()) {
+                ChatNote(QStringLiteral("Movie refused: not a web or stream address, nor a file "
+                                        "of the media folder: ")
+                         + DisplayText(InertChatText(ProtocolBytes(named.left(120)))));
+                return true;
+            }
+        }
         Media->openVideo(address);
         return true;
     }
     if (link.contains(SwitchServerLink)) {
-        if (link.contains('{'))
-            ComboBox3->setEditText(DisplayText(TextBefore(TextAfter(link, '{'), '}')));
+        const QString host = link.contains('{')
+                                 ? DisplayText(TextBefore(TextAfter(link, '{'), '}'))
+                                 : ComboBox3->currentText();
+        if (!mayLeaveFor(host))
+            return true;
+        ComboBox3->setEditText(host);
         if (link.contains(':'))
             SpinEdit2->setValue(LenientNumber(TextAfter(link, ':')));
         btnApplyClick();
@@ -181,8 +232,8 @@ bool TLobbyMainForm::RunLink(const QByteArray &link)
     }
     // Only web, mail and news addresses go to the desktop: a chat line
     // must never make the lobby open a file or start a program.
-    return ChatPanel::IsSafeLink(link) && UrlOpener
-           && UrlOpener(QUrl(DisplayText(link), QUrl::StrictMode));
+    const QUrl url = ChatPanel::SafeLinkUrl(link);
+    return url.isValid() && UrlOpener && UrlOpener(url);
 }
 
 void TLobbyMainForm::LookUntil(std::function<bool()> ready, int looksLeft,

@@ -594,6 +594,20 @@ void TLobbyMedia::showPlayerRunning()
     paintBackground(m_form.MediaStrip, LightGreen);
 }
 
+QString TLobbyMedia::PlayableMovie(const QString &address, const QString &mediaFolder)
+{
+    const QString trimmed = address.trimmed();
+    const QUrl url(trimmed, QUrl::StrictMode);
+    static const QStringList streamed = {QStringLiteral("http"), QStringLiteral("https"),
+                                         QStringLiteral("rtsp"), QStringLiteral("mms")};
+    if (url.isValid() && streamed.contains(url.scheme().toLower()) && !url.host().isEmpty())
+        return trimmed;
+    if (!TDispAnsi::IsPlainFileName(ProtocolBytes(trimmed)) || trimmed.contains(QLatin1Char(':'))
+        || mediaFolder.isEmpty())
+        return {};
+    return QDir(mediaFolder).filePath(trimmed);
+}
+
 void TLobbyMedia::openVideo(const QString &path)
 {
     MovieURL->setText(path);
@@ -663,6 +677,11 @@ void TLobbyMedia::blinkLamp(int percent)
 void TLobbyMedia::pressEnableFTP()
 {
     m_form.EnableFTP->setChecked(true);
+}
+
+void TLobbyMedia::chatNote(const QString &text)
+{
+    m_form.ChatNote(text);
 }
 
 void TLobbyMedia::transferViewChanged()

@@ -103,6 +103,10 @@ public:
     void showIdle() override;
     void showPlayerRunning() override;
     void openVideo(const QString &path) override;
+    // What a server's movie address may play: an http, https, rtsp or mms
+    // address as it stands, or a plain file name as its path in
+    // `mediaFolder`; empty for anything else (other schemes, paths).
+    static QString PlayableMovie(const QString &address, const QString &mediaFolder);
     bool openExternal(const QString &path) override;
     void playWave(const QString &path) override;
     void message(const QString &text) override;
@@ -120,6 +124,7 @@ public:
     void reloadPlayList() override { ReloadPlayList(); }
     void savePlayList() override { SavePlayList(); }
     void transferViewChanged() override;
+    void chatNote(const QString &text) override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

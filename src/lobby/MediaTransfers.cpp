@@ -7,6 +7,7 @@
 #include "AppInfo.h"
 #include "ByteText.h"
 #include "ChatAnsi.h"
+#include "FetchBudget.h"
 #include "HttpGetter.h"
 
 QString TransferHostName(bool vantoraOnly, const QString &serverName)
@@ -89,13 +90,17 @@ FtpClient::Site TMediaTransfers::site() const
 void TMediaTransfers::FetchMedia(const QByteArray &name)
 {
     // Only a plain name of a file in the media folder.
-    if (!TDispAnsi::IsPlainFileName(name) || name.startsWith('.'))
+    if (!TDispAnsi::IsPlainFileName(name))
         return;
     if (m_http->busy())
         return;
     const QString folder = m_media.Playlist.Folder;
     if (folder.isEmpty())
         return;
+    if (const QString refusal = FetchBudget::refusal(folder); !refusal.isEmpty()) {
+        m_host.chatNote(refusal);
+        return;
+    }
     QDir().mkpath(folder);
     m_httpFile = folder + DisplayText(name);
     m_host.sendLamps();
@@ -135,7 +140,7 @@ void TMediaTransfers::FtpDownload(const QString &name)
 {
     if (m_downloader->busy() || !m_host.enableFTP())
         return;
-    if (!TDispAnsi::IsPlainFileName(ProtocolBytes(name)) || name.startsWith(QLatin1Char('.')))
+    if (!TDispAnsi::IsPlainFileName(ProtocolBytes(name)))
         return;
     if (View.files.isEmpty()) {
         // The list comes first; the download follows when the name is on it.
@@ -261,7 +266,7 @@ void TMediaTransfers::ResetFolders()
 void TMediaTransfers::listerListed(const QList<QByteArray> &names)
 {
     for (const QByteArray &line : names) {
-        if (!TDispAnsi::IsPlainFileName(line) || line.startsWith('.'))
+        if (!TDispAnsi::IsPlainFileName(line))
             continue;
         const QString name = DisplayText(line);
         if (m_media.Playlist.HasName(name))

@@ -36,6 +36,8 @@ public:
     virtual void reloadPlayList() = 0;
     virtual void savePlayList() = 0;
     virtual void transferViewChanged() = 0;
+    // One line in the chat view (a refused fetch).
+    virtual void chatNote(const QString &text) = 0;
 };
 
 // The transfer host rule: the service's own host when "Always Use Vantora

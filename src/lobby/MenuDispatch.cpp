@@ -3,6 +3,7 @@
 #include "ByteText.h"
 #include "ClientPrograms.h"
 #include "ProtocolMarkers.h"
+#include "ServerNames.h"
 #include "_Globals.h"
 
 namespace {
@@ -72,7 +73,12 @@ bool MenuDispatcher::switchServer(const QByteArray &text)
     // Beyond the last port number there is no server to switch to.
     if (port <= 0 || port > 65535)
         return false;
-    m_host.switchServer(hostOf(text), port);
+    const QString host = hostOf(text);
+    if (!IsHostName(host)) {
+        refuseHost(host);
+        return false;
+    }
+    m_host.switchServer(host, port);
     return true;
 }
 
@@ -95,6 +101,10 @@ bool MenuDispatcher::startDoor(const QByteArray &text)
         return false;
     }
     const QString host = hostOf(text);
+    if (!IsHostName(host)) {
+        refuseHost(host);
+        return false;
+    }
     const QString program = text.contains(SpawnLightDoorCommand)
                                     && m_host.programExists(ClientProgram::Gatelet)
                                 ? ClientProgram::Gatelet
@@ -105,6 +115,12 @@ bool MenuDispatcher::startDoor(const QByteArray &text)
             ? FullCommandLine(host, port, m_host.userName(), m_host.password())
             : QStringList{host, QString::number(port)};
     return m_host.startProgram(program, arguments, false);
+}
+
+void MenuDispatcher::refuseHost(const QString &host)
+{
+    m_host.chatNote(QStringLiteral("The menu named a server that is no host name: ")
+                    + DisplayText(InertChatText(ProtocolBytes(host.left(80)))));
 }
 
 bool MenuDispatcher::invitation(const QByteArray &text)

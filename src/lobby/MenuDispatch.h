@@ -7,6 +7,9 @@
 // The dispatcher keeps no state of its own, so tests feed it bytes and a
 // recording host, without a socket or a window.
 //
+// A host the server names in braces is used only when it is a host name or
+// an address; anything else is refused with a chat line.
+//
 // Every command carries its port in all the text after the first ":" of
 // the chunk, read leniently (digits, "-" and "." kept, cut at the first
 // "."). A host in braces written before the colon never disturbs the port;
@@ -51,6 +54,9 @@ public:
     virtual bool startProgram(const QString &program, const QStringList &arguments,
                               bool reportMissing) = 0;
     virtual void showMessage(const QString &text) = 0;
+    // One line in the lobby's chat view: what the menu asked for and why
+    // it was not done.
+    virtual void chatNote(const QString &text) = 0;
     // Screen data for the engine attached to the frame.
     virtual void writeScreen(const QByteArray &text) = 0;
 };
@@ -77,6 +83,7 @@ private:
     bool startDoor(const QByteArray &text);
     bool invitation(const QByteArray &text);
     void answerPassword();
+    void refuseHost(const QString &host);
     QString hostOf(const QByteArray &text) const;
 
     MenuDispatchHost &m_host;

@@ -1,6 +1,8 @@
 #include "ChatPanelRules.h"
 
+#include <QRegularExpression>
 #include <QUrl>
+#include <QUrlQuery>
 
 #include "ByteText.h"
 #include "ProtocolMarkers.h"
@@ -95,6 +97,58 @@ bool IsSafeLink(const QByteArray &link)
                                      QStringLiteral("ftp"), QStringLiteral("mailto"),
                                      QStringLiteral("news")};
     return safe.contains(url.scheme().toLower());
+}
+
+namespace {
+
+// A parameter that names a file for the mail program to attach or read.
+bool NamesAFile(const QString &key)
+{
+    const QString k = key.toLower();
+    return k.contains(QLatin1String("attach")) || k.contains(QLatin1String("file"))
+        || k.contains(QLatin1String("path"));
+}
+
+bool HasDotDotSegment(const QString &text)
+{
+    const QString decoded = QUrl::fromPercentEncoding(text.toLatin1());
+    for (const QString &segment : decoded.split(QRegularExpression(QStringLiteral("[/\\\\]"))))
+        if (segment == QLatin1String(".."))
+            return true;
+    return false;
+}
+
+} // namespace
+
+QUrl SafeLinkUrl(const QByteArray &link)
+{
+    if (!IsSafeLink(link))
+        return {};
+    QUrl url(DisplayText(link), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("mailto")) {
+        QUrlQuery query(url);
+        QUrlQuery kept;
+        for (const auto &item : query.queryItems(QUrl::FullyEncoded))
+            if (!NamesAFile(QUrl::fromPercentEncoding(item.first.toLatin1())))
+                kept.addQueryItem(item.first, item.second);
+        url.setQuery(kept.isEmpty() ? QString() : kept.query(QUrl::FullyEncoded),
+                     QUrl::StrictMode);
+        return url;
+    }
+    if (scheme == QLatin1String("ftp") || scheme == QLatin1String("news")) {
+        const QString raw = url.toString(QUrl::FullyEncoded);
+        if (HasDotDotSegment(url.path(QUrl::FullyEncoded)) || HasDotDotSegment(raw))
+            return {};
+        // A local path: an ftp address without a host, or a news address
+        // that names a path instead of a group.
+        if (scheme == QLatin1String("ftp") && url.host().isEmpty())
+            return {};
+        if (scheme == QLatin1String("news") && url.host().isEmpty()
+            && url.path().startsWith(QLatin1Char('/')))
+            return {};
+    }
+    return url;
 }
 
 QString LinkFailureText(const QByteArray &link)

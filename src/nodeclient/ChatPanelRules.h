@@ -12,6 +12,8 @@
 #include <QList>
 #include <QString>
 
+#include <QUrl>
+
 #include <optional>
 
 namespace ChatPanel {
@@ -54,6 +56,11 @@ QString PlayerCountCaption(int rows);
 // Links in chat open with the desktop's handler only for these schemes:
 // http, https, ftp, mailto and news.
 bool IsSafeLink(const QByteArray &link);
+// The address a chat link opens: invalid when the link is refused (another
+// scheme, or an ftp or news link with a ".." segment or a local path); a
+// mailto link loses its attach, attachment and other file-naming
+// parameters and keeps the rest.
+QUrl SafeLinkUrl(const QByteArray &link);
 QString LinkFailureText(const QByteArray &link);
 
 } // namespace ChatPanel

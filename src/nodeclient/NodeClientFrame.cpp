@@ -27,14 +27,17 @@
 #include "ByteText.h"
 #include "ChatAnsi.h"
 #include "ChatPanelRules.h"
+#include "MessageBoxQueue.h"
 #include "NodeColours.h"
 #include "NodeCommandLine.h"
 #include "NodeImageLists.h"
 #include "NodePlayerList.h"
 #include "NodeSettings.h"
 #include "ProtocolMarkers.h"
+#include "ReadPause.h"
 #include "RegistrySettings.h"
 #include "ScreenFeeder.h"
+#include "ServerNames.h"
 #include "ServerSounds.h"
 #include "Shape.h"
 #include "StatusPanel.h"
@@ -47,6 +50,7 @@
 #include "WinState.h"
 #include "WindowActivation.h"
 #include "WindowLister.h"
+#include "WorkQueue.h"
 #include "_Globals.h"
 #include "uRichEditWithLinks.h"
 
@@ -79,12 +83,14 @@ TNodeClientFrame::TNodeClientFrame(const NodeFrameOptions &options, const QStrin
 
     m_dispatcher = std::make_unique<NodeDispatcher>(static_cast<NodeDispatchTarget &>(*this));
     m_feeder = new ScreenFeeder(this);
+    m_work = new WorkQueue(this);
     m_sounds = new ServerSounds(this);
+    connect(m_sounds, &ServerSounds::fetchRefused, this, &TNodeClientFrame::ChatNote);
     ClientSocket = new QTcpSocket(this);
     ClientSocket->setObjectName(QStringLiteral("ClientSocket"));
     // Bytes wait in the socket while the screen queue is full; this keeps
     // that wait bounded too.
-    ClientSocket->setReadBufferSize(ScreenFeeder::LowWater);
+    ReadPause::limitSocket(*ClientSocket, ScreenFeeder::LowWater);
 
     createEngine();
 
@@ -101,12 +107,12 @@ TNodeClientFrame::TNodeClientFrame(const NodeFrameOptions &options, const QStrin
     installChatHooks();
 
     connect(m_feeder, &ScreenFeeder::sliceFed, Image2, qOverload<>(&QWidget::update));
-    connect(m_feeder, &ScreenFeeder::drained, this, [this] {
-        if (m_readPaused) {
-            m_readPaused = false;
+    const auto caughtUp = [this] {
+        if (m_readPause.resume())
             ClientSocketRead();
-        }
-    });
+    };
+    connect(m_feeder, &ScreenFeeder::drained, this, caughtUp);
+    connect(m_work, &WorkQueue::drained, this, caughtUp);
     m_feeder->setSink([this](const QByteArray &bytes) { FeedEngine(bytes); });
 
     connect(ClientSocket, &QTcpSocket::connected, this, &TNodeClientFrame::ClientSocketConnect);
@@ -130,6 +136,7 @@ TNodeClientFrame::~TNodeClientFrame()
         ClientSocket->disconnect(this);
     // The list empties itself as it goes; the header is gone by then.
     Memo6->model()->disconnect(this);
+    m_work->stop();
     m_feeder->stop();
     m_chat.reset();
     m_engine.reset();
@@ -355,6 +362,11 @@ void TNodeClientFrame::createEngine()
                                 const QByteArray &text) { PlaceButton(rect, image, color, text); };
     m_engine->OnRefresh = [this] { RefreshSurface(); };
     m_engine->OnReport = [this](const QByteArray &text) { EngineReport(text); };
+    MessageBoxQueue::instance().OnDropped = [this](int dropped) {
+        ChatNote(QString::number(dropped)
+                 + QStringLiteral(" message boxes from the server were dropped (%1 wait already).")
+                       .arg(MessageBoxQueue::MaxWaiting));
+    };
     m_engine->OnFailure = [](const QString &message) {
         qWarning("Screen data not understood: %s", qPrintable(message));
     };
@@ -502,41 +514,62 @@ void TNodeClientFrame::ClientSocketRead()
 {
     if (m_close.closing())
         return;
-    if (m_feeder->aboveHighWater()) {
-        // The engine is behind; leave the rest in the connection until the
-        // queue has drained.
-        m_readPaused = true;
+    // The engine or the chat is behind; leave the rest in the connection
+    // until the queues have drained.
+    if (!m_readPause.mayRead(m_feeder->aboveHighWater() || m_work->aboveHighWater()))
         return;
-    }
     const QByteArray chunk = ClientSocket->readAll();
     if (chunk.isEmpty())
         return;
-    dispatch(chunk);
-    ChunkDispatched();
+    receive(chunk);
+}
+
+void TNodeClientFrame::receive(const QByteArray &chunk)
+{
+    m_work->enqueue(
+        [this, chunk] {
+            m_dispatcher->dispatch(chunk);
+            m_work->post([this] { ChunkDispatched(); });
+        },
+        chunk.size());
 }
 
 void TNodeClientFrame::dispatch(const QByteArray &chunk)
 {
-    m_dispatcher->dispatch(chunk);
+    // From inside a dispatch (a program handing parts back) the part is
+    // dispatched right after what was decided so far, at the depth it was
+    // handed back from.
+    const int depth = m_dispatcher->depth();
+    m_work->post([this, chunk, depth] { m_dispatcher->dispatch(chunk, depth); });
+}
+
+void TNodeClientFrame::post(std::function<void()> effect)
+{
+    m_work->post(std::move(effect));
+}
+
+WorkQueue *TNodeClientFrame::workQueue() const
+{
+    return m_work;
 }
 
 void TNodeClientFrame::ClientSocketDisconnect()
 {
     if (m_connectionFailed || m_close.closing())
         return;
-    // What the server sent before it closed is still shown.
-    if (ClientSocket->bytesAvailable() > 0) {
-        m_readPaused = false;
-        const QByteArray rest = ClientSocket->readAll();
-        dispatch(rest);
-        ChunkDispatched();
-    }
-    ShowChatText("\033[4\033[BConnection Terminated.\r\n\033]");
-    ClientSocket->abort();
-    if (Lock)
-        Lock->setEnabled(false);
-    Shape1->setBrushColor(kLime);
-    close();
+    // What the server sent before it closed is still shown, first.
+    m_readPause.resume();
+    if (ClientSocket->bytesAvailable() > 0)
+        receive(ClientSocket->readAll());
+    m_work->enqueue([this] {
+        // Shown here and now: the close below drops what is still queued.
+        m_chat->Dispatch("\033[4\033[BConnection Terminated.\r\n\033]");
+        ClientSocket->abort();
+        if (Lock)
+            Lock->setEnabled(false);
+        Shape1->setBrushColor(kLime);
+        close();
+    });
 }
 
 void TNodeClientFrame::ClientSocketError(QAbstractSocket::SocketError error)
@@ -546,7 +579,7 @@ void TNodeClientFrame::ClientSocketError(QAbstractSocket::SocketError error)
     m_connectionFailed = true;
     ShowChatText("\033[4\033[BError Connecting to NODE Server: " + NodeHost + "\033]\r\n");
     ShowChatText("\033[8\033[BTry Again Later.\r\n");
-    ClientSocket->abort();
+    m_work->enqueue([this] { ClientSocket->abort(); });
 }
 
 // ---------------------------------------------------------------------------
@@ -554,52 +587,70 @@ void TNodeClientFrame::ClientSocketError(QAbstractSocket::SocketError error)
 
 void TNodeClientFrame::passwordRequested()
 {
+    post([this] { askPassword(); });
+}
+
+void TNodeClientFrame::askPassword()
+{
+    // One password dialog at a time, and none for a while after a cancel.
+    if (m_close.closing() || !m_passwordGate.tryOpen())
+        return;
     QString typed;
     const bool ok = UserDialogs::current().askText(this, QStringLiteral("Security"),
                                                    QStringLiteral(" Enter Password :"), &typed,
                                                    UserDialogs::Echo::Password);
+    m_passwordGate.done(!ok);
+    if (m_close.closing())
+        return;
     Send(Marker::PasswordMarker + (ok ? ProtocolBytes(typed) : QByteArray()));
 }
 
 void TNodeClientFrame::lockOffered()
 {
-    if (!Lock)
-        return;
-    Lock->setVisible(true);
-    Lock->setEnabled(true);
-    LockUpdate();
+    post([this] {
+        if (!Lock)
+            return;
+        Lock->setVisible(true);
+        Lock->setEnabled(true);
+        LockUpdate();
+    });
 }
 
 void TNodeClientFrame::captionReceived(const QByteArray &caption)
 {
-    setWindowTitle(DisplayText(caption));
-    Memo5->clear();
+    post([this, caption] {
+        setWindowTitle(DisplayText(caption));
+        Memo5->clear();
+    });
 }
 
 void TNodeClientFrame::screenData(const QByteArray &bytes)
 {
-    m_feeder->append(bytes);
-    setLights(kGreen, kMaroon);
+    post([this, bytes] {
+        m_feeder->append(bytes);
+        setLights(kGreen, kMaroon);
+    });
 }
 
 void TNodeClientFrame::playerList(const QByteArray &text)
 {
-    m_chat->Dispatch(text);
+    ShowChatText(text);
 }
 
 void TNodeClientFrame::chatLine(const QByteArray &lineWithBreak)
 {
-    m_chat->Dispatch(lineWithBreak);
+    ShowChatText(lineWithBreak);
 }
 
 void TNodeClientFrame::ShowChatText(const QByteArray &text)
 {
-    m_chat->Dispatch(text);
+    // A long text is shown over several turns of the event loop.
+    m_work->post(m_chat->DispatchJob(text));
 }
 
 void TNodeClientFrame::QueueScreenBytes(const QByteArray &bytes)
 {
-    m_feeder->append(bytes);
+    post([this, bytes] { m_feeder->append(bytes); });
 }
 
 void TNodeClientFrame::setLights(const QColor &shape1, const QColor &shape2)
@@ -805,12 +856,23 @@ void TNodeClientFrame::LockUpdate()
 
 void TNodeClientFrame::LockExecute()
 {
+    // The lock's dialog shares the password dialog's turn: one at a time.
+    if (m_close.closing() || !m_passwordGate.tryOpen(false))
+        return;
     QString typed;
-    if (!UserDialogs::current().askText(this, QStringLiteral("Room Security"),
-                                        QStringLiteral(" Enter Password :"), &typed,
-                                        UserDialogs::Echo::Password))
+    const bool ok = UserDialogs::current().askText(this, QStringLiteral("Room Security"),
+                                                   QStringLiteral(" Enter Password :"), &typed,
+                                                   UserDialogs::Echo::Password);
+    // The user's own cancel keeps no server request away.
+    m_passwordGate.done(false);
+    if (!ok || m_close.closing())
         return;
     Send(Marker::PasswordMarker + ProtocolBytes(typed));
+}
+
+void TNodeClientFrame::ChatNote(const QString &text)
+{
+    ShowChatText("\033[4" + InertChatText(ProtocolBytes(text)) + "\r\n\033]");
 }
 
 void TNodeClientFrame::ShowChat(bool down)
@@ -822,8 +884,8 @@ void TNodeClientFrame::ShowChat(bool down)
 
 void TNodeClientFrame::OpenLink(const QByteArray &link)
 {
-    if (ChatPanel::IsSafeLink(link) && UrlOpener
-        && UrlOpener(QUrl(DisplayText(link), QUrl::StrictMode)))
+    const QUrl url = ChatPanel::SafeLinkUrl(link);
+    if (url.isValid() && UrlOpener && UrlOpener(url))
         return;
     UserDialogs::current().message(this, QString(), ChatPanel::LinkFailureText(link));
 }
@@ -834,5 +896,11 @@ void TNodeClientFrame::OpenLink(const QByteArray &link)
 void TNodeClientFrame::closeEvent(QCloseEvent *event)
 {
     m_feeder->stop();
+    // The program ends with its main window, whatever dialog is open.
+    MessageBoxQueue::instance().clear();
+    CloseOwnDialogs(this);
     m_close.closeEvent(*this, *ClientSocket, event);
+    // What is still queued is not shown any more.
+    if (m_close.closing())
+        m_work->stop();
 }

@@ -8,6 +8,7 @@
 
 #include "ByteText.h"
 #include "ChatAnsi.h"
+#include "FetchBudget.h"
 #include "Platform.h"
 #include "SoundPlayer.h"
 
@@ -61,6 +62,10 @@ void ServerSounds::FetchSound(const QByteArray &fileName)
 {
     if (busy() || !TDispAnsi::IsPlainFileName(fileName) || m_mediaDir.isEmpty())
         return;
+    if (const QString refusal = FetchBudget::refusal(m_mediaDir); !refusal.isEmpty()) {
+        emit fetchRefused(refusal);
+        return;
+    }
     const QString path = m_mediaDir + DisplayText(fileName);
     QDir().mkpath(m_mediaDir);
     auto file = std::make_unique<QFile>(path);
@@ -95,7 +100,8 @@ void ServerSounds::onReadyRead()
     }
     const QByteArray data = m_reply->readAll();
     m_written += data.size();
-    if (m_written > MaxFileSize || m_file->write(data) != data.size()) {
+    if (m_written > MaxFileSize || !FetchBudget::take(data.size(), m_mediaDir)
+        || m_file->write(data) != data.size()) {
         m_failed = true;
         m_reply->abort();
     }

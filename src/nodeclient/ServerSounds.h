@@ -53,6 +53,8 @@ public:
 signals:
     // After every fetch, with the file it was written to.
     void fetchFinished(bool ok, const QString &path);
+    // A fetch was not started: what fetches may take of the disk is used up.
+    void fetchRefused(const QString &reason);
 
 private:
     void onReadyRead();

@@ -59,6 +59,9 @@ void TSurfaceButtons::Place(const TAnsi *engine, const TAnsiRect &rect, int imag
         return;
     }
 
+    const auto placed = m_buttons.constFind(parts.name);
+    if ((placed == m_buttons.cend() || !placed.value()) && count() >= MaxButtons)
+        return;
     QPointer<QAbstractButton> &slot = m_buttons[parts.name];
     if (!slot) {
         auto *button = new TIAeverButton(m_panel);

@@ -35,6 +35,10 @@ class TSurfaceButtons : public QObject
 {
     Q_OBJECT
 public:
+    // A surface holds at most this many; a server's further new names are
+    // ignored (updates and removals of placed ones still apply).
+    static constexpr int MaxButtons = 256;
+
     // The glyph of an icon index below 100; a null pixmap for none.
     using GlyphSource = std::function<QPixmap(int image)>;
 

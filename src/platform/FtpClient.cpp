@@ -7,6 +7,8 @@
 
 #include <curl/curl.h>
 
+#include "FetchBudget.h"
+
 #include <atomic>
 #include <cstdio>
 #include <mutex>
@@ -73,6 +75,8 @@ struct FtpClient::Job
     std::thread thread;
     QByteArray listing;    // worker-owned until the end is reported
     FILE *file = nullptr;
+    qint64 written = 0;    // download: bytes in the file so far
+    QString folder;        // download: the folder the file goes to
     qint64 lastDone = -1;
     FtpClient *owner = nullptr;   // outlives the thread: its destructor joins
 };
@@ -92,6 +96,13 @@ size_t writeListing(char *data, size_t size, size_t count, void *user)
 size_t writeFile(char *data, size_t size, size_t count, void *user)
 {
     auto *job = static_cast<FtpClient::Job *>(user);
+    const auto bytes = qint64(size * count);
+    // Too big, or past what fetches may take of the disk: the download fails
+    // and its partial file goes.
+    if (job->written + bytes > FtpClient::MaxDownloadBytes
+        || !FetchBudget::take(bytes, job->folder))
+        return 0;
+    job->written += bytes;
     return std::fwrite(data, size, count, job->file) * size;
 }
 
@@ -161,7 +172,8 @@ bool FtpClient::download(const Site &site, const QString &folder, const QString 
     job->kind = Job::Download;
     job->url = ftpUrl(site, folder, name);
     job->localPath = localPath;
-    if (job->url.isEmpty())
+    job->folder = QFileInfo(localPath).absolutePath();
+    if (job->url.isEmpty() || !FetchBudget::refusal(job->folder).isEmpty())
         return false;
     QTemporaryFile temp(QFileInfo(localPath).absolutePath() + QLatin1Char('/') + temporaryPrefix()
                         + QStringLiteral("XXXXXX.part"));

@@ -53,6 +53,8 @@ public:
     // What the last failed operation said (libcurl's text).
     QString lastError() const { return m_lastError; }
 
+    // A download larger than this fails, its partial file removed.
+    static constexpr qint64 MaxDownloadBytes = 64 * 1024 * 1024;
     // A listing larger than this fails.
     static constexpr qint64 MaxListingBytes = 4 * 1024 * 1024;
 

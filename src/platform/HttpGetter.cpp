@@ -9,6 +9,7 @@
 
 #include <cstdio>
 
+#include "FetchBudget.h"
 #include "FtpClient.h"
 
 HttpGetter::HttpGetter(QObject *parent)
@@ -24,7 +25,8 @@ HttpGetter::~HttpGetter()
 
 bool HttpGetter::get(const QUrl &url, const QString &localPath)
 {
-    if (busy() || !url.isValid() || url.scheme() != QLatin1String("http"))
+    if (busy() || !url.isValid() || url.scheme() != QLatin1String("http")
+        || !FetchBudget::refusal(QFileInfo(localPath).absolutePath()).isEmpty())
         return false;
     auto *temp = new QTemporaryFile(QFileInfo(localPath).absolutePath() + QLatin1Char('/')
                                         + FtpClient::temporaryPrefix() + QStringLiteral("XXXXXX.part"),
@@ -53,7 +55,9 @@ void HttpGetter::readBody()
     if (!m_reply || !m_file || m_failed)
         return;
     const QByteArray data = m_reply->readAll();
-    if (m_file->size() + data.size() > MaxBytes || m_file->write(data) != data.size()) {
+    if (m_file->size() + data.size() > MaxBytes
+        || !FetchBudget::take(data.size(), QFileInfo(m_target).absolutePath())
+        || m_file->write(data) != data.size()) {
         m_failed = true;
         m_reply->abort();
     }

@@ -52,7 +52,17 @@ void InstallTerminationHandler()
 int RunProgram(int argc, char **argv, const ProgramInfo &info,
                const std::function<QWidget *()> &createMainWindow)
 {
-    QApplication app(argc, argv);
+    // Qt reads options ("-platform", "-stylesheet", ...) from the arguments
+    // it is given: it gets the program name alone, and the windows read the
+    // original arguments.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    SetProgramArguments(arguments);
+    QByteArray name = info.program.toLocal8Bit();
+    int qtArgc = 1;
+    char *qtArgv[] = {name.data(), nullptr};
+    QApplication app(qtArgc, qtArgv);
     QApplication::setApplicationName(info.program);
     QApplication::setOrganizationName(QStringLiteral("Vantora"));
     SetApplicationTitle(info.title);

@@ -34,7 +34,13 @@ public:
     static void setCurrent(UserDialogs *dialogs);
 };
 
-// The real dialogs: QMessageBox and QInputDialog.
+// Closes every other visible top-level window of the program (dialogs
+// answered "Cancel"), so that closing the main window ends the program
+// even while one of its dialogs, notices or message boxes is open.
+void CloseOwnDialogs(QWidget *mainWindow);
+
+// The real dialogs: QMessageBox and QInputDialog. They do not block the
+// program's other windows (a close of the main window closes them).
 class QtUserDialogs : public UserDialogs
 {
 public:

@@ -36,6 +36,8 @@
 #include "Platform.h"
 #include "ProtocolMarkers.h"
 #include "RegistrySettings.h"
+#include "WorkQueue.h"
+#include "ServerNames.h"
 #include "Shape.h"
 #include "SoundPlayer.h"
 #include "SuitePictures.h"
@@ -83,7 +85,12 @@ TParloras::TParloras(const QStringList &arguments, QWidget *parent)
 
     ClientSocket = new QTcpSocket(this);
     ClientSocket->setObjectName(QStringLiteral("ClientSocket"));
-    ClientSocket->setReadBufferSize(kReadLimit);
+    ReadPause::limitSocket(*ClientSocket, kReadLimit);
+    m_work = new WorkQueue(this);
+    connect(m_work, &WorkQueue::drained, this, [this] {
+        if (m_readPause.resume())
+            ClientSocketRead();
+    });
 
     m_chat = std::make_unique<TDispAnsi>();
     m_chat->Attach(Memo5, Memo6, nullptr);
@@ -110,6 +117,7 @@ TParloras::TParloras(const QStringList &arguments, QWidget *parent)
 
 TParloras::~TParloras()
 {
+    m_work->stop();
     ClientSocket->disconnect(this);
     // The list empties itself as it goes; the header is gone by then.
     Memo6->model()->disconnect(this);
@@ -248,7 +256,14 @@ void TParloras::buildMemberColumn(QWidget *column)
     connect(model, &QAbstractItemModel::rowsInserted, this, &TParloras::updateMemberCount);
     connect(model, &QAbstractItemModel::rowsRemoved, this, &TParloras::updateMemberCount);
     connect(model, &QAbstractItemModel::modelReset, this, &TParloras::updateMemberCount);
-    connect(model, &QAbstractItemModel::dataChanged, this, &TParloras::dropHeadingSelection);
+    // Only the rows that changed can have become headings: looking at every
+    // row for each change made filling a long list take the square of its
+    // length.
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex &from, const QModelIndex &to) {
+                for (int row = from.row(); row <= to.row() && row >= 0; ++row)
+                    dropHeadingSelectionAt(row);
+            });
     connect(Memo6, &QTreeWidget::itemSelectionChanged, this, &TParloras::dropHeadingSelection);
 }
 
@@ -406,10 +421,13 @@ void TParloras::ClientSocketRead()
     if (m_closing)
         return;
     while (ClientSocket->bytesAvailable() > 0) {
+        // Behind with showing what came: the rest waits in the connection.
+        if (!m_readPause.mayRead(m_work->aboveHighWater()))
+            return;
         const QByteArray chunk = ClientSocket->read(kReadLimit);
         if (chunk.isEmpty())
             return;
-        dispatch(chunk);
+        m_work->enqueue([this, chunk] { decide(chunk); }, chunk.size());
     }
 }
 
@@ -418,9 +436,13 @@ void TParloras::ClientSocketDisconnect()
     if (m_errorReported || m_closing)
         return;
     // What the server sent before it closed is still shown.
-    ClientSocketRead();
+    m_readPause.resume();
+    while (ClientSocket->bytesAvailable() > 0) {
+        const QByteArray chunk = ClientSocket->read(kReadLimit);
+        m_work->enqueue([this, chunk] { decide(chunk); }, chunk.size());
+    }
     ShowChatText(kConnectionTerminated);
-    LockUpdate();
+    m_work->enqueue([this] { LockUpdate(); });
 }
 
 void TParloras::ClientSocketError(QAbstractSocket::SocketError error)
@@ -436,7 +458,7 @@ void TParloras::ClientSocketError(QAbstractSocket::SocketError error)
     } else {
         ShowChatText("\033[4\033[BCommunications Error\033]\r\n");
     }
-    ClientSocket->abort();
+    m_work->enqueue([this] { ClientSocket->abort(); });
     Waits::after(3000, this, [] {
         if (EndProgram) {
             EndProgram();
@@ -456,14 +478,20 @@ void TParloras::LockUpdate()
 void TParloras::ShowChatText(const QByteArray &text)
 {
     // A log that cannot be written fails the call after the text is shown;
-    // the room goes on.
-    m_chat->Dispatch(text);
+    // the room goes on. A long text is shown over several turns of the
+    // event loop, after what is queued before it.
+    m_work->post(m_chat->DispatchJob(text));
 }
 
 // ---------------------------------------------------------------------------
 // What arrives
 
 void TParloras::dispatch(const QByteArray &chunk)
+{
+    m_work->post([this, chunk] { decide(chunk); });
+}
+
+void TParloras::decide(const QByteArray &chunk)
 {
     const Parlora::RoomMessage message = Parlora::Decode(chunk);
     switch (message.kind) {
@@ -483,17 +511,27 @@ void TParloras::keepAlive()
 
 void TParloras::passwordRequested()
 {
-    sendTypedPassword(QStringLiteral("Security"));
+    // One password dialog at a time, and none for a while after a cancel.
+    if (m_closing || !m_passwordGate.tryOpen())
+        return;
+    m_passwordGate.done(!sendTypedPassword(QStringLiteral("Security")));
 }
 
-void TParloras::sendTypedPassword(const QString &dialogTitle)
+void TParloras::ChatNote(const QString &text)
+{
+    ShowChatText("\033[4" + InertChatText(ProtocolBytes(text)) + "\r\n\033]");
+}
+
+bool TParloras::sendTypedPassword(const QString &dialogTitle)
 {
     QString typed;
     const bool ok = UserDialogs::current().askText(this, dialogTitle,
                                                    QStringLiteral(" Enter Password :"), &typed,
                                                    UserDialogs::Echo::Password);
-    // Cancelling sends the marker alone.
-    Send(Marker::PasswordMarker + (ok ? ProtocolBytes(typed) : QByteArray()));
+    // Cancelling sends the marker alone; a window that closed meanwhile sends nothing.
+    if (!m_closing)
+        Send(Marker::PasswordMarker + (ok ? ProtocolBytes(typed) : QByteArray()));
+    return ok;
 }
 
 void TParloras::lockOffered()
@@ -511,17 +549,22 @@ void TParloras::roomNamed(const QByteArray &title, bool lockInTitle)
     }
     setWindowTitle(DisplayText(title));
     ShowChatText(Parlora::WelcomeText(title));
-    setRoomPanelColour(Parlora::RoomColour(title));
-    Send(Parlora::BuffRequest);
-    updateMemberCount();
+    m_work->post([this, title] {
+        setRoomPanelColour(Parlora::RoomColour(title));
+        Send(Parlora::BuffRequest);
+        updateMemberCount();
+    });
 }
 
 void TParloras::noticeArrived(const QByteArray &caption, const QByteArray &message)
 {
     playNoticeSound();
-    TfrmGreyMsg *notice = TfrmGreyMsg::ShowNotice(DisplayText(caption), DisplayText(message), this);
+    TfrmGreyMsg *notice = TfrmGreyMsg::ShowBoundedNotice(
+        DisplayText(caption), DisplayText(message), this,
+        [this](const QString &line) { ChatNote(line); });
     // Centred on the room's window.
-    notice->move(frameGeometry().center() - notice->rect().center());
+    if (notice)
+        notice->move(frameGeometry().center() - notice->rect().center());
 }
 
 void TParloras::playNoticeSound()
@@ -584,7 +627,11 @@ void TParloras::SendButtonClick()
 
 void TParloras::LockExecute()
 {
+    // The lock's dialog shares the password dialog's turn: one at a time.
+    if (m_closing || !m_passwordGate.tryOpen(false))
+        return;
     sendTypedPassword(QStringLiteral("Room Security"));
+    m_passwordGate.done(false);
 }
 
 // ---------------------------------------------------------------------------
@@ -623,11 +670,16 @@ void TParloras::updateMemberCount()
 void TParloras::dropHeadingSelection()
 {
     // Heading rows cannot stay selected.
-    for (int row = 0; row < Memo6->rowCount(); ++row) {
-        QTreeWidgetItem *item = Memo6->topLevelItem(row);
-        if (item->isSelected() && RoomMembers::IsHeading(Memo6->rowData(row)))
-            item->setSelected(false);
-    }
+    const QList<QTreeWidgetItem *> selected = Memo6->selectedItems();
+    for (QTreeWidgetItem *item : selected)
+        dropHeadingSelectionAt(Memo6->indexOfTopLevelItem(item));
+}
+
+void TParloras::dropHeadingSelectionAt(int row)
+{
+    QTreeWidgetItem *item = Memo6->topLevelItem(row);
+    if (item && item->isSelected() && RoomMembers::IsHeading(Memo6->rowData(row)))
+        item->setSelected(false);
 }
 
 void TParloras::PopupMenu2Popup()
@@ -770,7 +822,8 @@ QString TParloras::LogFileName() const
 void TParloras::OpenLink(const QByteArray &link)
 {
     const auto &opener = TNodeClientFrame::UrlOpener;
-    if (ChatPanel::IsSafeLink(link) && opener && opener(QUrl(DisplayText(link), QUrl::StrictMode)))
+    const QUrl url = ChatPanel::SafeLinkUrl(link);
+    if (url.isValid() && opener && opener(url))
         return;
     UserDialogs::current().message(this, QString(), ChatPanel::LinkFailureText(link));
 }
@@ -787,6 +840,9 @@ void TParloras::closeEvent(QCloseEvent *event)
         return;
     }
     m_closing = true;
+    m_work->stop();
+    // The program ends with its main window, whatever dialog is open.
+    CloseOwnDialogs(this);
     ClientSocket->disconnect(this);
     if (ClientSocket->state() != QAbstractSocket::UnconnectedState) {
         // The connection is closed without waiting for the server; what was

@@ -24,7 +24,10 @@
 #include <functional>
 #include <memory>
 
+#include "AppInfo.h"
 #include "Colors.h"
+#include "ReadPause.h"
+#include "DialogGate.h"
 #include "RoomMembers.h"
 
 class QAction;
@@ -48,7 +51,7 @@ class TParloras : public QMainWindow
 public:
     // `arguments`: the command line after the program name (host, port,
     // user name, password).
-    explicit TParloras(const QStringList &arguments = QCoreApplication::arguments().mid(1),
+    explicit TParloras(const QStringList &arguments = ProgramArguments(),
                        QWidget *parent = nullptr);
     ~TParloras() override;
 
@@ -85,6 +88,8 @@ public:
     // ---- Handlers, public so that tests can drive them ----
     void FormActivate();
     bool Send(const QByteArray &bytes);
+    // One chunk as a read hands it on; done in order on the work queue, at
+    // once when it is short.
     void dispatch(const QByteArray &chunk);
     void SendButtonClick();
     void LockExecute();
@@ -132,6 +137,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void decide(const QByteArray &chunk);
     void buildWindow();
     void buildMemberColumn(QWidget *column);
     void buildMenus();
@@ -151,7 +157,9 @@ private:
     // What a received chunk asks for.
     void keepAlive();
     void passwordRequested();
-    void sendTypedPassword(const QString &dialogTitle);
+    // False when the user cancelled.
+    bool sendTypedPassword(const QString &dialogTitle);
+    void ChatNote(const QString &text);
     void lockOffered();
     void roomNamed(const QByteArray &title, bool lockInTitle);
     void noticeArrived(const QByteArray &caption, const QByteArray &message);
@@ -159,6 +167,7 @@ private:
 
     void updateMemberCount();
     void dropHeadingSelection();
+    void dropHeadingSelectionAt(int row);
     void whereIsClick();
     void whisperClick();
     void sendRoleCommands(char digit, QList<QByteArray> captions);
@@ -171,6 +180,9 @@ private:
     QImage m_roomPicture;
     bool m_activated = false;
     bool m_closing = false;
+    class WorkQueue *m_work = nullptr;
+    ReadPause m_readPause;
+    DialogGate m_passwordGate;
     bool m_errorReported = false;
     bool m_wasConnected = false;
 };

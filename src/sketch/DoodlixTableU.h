@@ -19,6 +19,7 @@
 
 #include <memory>
 
+#include "AppInfo.h"
 #include "NodeClientFrame.h"
 #include "StrokeRecorder.h"
 
@@ -33,7 +34,7 @@ class TfrmDoodlixTable : public TNodeClientFrame
 {
     Q_OBJECT
 public:
-    explicit TfrmDoodlixTable(const QStringList &arguments = QCoreApplication::arguments().mid(1),
+    explicit TfrmDoodlixTable(const QStringList &arguments = ProgramArguments(),
                               QWidget *parent = nullptr);
     ~TfrmDoodlixTable() override;
 
@@ -107,8 +108,8 @@ public:
 protected:
     void ConfigureEngine() override;
     void FeedEngine(const QByteArray &bytes) override;
-    bool screenCommand(QByteArrayView text) override;
-    bool chatCommand(QByteArrayView text) override;
+    bool screenCommand(QByteArrayView text, MarkerSearch &search) override;
+    bool chatCommand(QByteArrayView text, MarkerSearch &search) override;
     void SurfaceMouseDown(QPoint point, Qt::MouseButton button) override;
     void DrawListPicture(const TAnsiRect &rect, int picture) override;
 
@@ -124,5 +125,7 @@ private:
     void ShowArtistControls(bool artist);
 
     std::unique_ptr<TLAnsi> m_drawing;
+    // The word-value caption last handed on; the same again changes nothing.
+    QByteArray m_wordCaption;
     bool m_hintMenuAttached = false;
 };

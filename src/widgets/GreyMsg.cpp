@@ -1,10 +1,28 @@
 #include "GreyMsg.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <utility>
+
+namespace {
+
+QList<QPointer<TfrmGreyMsg>> &OpenNotices()
+{
+    static QList<QPointer<TfrmGreyMsg>> open;
+    return open;
+}
+
+int g_folded = 0;
+bool g_foldReportQueued = false;
+
+} // namespace
 
 TfrmGreyMsg::TfrmGreyMsg(const QString &caption, const QString &text, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint
@@ -54,4 +72,41 @@ TfrmGreyMsg *TfrmGreyMsg::ShowNotice(const QString &caption, const QString &text
         window->move(screen->availableGeometry().center() - window->rect().center());
     window->show();
     return window;
+}
+
+int TfrmGreyMsg::OpenCount()
+{
+    QList<QPointer<TfrmGreyMsg>> &open = OpenNotices();
+    open.removeIf([](const QPointer<TfrmGreyMsg> &notice) {
+        return notice.isNull() || !notice->isVisible();
+    });
+    return int(open.size());
+}
+
+TfrmGreyMsg *TfrmGreyMsg::ShowBoundedNotice(const QString &caption, const QString &text,
+                                            QWidget *parent,
+                                            const std::function<void(const QString &)> &chatLine)
+{
+    if (OpenCount() < MaxOpen || !chatLine) {
+        TfrmGreyMsg *notice = ShowNotice(caption, text, parent);
+        OpenNotices().append(notice);
+        return notice;
+    }
+    chatLine(QStringLiteral("Notice: ") + caption + QStringLiteral(": ") + text);
+    ++g_folded;
+    if (!g_foldReportQueued) {
+        g_foldReportQueued = true;
+        // The line goes to the window that folded the notices, while it lives.
+        QPointer<QWidget> window = parent;
+        QTimer::singleShot(0, qApp, [chatLine, window, hadWindow = parent != nullptr] {
+            g_foldReportQueued = false;
+            const int folded = std::exchange(g_folded, 0);
+            if (hadWindow && !window)
+                return;
+            chatLine(QString::number(folded)
+                     + (folded == 1 ? QStringLiteral(" notice was") : QStringLiteral(" notices were"))
+                     + QStringLiteral(" shown here: %1 notice windows are open.").arg(MaxOpen));
+        });
+    }
+    return nullptr;
 }

@@ -56,5 +56,7 @@ public:
     void reloadPlayList() override { events << QStringLiteral("reload"); }
     void savePlayList() override { events << QStringLiteral("save"); }
     void transferViewChanged() override { ++viewChanges; }
+    void chatNote(const QString &text) override { notes << text; }
+    QStringList notes;
     int viewChanges = 0;
 };

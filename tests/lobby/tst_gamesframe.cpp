@@ -15,6 +15,8 @@
 #include "SuitePictures.h"
 #include "SurfaceButtons.h"
 #include "SurfaceImage.h"
+#include "ClientPrograms.h"
+#include "SteadyClock.h"
 #include "TestMain.h"
 #include "UserDialogs.h"
 #include "Waits.h"
@@ -46,7 +48,9 @@ public:
         return glyph;
     }
     bool smallScreen() const override { return small; }
+    void chatNote(const QString &text) override { notes << text; }
     bool small = false;
+    QStringList notes;
 };
 
 // A menu server on the loopback address with one client.
@@ -129,6 +133,12 @@ void tst_GamesFrame::initTestCase()
 
 void tst_GamesFrame::init()
 {
+    // Starts a second apart and more: the lobby's start limits stay out of the way.
+    ResetClientProgramStarts();
+    SteadyClock::setForTests([] {
+        static qint64 now = 0;
+        return now += 5000;
+    });
     m_launcher = FakeLauncher();
     m_dialogs.asked.clear();
     m_lobby.calls.clear();

@@ -22,6 +22,7 @@
 
 #include "Ansi.h"
 #include "ChatAnsi.h"
+#include "FakeLobbyServer.h"
 #include "Fakes.h"
 #include "GreyMsg.h"
 #include "IAeverButton.h"
@@ -34,61 +35,14 @@
 #include "Shape.h"
 #include "StatusPanel.h"
 #include "ShownBytes.h"
+#include "ClientPrograms.h"
+#include "SteadyClock.h"
 #include "TestMain.h"
 #include "UserListView.h"
 #include "Waits.h"
 #include "uRichEditWithLinks.h"
 
 namespace {
-
-// A lobby server that records what each connection sent and sends what the
-// test asks for.
-class FakeLobbyServer : public QObject
-{
-public:
-    FakeLobbyServer()
-    {
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-                const int index = int(m_clients.size());
-                m_clients.append(socket);
-                m_received.append(QByteArray());
-                m_closed.append(false);
-                connect(socket, &QTcpSocket::readyRead, this,
-                        [this, socket, index] { m_received[index] += socket->readAll(); });
-                connect(socket, &QTcpSocket::disconnected, this, [this, index] { m_closed[index] = true; });
-            }
-        });
-    }
-
-    ~FakeLobbyServer() override
-    {
-        // The sockets go before the lists their signals write to.
-        for (QTcpSocket *socket : std::as_const(m_clients)) {
-            socket->disconnect(this);
-            delete socket;
-        }
-    }
-
-    bool listen() { return m_server.listen(QHostAddress::LocalHost); }
-    int port() const { return m_server.serverPort(); }
-    int connections() const { return int(m_clients.size()); }
-    QString received(int i) const { return Shown(m_received.value(i)); }
-    void clearReceived(int i) { m_received[i].clear(); }
-    bool closed(int i) const { return m_closed.value(i); }
-    void send(int i, const QByteArray &bytes)
-    {
-        m_clients[i]->write(bytes);
-        m_clients[i]->flush();
-    }
-    void hangUp(int i) { m_clients[i]->disconnectFromHost(); }
-
-private:
-    QTcpServer m_server;
-    QList<QTcpSocket *> m_clients;
-    QList<QByteArray> m_received;
-    QList<bool> m_closed;
-};
 
 const QString Identification = QStringLiteral("<1b>[<bd>Ann<1b>]pw");
 
@@ -170,6 +124,12 @@ void tst_LobbyOnline::cleanupTestCase()
 
 void tst_LobbyOnline::init()
 {
+    // Starts a second apart and more: the lobby's start limits stay out of the way.
+    ResetClientProgramStarts();
+    SteadyClock::setForTests([] {
+        static qint64 now = 0;
+        return now += 5000;
+    });
     TDispAnsi::ResetSharedSettings();
     m_user = MemorySettings();
     m_dialogs = FakeDialogs();
@@ -935,11 +895,14 @@ void tst_LobbyOnline::menu_switches_the_server()
     QTRY_VERIFY(form->SlideIsOpen());
     m_server->send(0, "\\SpawnMenu:" + games.port());
     QTRY_VERIFY(form->GamesFrame1->MenuActive);
+    // Another host than the one in use: the user is asked first.
+    m_dialogs.confirmAnswers = {true};
     games.send("\\SwitchServer{localhost}:" + QByteArray::number(other.port()));
     QTRY_COMPARE(other.connections(), 1);
     QTRY_COMPARE(other.received(0), Identification);
     QCOMPARE(form->ComboBox3->currentText(), QStringLiteral("localhost"));
     QCOMPARE(form->SpinEdit2->value(), other.port());
+    QCOMPARE(m_dialogs.asked.constLast().text, QStringLiteral("Switch to server localhost?"));
     QTRY_VERIFY(!form->SlideIsOpen());
     QTRY_VERIFY(games.closed);
 }
@@ -984,7 +947,8 @@ void tst_LobbyOnline::chat_links()
 void tst_LobbyOnline::quick_launch_picks_from_the_games_menu()
 {
     auto form = connectedLobby();
-    // The server list learns a server a link switches to.
+    // The server list learns a server a link switches to (once the user agrees).
+    m_dialogs.confirmAnswers = {true};
     form->Memo2LinkClick("\\SwitchServer{localhost}:" + QByteArray::number(m_server->port()));
     QTRY_COMPARE(m_server->connections(), 2);
     QTRY_COMPARE(m_server->received(1), Identification);

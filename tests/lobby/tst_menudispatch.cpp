@@ -44,6 +44,7 @@ public:
         return started;
     }
     void showMessage(const QString &text) override { calls << "message " + text; }
+    void chatNote(const QString &text) override { calls << "note " + text; }
     void writeScreen(const QByteArray &text) override { calls << "screen " + Shown(text); }
 };
 

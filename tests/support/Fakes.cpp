@@ -28,12 +28,22 @@ bool FakeLauncher::fileExists(const QString &path) const
 }
 
 bool FakeLauncher::startDetached(const QString &program, const QStringList &arguments,
-                                 const QString &workingDir)
+                                 const QString &workingDir, const QStringList &environment,
+                                 qint64 *pid)
 {
     if (failStarts)
         return false;
-    launches.append({program, arguments, workingDir});
+    const qint64 id = 1000 + launches.size();
+    launches.append({program, arguments, workingDir, environment, id});
+    running.insert(id);
+    if (pid)
+        *pid = id;
     return true;
+}
+
+bool FakeLauncher::isRunning(qint64 pid) const
+{
+    return running.contains(pid);
 }
 
 void FakeDialogs::message(QWidget *, const QString &caption, const QString &text)
@@ -47,6 +57,9 @@ bool FakeDialogs::confirm(QWidget *, const QString &caption, const QString &text
                           const QPoint &topLeft)
 {
     asked.append({QStringLiteral("confirm"), caption, text, topLeft});
+    // A copy: the hook may replace itself while it runs.
+    if (const auto run = whileOpen)
+        run();
     return confirmAnswers.isEmpty() ? false : confirmAnswers.takeFirst();
 }
 
@@ -54,6 +67,9 @@ bool FakeDialogs::askText(QWidget *, const QString &caption, const QString &prom
                           QString *text, Echo)
 {
     asked.append({QStringLiteral("askText"), caption, prompt, QPoint()});
+    // A copy: the hook may replace itself while it runs.
+    if (const auto run = whileOpen)
+        run();
     const QString answer = textAnswers.isEmpty() ? QString() : textAnswers.takeFirst();
     if (answer.isNull())
         return false;

@@ -42,6 +42,8 @@ struct LaunchRecord
     QString program;
     QStringList arguments;
     QString workingDir;
+    QStringList environment;   // "NAME=value" entries added for the program
+    qint64 pid = 0;
 };
 
 class FakeLauncher : public ProgramLauncher
@@ -49,12 +51,15 @@ class FakeLauncher : public ProgramLauncher
 public:
     bool fileExists(const QString &path) const override;
     bool startDetached(const QString &program, const QStringList &arguments,
-                       const QString &workingDir) override;
+                       const QString &workingDir, const QStringList &environment,
+                       qint64 *pid) override;
+    bool isRunning(qint64 pid) const override;
 
     QSet<QString> existingFiles;   // when empty, every file exists
     bool onlyListedFilesExist = false;
     bool failStarts = false;
     QList<LaunchRecord> launches;
+    QSet<qint64> running;   // the started programs that have not ended
 };
 
 class FakeWindowLister : public WindowLister
@@ -87,6 +92,10 @@ public:
     QList<QString> textAnswers;        // a null QString cancels
     QList<QColor> colorAnswers;        // an invalid colour (the default) cancels
     std::function<void()> onMessage;   // runs inside message(), e.g. to check state
+    // Runs inside confirm() and askText() before they answer, as the user
+    // would take time: a test lets the event loop run there (the real
+    // dialogs keep reading the connection while they are open).
+    std::function<void()> whileOpen;
 };
 
 // An in-memory settings tree that records the order of writes.

@@ -116,6 +116,8 @@ int main(int argc, char *argv[])
         {QStringLiteral("hash-threads"),
          QStringLiteral("Threads that check passwords (default one per core; 0 checks them on the main thread)."),
          QStringLiteral("count")},
+        {QStringLiteral("art-folder"), QStringLiteral("A folder of ANSI art (.ans files) to offer as the Art Gallery door."),
+         QStringLiteral("folder")},
         {QStringLiteral("words"),
          QStringLiteral("Word list of the sketch tables: lines word;points (default: the list shipped with vtserve)."),
          QStringLiteral("file")},
@@ -163,6 +165,7 @@ int main(int argc, char *argv[])
     }
     options.doorTitle = parser.value(QStringLiteral("door-title")).toLatin1().left(30);
     options.wordsFile = parser.value(QStringLiteral("words"));
+    options.artFolder = parser.value(QStringLiteral("art-folder"));
 
     if (parser.isSet(QStringLiteral("set-rank"))) {
         const QString assignment = parser.value(QStringLiteral("set-rank"));

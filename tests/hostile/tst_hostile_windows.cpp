@@ -1,0 +1,314 @@
+// Hostile servers against the real windows, on loopback: however many
+// notices, message boxes, password requests, invitations and buttons a
+// server sends, the windows it gets are bounded, what gets no window lands
+// in the chat view, the program still answers afterwards, and closing the
+// main window closes the program even while one of its dialogs is open.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+#include "Ansi.h"
+#include "CardamoU.h"
+#include "ChatAnsi.h"
+#include "ClientPrograms.h"
+#include "FakeLobbyServer.h"
+#include "FakeNodeServer.h"
+#include "Fakes.h"
+#include "GreyMsg.h"
+#include "LobbyMain.h"
+#include "MessageBoxQueue.h"
+#include "ParloraU.h"
+#include "Platform.h"
+#include "PortalisU.h"
+#include "ProtocolMarkers.h"
+#include "SurfaceButtons.h"
+#include "TestMain.h"
+#include "UserDialogs.h"
+#include "Waits.h"
+#include "uRichEditWithLinks.h"
+
+namespace {
+
+const QByteArray kIdent = Marker::IdentifyOpen + "Ann" + Marker::IdentifyClose + "pw";
+const QByteArray kWhereIs = QByteArray("\x1b[7" "Bob \x1b]\xa4\xab" "Ann");
+
+QByteArray notice(int i)
+{
+    return Marker::NoticeMarker + " Note " + QByteArray::number(i) + ">Text "
+           + QByteArray::number(i);
+}
+
+int visibleNotices()
+{
+    int n = 0;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        n += qobject_cast<TfrmGreyMsg *>(w) && w->isVisible() ? 1 : 0;
+    return n;
+}
+
+int visibleServerBoxes()
+{
+    int n = 0;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        n += w->objectName() == QLatin1String("ServerMessageBox") && w->isVisible() ? 1 : 0;
+    return n;
+}
+
+void closeStrayWindows()
+{
+    MessageBoxQueue::instance().clear();
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qobject_cast<QDialog *>(w))
+            delete w;
+}
+
+} // namespace
+
+class tst_HostileWindows : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void lobby_notices_fold_into_the_chat();
+    void message_box_captures_one_at_a_time();
+    void password_requests_one_dialog_then_quiet();
+    void room_notices_fold_into_the_chat();
+    void thirty_thousand_buttons_make_256();
+    void close_ends_the_program_while_a_dialog_is_open();
+
+private:
+    std::unique_ptr<TLobbyMainForm> connectedLobby(FakeLobbyServer &server);
+    std::unique_ptr<InstalledFakes> m_fakes;
+    MemorySettings m_user;
+    MemorySettings m_machine;
+};
+
+void tst_HostileWindows::initTestCase()
+{
+    Waits::setTimeScale(0.05);
+}
+
+void tst_HostileWindows::init()
+{
+    TDispAnsi::ResetSharedSettings();
+    ResetClientProgramStarts();
+    m_fakes = std::make_unique<InstalledFakes>();
+    m_user = MemorySettings();
+}
+
+void tst_HostileWindows::cleanup()
+{
+    closeStrayWindows();
+    m_fakes.reset();
+}
+
+std::unique_ptr<TLobbyMainForm> tst_HostileWindows::connectedLobby(FakeLobbyServer &server)
+{
+    LobbyStartup startup;
+    startup.settings = &m_user;
+    startup.machineSettings = &m_machine;
+    startup.arguments = QStringList{QString::number(server.port()), QStringLiteral("127.0.0.1")};
+    startup.lobbyDir = QStringLiteral(VANTORA_BIN_DIR "/");
+    auto form = std::make_unique<TLobbyMainForm>(startup);
+    form->Activated = true;
+    form->show();
+    TDispAnsi::UserName = "Ann";
+    TDispAnsi::Password = "pw";
+    form->FileConnectItemClick();
+    if (!QTest::qWaitFor([&] { return server.received(0).contains(QLatin1String("Ann")); }))
+        qWarning("the lobby did not identify itself");
+    return form;
+}
+
+void tst_HostileWindows::lobby_notices_fold_into_the_chat()
+{
+    FakeLobbyServer server;
+    QVERIFY(server.listen());
+    auto form = connectedLobby(server);
+    // One at a time: every notice is seen.
+    for (int i = 1; i <= 8; ++i) {
+        server.send(0, notice(i));
+        QTRY_VERIFY(visibleNotices() == qMin(i, 3)
+                    && (i <= 3 || form->Memo2->toPlainText().contains(
+                                      QStringLiteral("Text %1").arg(i))));
+    }
+    QCOMPARE(visibleNotices(), TfrmGreyMsg::MaxOpen);
+    const QString chat = form->Memo2->toPlainText();
+    for (int i = 4; i <= 8; ++i)
+        QVERIFY(chat.contains(QStringLiteral("Notice: Note %1: Text %1").arg(i)));
+    QVERIFY(!chat.contains(QLatin1String("Text 3")));
+    QTRY_VERIFY(form->Memo2->toPlainText().contains(QLatin1String("notice was shown here")));
+
+    // A flood: still three windows, and the lobby answers a where-is after it.
+    for (int i = 0; i < 1000; ++i)
+        server.send(0, notice(100 + i));
+    server.clearReceived(0);
+    QTest::qWait(50);
+    server.send(0, kWhereIs);
+    QTRY_VERIFY_WITH_TIMEOUT(server.received(0).contains(QLatin1String("Vantora Chat Version")),
+                             10000);
+    QCOMPARE(visibleNotices(), TfrmGreyMsg::MaxOpen);
+    // Each read of the flood that folded notices says so in one line.
+    QVERIFY(form->Memo2->toPlainText().count(QLatin1String(" shown here: 3 notice windows are open"))
+            >= 2);
+}
+
+void tst_HostileWindows::message_box_captures_one_at_a_time()
+{
+    FakeNodeServer server;
+    auto door = TestEnvironment::shownWindow<TfrmPortalis>(
+        QStringList{server.host(), server.port(), "Ann", "pw"});
+    QVERIFY(server.waitForBytes(kIdent + Marker::ClientReady));
+    QByteArray boxes;
+    for (int i = 0; i < 1000; ++i)
+        boxes += "\x1b[W box " + QByteArray::number(i) + "}";
+    server.send(boxes);
+    // Every text is accounted for: one open, sixteen waiting, the rest told
+    // as dropped in the chat.
+    const QRegularExpression line(QStringLiteral("(\\d+) message boxes from the server were dropped"));
+    auto droppedTold = [&] {
+        int dropped = 0;
+        for (auto m = line.globalMatch(door->Memo5->toPlainText()); m.hasNext();)
+            dropped += m.next().captured(1).toInt();
+        return dropped;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(droppedTold(), 1000 - 1 - MessageBoxQueue::MaxWaiting, 20000);
+    QCOMPARE(visibleServerBoxes(), 1);
+    QCOMPARE(MessageBoxQueue::instance().waiting(), MessageBoxQueue::MaxWaiting);
+    // The next waiting text opens as the user closes the box.
+    auto *box = qobject_cast<QMessageBox *>(MessageBoxQueue::instance().openBox());
+    QVERIFY(box);
+    QCOMPARE(box->text(), QStringLiteral(" box 0"));
+    box->close();
+    QTRY_VERIFY(MessageBoxQueue::instance().openBox()
+                && qobject_cast<QMessageBox *>(MessageBoxQueue::instance().openBox())->text()
+                       == QStringLiteral(" box 1"));
+    QCOMPARE(visibleServerBoxes(), 1);
+    // The door still answers a report request.
+    server.received.clear();
+    server.send("\x1b[6n");
+    QVERIFY(server.waitForBytes("\x1b[6"));
+}
+
+void tst_HostileWindows::password_requests_one_dialog_then_quiet()
+{
+    FakeNodeServer server;
+    auto table = TestEnvironment::shownWindow<TfrmCardamo>(
+        QStringList{server.host(), server.port(), "Ann", "pw"});
+    QVERIFY(server.waitForBytes(kIdent + Marker::ClientReady));
+    FakeDialogs &dialogs = m_fakes->dialogs;
+    int nested = 0;
+    // While the first dialog is up, twenty more requests come.
+    dialogs.whileOpen = [&] {
+        dialogs.whileOpen = nullptr;
+        for (int i = 0; i < 20; ++i) {
+            server.send(Marker::PasswordMarker);
+            QTest::qWait(5);
+        }
+        QTest::qWait(100);
+        nested = int(dialogs.asked.size());
+    };
+    server.received.clear();
+    server.send(Marker::PasswordMarker);
+    QTRY_COMPARE(dialogs.asked.size(), 1);
+    QTRY_VERIFY(server.received.contains(Marker::PasswordMarker));
+    QCOMPARE(nested, 1);
+    // Cancelled: the server's requests right after get no dialog.
+    for (int i = 0; i < 20; ++i) {
+        server.send(Marker::PasswordMarker);
+        QTest::qWait(5);
+    }
+    QTest::qWait(100);
+    QCOMPARE(dialogs.asked.size(), 1);
+    // The table still takes screen data and chat.
+    table->dispatch(Marker::ChatMarker + "still here\r\n");
+    QTRY_VERIFY(table->Memo5->toPlainText().contains(QLatin1String("still here")));
+}
+
+void tst_HostileWindows::room_notices_fold_into_the_chat()
+{
+    FakeNodeServer server;
+    TParloras::EndProgram = [] {};
+    auto room = TestEnvironment::shownWindow<TParloras>(
+        QStringList{server.host(), server.port(), "Ann", "pw"});
+    QVERIFY(server.waitForBytes(kIdent + Marker::ClientReady));
+    for (int i = 1; i <= 5; ++i) {
+        server.send(notice(i));
+        QTRY_VERIFY(visibleNotices() == qMin(i, 3)
+                    && (i <= 3 || room->Memo5->toPlainText().contains(
+                                      QStringLiteral("Text %1").arg(i))));
+    }
+    for (int i = 0; i < 1000; ++i)
+        server.send(notice(100 + i));
+    QTRY_VERIFY(room->Memo5->toPlainText().count(QLatin1String(" shown here: 3 notice windows are open"))
+                >= 2);
+    QCOMPARE(visibleNotices(), TfrmGreyMsg::MaxOpen);
+}
+
+void tst_HostileWindows::thirty_thousand_buttons_make_256()
+{
+    FakeNodeServer server;
+    auto door = TestEnvironment::shownWindow<TfrmPortalis>(
+        QStringList{server.host(), server.port(), "Ann", "pw"});
+    QVERIFY(server.waitForBytes(kIdent + Marker::ClientReady));
+    const qsizetype before = door->Scrollbox1->findChildren<QAbstractButton *>().size();
+    QByteArray buttons;
+    for (int i = 0; i < 30000; ++i)
+        buttons += "\x1b[" + QByteArray::number(1 + i % 70) + ";" + QByteArray::number(1 + i % 30)
+                   + ";" + QByteArray::number(5 + i % 70) + ";" + QByteArray::number(3 + i % 30)
+                   + ";1;4Wb" + QByteArray::number(i) + "|B;hint>";
+    server.send(buttons);
+    QTRY_COMPARE_WITH_TIMEOUT(door->Scrollbox1->findChildren<QAbstractButton *>().size() - before,
+                              TSurfaceButtons::MaxButtons, 60000);
+    QVERIFY(QTest::qWaitFor([&] { return door->ScreenBuffer().isEmpty() && !door->Feeding(); },
+                            60000));
+    const QList<QAbstractButton *> made = door->Scrollbox1->findChildren<QAbstractButton *>();
+    QCOMPARE(made.size() - before, TSurfaceButtons::MaxButtons);
+    // Painting all that is left does not overflow anything.
+    QVERIFY(!door->grab().isNull());
+}
+
+void tst_HostileWindows::close_ends_the_program_while_a_dialog_is_open()
+{
+    // The real dialogs this time.
+    UserDialogs::setCurrent(nullptr);
+    FakeNodeServer server;
+    auto table = TestEnvironment::shownWindow<TfrmCardamo>(
+        QStringList{server.host(), server.port(), "Ann", "pw"});
+    QVERIFY(server.waitForBytes(kIdent + Marker::ClientReady));
+    bool closed = false;
+    // The password dialog comes up; the user closes the table while it is.
+    QTimer poll;
+    poll.setInterval(10);
+    connect(&poll, &QTimer::timeout, this, [&] {
+        const QList<QInputDialog *> open = table->findChildren<QInputDialog *>();
+        if (open.isEmpty() || !open.constFirst()->isVisible())
+            return;
+        poll.stop();
+        table->close();
+        closed = true;
+    });
+    poll.start();
+    server.send(Marker::PasswordMarker);
+    QTRY_VERIFY(closed);
+    // The dialog went with the close, and the table closes all the way.
+    QTRY_VERIFY(table->findChildren<QInputDialog *>().isEmpty());
+    QTRY_VERIFY(!table->isVisible());
+    int shown = 0;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        shown += w->isVisible() ? 1 : 0;
+    QCOMPARE(shown, 0);
+    UserDialogs::setCurrent(&m_fakes->dialogs);
+}
+
+VT_TEST_MAIN(tst_HostileWindows)
+#include "tst_hostile_windows.moc"
