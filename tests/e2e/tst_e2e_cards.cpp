@@ -2,7 +2,8 @@
 // ports: Ann sits down at a Hearts table with three computer players, sees
 // the table painted, chats, passes three cards and plays a whole hand by
 // pressing the cards she sees, as a person does. At the end the last trick
-// is on record in the "Last Trick" window and the scores show.
+// is on record in the "Last Trick" window and the scores show. At the race
+// table she drives a whole hand against a computer player the same way.
 
 #include <QtTest>
 
@@ -20,6 +21,8 @@
 #include "Fakes.h"
 #include "LastTrickWinU.h"
 #include "LocalService.h"
+#include "RacePainter.h"
+#include "RaceTable.h"
 #include "Platform.h"
 #include "ProtocolMarkers.h"
 #include "SurfaceImage.h"
@@ -33,6 +36,7 @@
 namespace {
 
 constexpr int kCardTable = 0;   // the first card table's entry on the games menu
+constexpr int kRaceTable = 5;
 constexpr int kHandCells = 4;   // every hand card but the last shows four cells of itself
 const QRgb kBlack = qRgb(0, 0, 0);
 
@@ -133,6 +137,32 @@ bool handOver(const QByteArray &text)
     return text.startsWith("The hand is over") || text.contains("shot the moon") || text.startsWith("Game over");
 }
 
+// The race cards of the hand, left to right, down or picked (raised).
+QList<SeenCard> raceHandShown(const TfrmCardamo &table)
+{
+    const QImage &surface = table.Image2->image();
+    const int cw = table.engine()->CellWidth();
+    const int ch = table.engine()->CellHeight();
+    QList<SeenCard> seen;
+    for (int i = 0; i < 8; ++i) {
+        SeenCard card;
+        for (const int row : {RacePainter::HandRow, RacePainter::SelectedRow}) {
+            card.at = QPoint(RacePainter::HandColumn(i) * cw, row * ch);
+            card.raised = row == RacePainter::SelectedRow;
+            for (int code = 101; code < 120 && !card.code; ++code) {
+                if (stripShows(surface, CardPictures::CardPicture(code), card.at, CardPictures::RaceCardSize.width()))
+                    card.code = code;
+            }
+            if (card.code)
+                break;
+        }
+        if (!card.code)
+            break;
+        seen.append(card);
+    }
+    return seen;
+}
+
 } // namespace
 
 class TestE2eCards : public QObject
@@ -143,6 +173,7 @@ private slots:
     void init();
     void cleanup();
     void aWholeHandAgainstTheComputers();
+    void aWholeRaceHandAgainstTheComputer();
 
 private:
     // The table has answered everything: nothing queued for the surface and
@@ -383,6 +414,114 @@ void TestE2eCards::aWholeHandAgainstTheComputers()
     for (int row = 6; row <= 9; ++row)
         QCOMPARE(textAt(table, row, 61, 19).simplified().split(' ').last(), QByteArray("0"));
     QCOMPARE(table.LastTrick->record().codes(), lastTrick);
+}
+
+void TestE2eCards::aWholeRaceHandAgainstTheComputer()
+{
+    QVERIFY(LocalService::LogIn(*m_server, "Ann"));
+    TfrmCardamo table(QStringList{QStringLiteral("127.0.0.1"), QString::number(m_server->gamePort(kRaceTable)),
+                                  QStringLiteral("Ann"), QStringLiteral("pw")});
+    table.show();
+    table.FormActivate();
+    QTRY_COMPARE_WITH_TIMEOUT(table.windowTitle(), QStringLiteral("Race Deck Table - touring race"), 5000);
+    auto *race = dynamic_cast<RaceTable *>(m_server->service()->nodeOfGame(kRaceTable));
+    QVERIFY(race);
+    QTRY_VERIFY_WITH_TIMEOUT(settled(table) && race->stage() == RaceTable::Stage::Playing, 5000);
+    QCOMPARE(race->seatCount(), 2);
+    QTRY_VERIFY_WITH_TIMEOUT(textAt(table, 13, 44, 36).startsWith("Hand 1 - 2 players"), 5000);
+
+    const auto raceStatus = [&] { return textAt(table, RacePainter::StatusRow); };
+    const auto pressAt = [&](QPoint at) {
+        QTest::mouseClick(table.Image2, Qt::LeftButton, {}, at);
+        return QTest::qWaitFor([&] { return settled(table); }, 5000);
+    };
+    const auto click = [&](const QString &name) {
+        QAbstractButton *button = table.findChild<QAbstractButton *>(name);
+        if (!button)
+            return false;
+        const QByteArray before = textAt(table, RacePainter::StatusRow);
+        QTest::mouseClick(button, Qt::LeftButton);
+        return QTest::qWaitFor([&] { return settled(table) && textAt(table, RacePainter::StatusRow) != before; }, 5000);
+    };
+    const int cw = table.engine()->CellWidth();
+    const int ch = table.engine()->CellHeight();
+    const auto middleOf = [&](const SeenCard &card) { return card.at + QPoint(3 * cw, 4 * ch); };
+    const auto over = [&] {
+        const QByteArray text = raceStatus();
+        return text.startsWith("The hand is over") || text.startsWith("Game over");
+    };
+
+    // Ann draws with the button, then tries her cards from the left, each
+    // pressed twice (picked, then played where it goes), until the table
+    // takes one; when none goes she picks the first and discards it.
+    int turns = 0;
+    int refusals = 0;
+    while (!over() && turns < 200) {
+        QVERIFY(QTest::qWaitFor([&] {
+            const QByteArray text = raceStatus();
+            return settled(table) && (text.startsWith("Your turn") || text.startsWith("Press a card") || text.startsWith("Coup!") || over());
+        }, 10000));
+        if (over())
+            break;
+        if (raceStatus().startsWith("Coup!")) {
+            QVERIFY(click(QStringLiteral("coup")));
+            continue;
+        }
+        if (raceStatus().startsWith("Your turn")) {
+            QVERIFY(table.findChild<QAbstractButton *>(QStringLiteral("draw")));
+            QVERIFY(click(QStringLiteral("draw")));
+            QTRY_VERIFY_WITH_TIMEOUT(settled(table) && raceStatus().startsWith("Press a card"), 5000);
+        }
+        ++turns;
+        QList<SeenCard> hand = raceHandShown(table);
+        QCOMPARE(hand.size(), race->hand()->hand(0).size());
+        // Ann knows the rules: she plays the first card that goes where it
+        // naturally goes; the first time a card would be refused she tries
+        // it anyway and reads why not.
+        const Race::Hand &rules = *race->hand();
+        int playable = -1;
+        int refusable = -1;
+        for (int i = 0; i < hand.size(); ++i) {
+            const int card = hand.at(i).code - Race::FirstCode;
+            const int target = rules.naturalTarget(0, card);
+            const bool ok = target >= 0 && rules.whyNot(0, card, target).isEmpty();
+            if (ok && playable < 0)
+                playable = i;
+            if (!ok && target >= 0 && refusable < 0)
+                refusable = i;
+        }
+        if (refusable >= 0 && refusals == 0) {
+            const int card = hand.at(refusable).code - Race::FirstCode;
+            const QByteArray why = rules.whyNot(0, card, rules.naturalTarget(0, card));
+            QVERIFY(pressAt(middleOf(hand.at(refusable))));
+            QTRY_VERIFY_WITH_TIMEOUT(raceHandShown(table).value(refusable).raised, 5000);
+            QVERIFY(pressAt(middleOf(raceHandShown(table).at(refusable))));
+            QTRY_COMPARE_WITH_TIMEOUT(raceStatus(), why, 5000);
+            QCOMPARE(raceHandShown(table).size(), hand.size());
+            ++refusals;
+        }
+        const int pick = playable >= 0 ? playable : 0;
+        QVERIFY(pressAt(middleOf(raceHandShown(table).at(pick))));
+        QTRY_VERIFY_WITH_TIMEOUT(raceHandShown(table).value(pick).raised, 5000);
+        if (playable >= 0)
+            QVERIFY(pressAt(middleOf(raceHandShown(table).at(pick))));
+        else
+            QVERIFY(click(QStringLiteral("discard")));
+        QTRY_VERIFY_WITH_TIMEOUT(settled(table) && (race->hand()->phase() == Race::Hand::Phase::Done || race->hand()->turn() != 0
+                                                    || race->hand()->hand(0).size() < hand.size()),
+                                 5000);
+    }
+    QVERIFY(over());
+    QVERIFY(turns > 5);
+    QCOMPARE(refusals, 1);
+    // The hand's points are in the chat and in the piles' headings.
+    QTRY_VERIFY_WITH_TIMEOUT(table.Memo5->toPlainText().contains(QLatin1String("Hand 1:")), 5000);
+    const QList<int> totals = race->totals();
+    QVERIFY(totals.at(0) + totals.at(1) > 0);
+    QVERIFY(textAt(table, 13, 1, 40).contains("game " + QByteArray::number(totals.at(0))));
+    QVERIFY(textAt(table, 1, 1, 40).contains("game " + QByteArray::number(totals.at(1))));
+    if (!qEnvironmentVariableIsEmpty("VT_SHOT"))
+        table.grab().save(qEnvironmentVariable("VT_SHOT"));
 }
 
 VT_TEST_MAIN(TestE2eCards)
