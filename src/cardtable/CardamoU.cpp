@@ -80,8 +80,8 @@ void TfrmCardamo::SpawnNode(const QByteArray &chunk)
                                        QStringLiteral("Unable to load ") + options().programFile);
         return;
     }
-    launcher.startDetached(program, NodeCommandLine::arguments(NodeHost, port, UserName, Password),
-                           ProgramDir);
+    StartWithPassword(launcher, program,
+                      NodeCommandLine::arguments(NodeHost, port, UserName, Password), ProgramDir);
 }
 
 void TfrmCardamo::ChunkDispatched()

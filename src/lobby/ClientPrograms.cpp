@@ -16,7 +16,7 @@ bool StartClientProgram(QWidget *parent, const QString &lobbyDir, const QString 
 {
     const QString path = lobbyDir + program;
     ProgramLauncher &launcher = Platform::launcher();
-    if (launcher.fileExists(path) && launcher.startDetached(path, arguments, lobbyDir))
+    if (launcher.fileExists(path) && StartWithPassword(launcher, path, arguments, lobbyDir))
         return true;
     if (reportFailure)
         UserDialogs::current().message(parent, ApplicationTitle(),

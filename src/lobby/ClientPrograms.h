@@ -9,7 +9,8 @@
 
 class QWidget;
 
-// host, port, user name, password.
+// host, port, user name, password (StartClientProgram moves the password
+// into the started program's environment).
 QStringList FullCommandLine(const QString &host, int port, const QString &userName,
                             const QString &password);
 

@@ -28,11 +28,11 @@ bool FakeLauncher::fileExists(const QString &path) const
 }
 
 bool FakeLauncher::startDetached(const QString &program, const QStringList &arguments,
-                                 const QString &workingDir)
+                                 const QString &workingDir, const LaunchEnvironment &environment)
 {
     if (failStarts)
         return false;
-    launches.append({program, arguments, workingDir});
+    launches.append({program, arguments, workingDir, environment});
     return true;
 }
 

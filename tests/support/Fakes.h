@@ -42,6 +42,7 @@ struct LaunchRecord
     QString program;
     QStringList arguments;
     QString workingDir;
+    LaunchEnvironment environment;   // variables set on top of the launcher's own
 };
 
 class FakeLauncher : public ProgramLauncher
@@ -49,7 +50,7 @@ class FakeLauncher : public ProgramLauncher
 public:
     bool fileExists(const QString &path) const override;
     bool startDetached(const QString &program, const QStringList &arguments,
-                       const QString &workingDir) override;
+                       const QString &workingDir, const LaunchEnvironment &environment) override;
 
     QSet<QString> existingFiles;   // when empty, every file exists
     bool onlyListedFilesExist = false;
