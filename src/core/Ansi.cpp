@@ -93,6 +93,33 @@ void TAnsi::SetMeasuredFontSize(int n)
     measureCell();
 }
 
+void TAnsi::RedrawAtMeasuredFontSize(int n)
+{
+    const int column = CursorColumn();
+    const int row = CursorRow();
+    SetMeasuredFontSize(n);
+    if (!m_canvas)
+        return;
+    m_canvas->setBrushStyle(Qt::SolidPattern);
+    m_canvas->setBrushColor(colorOf(0));
+    m_canvas->fillAll();
+    for (int r = 1; r <= m_rowCount; ++r) {
+        for (int c = 1; c < ColumnCount; ++c) {
+            const ScreenCell cell = m_cells.at(c, r);
+            if (cell.Char == 0)
+                continue;
+            m_canvas->setFontColor(colorOf(cell.ForeCode));
+            m_canvas->setBrushColor(colorOf(cell.BackCode));
+            moveCursor(c, r);
+            m_canvas->drawGlyph(cell.Char);
+        }
+    }
+    m_canvas->flush();
+    m_appliedForeCode = 50;
+    m_appliedBackCode = 50;
+    moveCursor(column, row);
+}
+
 void TAnsi::SetRowCount(int n)
 {
     m_rowCount = qBound(1, n, MaxRowCount);

@@ -41,6 +41,7 @@ class TDispAnsi;
 class TRichEditURL;
 class TShape;
 class TUserListView;
+class TWinState;
 
 class TParloras : public QMainWindow
 {
@@ -171,6 +172,7 @@ private:
     QImage m_roomPicture;
     bool m_activated = false;
     bool m_closing = false;
+    TWinState *m_winState = nullptr;
     bool m_errorReported = false;
     bool m_wasConnected = false;
 };
