@@ -238,6 +238,7 @@ public:
     void btnCloseClick();
     void ShowFromTray();
     void ExitFromTray();
+    void acceptClose(QCloseEvent *event);
     void ImAway();
     void ImHere();
 
@@ -398,6 +399,7 @@ private:
     QString m_storedMediaPath;
     bool m_firstActivationQueued = false;
     bool m_closeReady = false;
+    bool m_quitWhenClosed = false;   // "E&xit" of the tray: the program ends with the close
     bool m_idleInstalled = false;
 
     QTimer m_idleTimer;

@@ -368,7 +368,7 @@ void TLobbyMedia::MediaPageShown()
         return;
     m_serverListVisited = true;
     Transfers->ResetFolders();
-    Transfers->RefreshServerList();
+    Transfers->RefreshServerList(false);
 }
 
 void TLobbyMedia::FitColumns()
@@ -617,6 +617,12 @@ void TLobbyMedia::playWave(const QString &path)
 void TLobbyMedia::message(const QString &text)
 {
     UserDialogs::current().message(&m_form, ApplicationTitle(), text);
+}
+
+void TLobbyMedia::notice(const QString &text)
+{
+    if (m_form.ChatRenderer)
+        m_form.ChatRenderer->ShowWithoutList("\033[4" + ProtocolBytes(text) + "\033]\r\n");
 }
 
 void TLobbyMedia::startMeter()

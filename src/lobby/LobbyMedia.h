@@ -120,6 +120,7 @@ public:
     void reloadPlayList() override { ReloadPlayList(); }
     void savePlayList() override { SavePlayList(); }
     void transferViewChanged() override;
+    void notice(const QString &text) override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

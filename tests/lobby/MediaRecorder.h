@@ -56,5 +56,7 @@ public:
     void reloadPlayList() override { events << QStringLiteral("reload"); }
     void savePlayList() override { events << QStringLiteral("save"); }
     void transferViewChanged() override { ++viewChanges; }
+    void notice(const QString &text) override { notices << text; }
+    QStringList notices;
     int viewChanges = 0;
 };
