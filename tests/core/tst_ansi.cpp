@@ -125,7 +125,14 @@ void tst_Ansi::redraw_at_a_new_size_paints_the_cells_afresh()
     QCOMPARE(resized.ansi.CellWidth(), fresh.ansi.CellWidth());
     QCOMPARE(resized.cursor(), fresh.cursor());
     const QRect drawn(0, 0, 80 * fresh.ansi.CellWidth(), 27 * fresh.ansi.CellHeight());
-    QVERIFY(resized.image.copy(drawn) == fresh.image.copy(drawn));
+    const auto firstDifference = [&] {
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x)
+                if (resized.pixel(x, y) != fresh.pixel(x, y))
+                    return QString("%1,%2: %3 vs %4").arg(x).arg(y).arg(resized.pixel(x, y), 0, 16).arg(fresh.pixel(x, y), 0, 16);
+        return QString();
+    };
+    QVERIFY2(firstDifference().isEmpty(), qPrintable(firstDifference()));
     // Printing goes on where the cursor was.
     resized.ansi.Write("!");
     fresh.ansi.Write("!");
