@@ -140,6 +140,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(f.view.lineCount() <= TDispAnsi::MaxLines);
     FUZZ_CHECK(f.transcript.lineCount() <= TDispAnsi::MaxLines);
     FUZZ_CHECK(f.chat.LastError().isEmpty());
+    // Done a step at a time (as a window does it over several turns of its
+    // event loop), a text shows as it does at once; no line is longer than
+    // the cut.
+    {
+        ChatTranscript once;
+        ChatTranscript stepped;
+        TDispAnsi whole;
+        TDispAnsi steps;
+        whole.Attach(&once, nullptr, nullptr);
+        steps.Attach(&stepped, nullptr, nullptr);
+        const int wholeCode = whole.Dispatch(text);
+        int stepCode = -1;
+        WorkQueue::Job job = steps.DispatchJob(text, [&](int result) { stepCode = result; });
+        while (!job(QDeadlineTimer(0))) {
+        }
+        FUZZ_CHECK(stepCode == wholeCode);
+        FUZZ_CHECK(stepped.runs() == once.runs());
+        for (const QByteArray &line : once.plainText().split('\n'))
+            FUZZ_CHECK(line.size() <= TDispAnsi::MaxLineLength);
+    }
     // A program returns to its event loop between chunks; Qt trims its
     // caches and paints there.
     static int inputs = 0;

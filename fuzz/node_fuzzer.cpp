@@ -40,10 +40,14 @@ public:
         FUZZ_CHECK(!caption.contains("\r\n"));
         out += caption.size();
     }
-    bool screenCommand(QByteArrayView text) override
+    bool screenCommand(QByteArrayView text, MarkerSearch &search) override
     {
-        // The card table takes a chunk that names a further table.
-        return m_programTests && text.contains(QByteArrayView("\\SpawnNode"));
+        // The card table takes a chunk that names a further table; the
+        // search answers as a plain search of the rest would.
+        static const QByteArray spawn = "\\SpawnNode";
+        const qsizetype at = search.in(text, spawn);
+        FUZZ_CHECK(at == text.indexOf(spawn));
+        return m_programTests && at >= 0;
     }
     void screenData(const QByteArray &bytes) override
     {
@@ -58,7 +62,7 @@ public:
         FUZZ_CHECK(text.startsWith(Marker::PlayerListLine));
         out += text.size();
     }
-    bool chatCommand(QByteArrayView text) override
+    bool chatCommand(QByteArrayView text, MarkerSearch &) override
     {
         // A program that reads a word out of a chat line and hands the rest
         // back, as the sketch game does with its rounds.

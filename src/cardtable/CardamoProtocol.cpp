@@ -6,7 +6,7 @@ namespace Cardamo {
 
 bool IsSpawnNode(const QByteArray &chunk)
 {
-    return chunk.contains("\\SpawnNode");
+    return chunk.contains(SpawnNodeCommand);
 }
 
 int SpawnNodePort(const QByteArray &chunk)

@@ -17,6 +17,7 @@ inline ButtonText ParseButtonText(const QByteArray &text)
 
 // The further-table command: a chunk containing "\SpawnNode" names a port
 // after its first ":".
+inline const QByteArray SpawnNodeCommand = QByteArrayLiteral("\\SpawnNode");
 bool IsSpawnNode(const QByteArray &chunk);
 int SpawnNodePort(const QByteArray &chunk);
 

@@ -10,6 +10,7 @@
 #include "ByteText.h"
 #include "CardPictures.h"
 #include "CardamoProtocol.h"
+#include "MarkerSearch.h"
 #include "LastTrickWinU.h"
 #include "NodeCommandLine.h"
 #include "Platform.h"
@@ -60,11 +61,11 @@ TfrmCardamo::~TfrmCardamo() = default;
 // ---------------------------------------------------------------------------
 // What the server sends
 
-bool TfrmCardamo::screenCommand(QByteArrayView text)
+bool TfrmCardamo::screenCommand(QByteArrayView text, MarkerSearch &search)
 {
-    if (!text.contains(QByteArrayView("\\SpawnNode")))
+    if (search.in(text, Cardamo::SpawnNodeCommand) < 0)
         return false;
-    SpawnNode(text.toByteArray());
+    post([this, chunk = text.toByteArray()] { SpawnNode(chunk); });
     return true;
 }
 

@@ -42,7 +42,7 @@ public:
     void PlaceButton(const TAnsiRect &rect, int image, int color, const QByteArray &text) override;
 
 protected:
-    bool screenCommand(QByteArrayView text) override;
+    bool screenCommand(QByteArrayView text, MarkerSearch &search) override;
     void ChunkDispatched() override;
     void SurfaceMouseDown(QPoint point, Qt::MouseButton button) override;
     void SurfaceDoubleClick(QPoint point) override;

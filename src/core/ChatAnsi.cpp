@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <memory>
 
 #include "_Globals.h"
 
@@ -100,14 +101,21 @@ public:
     }
 
     int run(const QByteArray &text);
+    // The same in parts: begin, then step until it returns false, then finish.
+    void begin(const QByteArray &text);
+    bool step();
+    int finish();
 
 private:
+    bool end(int code);
     void readUserListBlock();
+    bool refillSome();
     void applyLeadingCodes();
     void startCode(ChatStyle &style);
     void applyCode(char code);
     QByteArray takeBraced();
-    void appendText(QByteArray text);
+    void appendText(const QByteArray &text);
+    void appendShown(QByteArray text);
     void writeLog(const QByteArray &text);
     void trimLines();
     QByteArray headBefore(qsizetype from, qsizetype *restStart) const;
@@ -122,136 +130,155 @@ private:
     qsizetype m_p = 0;
     NextByte m_openBrace{'{'};
     NextByte m_closeBrace{'}'};
+
+    qsizetype m_lastWhereIs = -1;
+    qsizetype m_lastHere = -1;
+    qsizetype m_lastAway = -1;
+    int m_code = OrdinaryText;
+    bool m_userListRead = false;
+    bool m_boldReset = false;
+    QList<QByteArray> m_presenceSounds;   // outermost segment first
+
+    // A user list being refilled, a few rows per step.
+    bool m_refill = false;
+    bool m_refillRebuild = false;
+    QList<QByteArray> m_refillLines;
+    qsizetype m_refillAt = 0;
 };
 
-int TDispAnsi::Render::run(const QByteArray &text)
+void TDispAnsi::Render::begin(const QByteArray &text)
 {
     m_t = text;
     m_p = 0;
     // "The rest contains X" is asked at every segment; the last occurrence
     // answers it for any rest at once.
-    const qsizetype lastWhereIs = m_t.lastIndexOf(kWhereIs);
-    const qsizetype lastHere = m_t.lastIndexOf("I'm Here!");
-    const qsizetype lastAway = m_t.lastIndexOf("I'm Away!");
+    m_lastWhereIs = m_t.lastIndexOf(kWhereIs);
+    m_lastHere = m_t.lastIndexOf("I'm Here!");
+    m_lastAway = m_t.lastIndexOf("I'm Away!");
+    m_code = OrdinaryText;
+    m_userListRead = false;
+    m_boldReset = false;
+    m_presenceSounds.clear();
+}
 
-    int code = OrdinaryText;
-    bool userListRead = false;
-    bool boldReset = false;
-    QList<QByteArray> presenceSounds;   // outermost segment first
-
-    for (;;) {
-        QByteArray head;
-        if (boldReset) {
-            // The rest was put behind ESC "[b" and a blank: bold goes off
-            // and the blank leads the next head.
-            boldReset = false;
-            applyCode('b');
-            head = " ";
-        } else {
-            if (m_p >= m_t.size()) {
-                code = OrdinaryText;
-                break;
-            }
-            if (m_t.indexOf(kCode, m_p) < 0) {
-                appendText(m_t.mid(m_p));
-                code = OrdinaryText;
-                break;
-            }
-            // The third byte counts whatever the first two are.
-            if (m_t.size() - m_p >= 3) {
-                const char third = m_t.at(m_p + 2);
-                if (third == 'L') {
-                    userListRead = true;
-                    readUserListBlock();
-                    if (!m_list) {
-                        code = UserListBlock;
-                        break;
-                    }
-                    continue;
-                }
-                if (third == 'P') {
-                    code = PrefixP;
-                    break;
-                }
-                if (third == '\xBD') {
-                    code = IdentifyPrefix;
-                    break;
-                }
-                if (third == '\xB3') {
-                    code = ServerReady;
-                    break;
-                }
-            }
-            applyLeadingCodes();
-        }
-
-        qsizetype restStart = 0;
-        head += headBefore(m_p, &restStart);
-        const qsizetype restSize = m_t.size() - restStart;
-        const QByteArray shortRest = restSize < kSoundTextLimit ? m_t.mid(restStart) : QByteArray();
-
-        // Bold reset: a bold name in the default colour is followed by plain text.
-        const ChatStyle style = m_view.insertionStyle();
-        if (!(restSize <= kSoundTestLimit && IsChatSound(shortRest)) && lastWhereIs < restStart
-            && style.color == Contrast(DefColor) && style.bold)
-            boldReset = true;
-
-        bool played = false;
-        if (m_sounds) {
-            const qsizetype soundSize = restSize + (boldReset ? kBoldReset.size() : 0);
-            if (soundSize < kSoundTextLimit)
-                played = ChatSound(boldReset ? kBoldReset + shortRest : shortRest);
-        }
-        const bool shown = !(played && SuppressOnSound);
-
-        if (!boldReset && m_t.mid(restStart, kWhereIs.size()) == kWhereIs) {
-            const qsizetype at = UserName.isEmpty()
-                ? -1
-                : m_t.mid(restStart, 4 + UserName.size()).indexOf(UserName);
-            if (at < 0) {
-                code = OrdinaryText;   // somebody else is looked for
-                break;
-            }
-            appendText(head);
-            applyCode('1');
-            applyCode('B');
-            if (m_sounds && EventSoundHook)
-                EventSoundHook("Look");
-            QByteArray query = headBefore(restStart, nullptr);
-            query.replace(kWhereIs, QByteArray());
-            appendText("Looking For " + query + "\r\n");
-            code = WhereIsShown;
-            break;
-        }
-
-        if (m_list && m_sounds) {
-            if (lastHere >= restStart)
-                presenceSounds.append("Here");
-            else if (lastAway >= restStart)
-                presenceSounds.append("Away");
-            else if (head.contains("(Exit)>"))
-                presenceSounds.append("PersonExits");
-            else if (head.contains("(Enter)>"))
-                presenceSounds.append("NewArrival");
-        }
-
-        if (shown) {
-            appendText(head);
-            m_p = restStart;
-            continue;
-        }
-        if (CurrentStatusPanel)
-            CurrentStatusPanel->setPanelText(
-                statusText(head, boldReset ? kBoldReset + shortRest : shortRest));
-        code = OrdinaryText;
-        break;
+int TDispAnsi::Render::run(const QByteArray &text)
+{
+    begin(text);
+    while (step()) {
     }
+    return finish();
+}
 
+int TDispAnsi::Render::finish()
+{
     // Each segment's presence sound comes after those of the segments it contains.
     if (EventSoundHook)
-        for (auto it = presenceSounds.crbegin(); it != presenceSounds.crend(); ++it)
+        for (auto it = m_presenceSounds.crbegin(); it != m_presenceSounds.crend(); ++it)
             EventSoundHook(*it);
-    return userListRead ? UserListBlock : code;
+    return m_userListRead ? UserListBlock : m_code;
+}
+
+bool TDispAnsi::Render::end(int code)
+{
+    m_code = code;
+    return false;
+}
+
+bool TDispAnsi::Render::step()
+{
+    if (m_refill)
+        return refillSome();
+
+    QByteArray head;
+    if (m_boldReset) {
+        // The rest was put behind ESC "[b" and a blank: bold goes off
+        // and the blank leads the next head.
+        m_boldReset = false;
+        applyCode('b');
+        head = " ";
+    } else {
+        if (m_p >= m_t.size())
+            return end(OrdinaryText);
+        if (m_t.indexOf(kCode, m_p) < 0) {
+            appendText(m_t.mid(m_p));
+            return end(OrdinaryText);
+        }
+        // The third byte counts whatever the first two are.
+        if (m_t.size() - m_p >= 3) {
+            const char third = m_t.at(m_p + 2);
+            if (third == 'L') {
+                m_userListRead = true;
+                readUserListBlock();
+                if (!m_list)
+                    return end(UserListBlock);
+                return true;
+            }
+            if (third == 'P')
+                return end(PrefixP);
+            if (third == '\xBD')
+                return end(IdentifyPrefix);
+            if (third == '\xB3')
+                return end(ServerReady);
+        }
+        applyLeadingCodes();
+    }
+
+    qsizetype restStart = 0;
+    head += headBefore(m_p, &restStart);
+    const qsizetype restSize = m_t.size() - restStart;
+    const QByteArray shortRest = restSize < kSoundTextLimit ? m_t.mid(restStart) : QByteArray();
+
+    // Bold reset: a bold name in the default colour is followed by plain text.
+    const ChatStyle style = m_view.insertionStyle();
+    if (!(restSize <= kSoundTestLimit && IsChatSound(shortRest)) && m_lastWhereIs < restStart
+        && style.color == Contrast(DefColor) && style.bold)
+        m_boldReset = true;
+
+    bool played = false;
+    if (m_sounds) {
+        const qsizetype soundSize = restSize + (m_boldReset ? kBoldReset.size() : 0);
+        if (soundSize < kSoundTextLimit)
+            played = ChatSound(m_boldReset ? kBoldReset + shortRest : shortRest);
+    }
+    const bool shown = !(played && SuppressOnSound);
+
+    if (!m_boldReset && m_t.mid(restStart, kWhereIs.size()) == kWhereIs) {
+        const qsizetype at = UserName.isEmpty()
+            ? -1
+            : m_t.mid(restStart, 4 + UserName.size()).indexOf(UserName);
+        if (at < 0)
+            return end(OrdinaryText);   // somebody else is looked for
+        appendText(head);
+        applyCode('1');
+        applyCode('B');
+        if (m_sounds && EventSoundHook)
+            EventSoundHook("Look");
+        QByteArray query = headBefore(restStart, nullptr);
+        query.replace(kWhereIs, QByteArray());
+        appendText("Looking For " + query + "\r\n");
+        return end(WhereIsShown);
+    }
+
+    if (m_list && m_sounds) {
+        if (m_lastHere >= restStart)
+            m_presenceSounds.append("Here");
+        else if (m_lastAway >= restStart)
+            m_presenceSounds.append("Away");
+        else if (head.contains("(Exit)>"))
+            m_presenceSounds.append("PersonExits");
+        else if (head.contains("(Enter)>"))
+            m_presenceSounds.append("NewArrival");
+    }
+
+    if (shown) {
+        appendText(head);
+        m_p = restStart;
+        return true;
+    }
+    if (CurrentStatusPanel)
+        CurrentStatusPanel->setPanelText(
+            statusText(head, m_boldReset ? kBoldReset + shortRest : shortRest));
+    return end(OrdinaryText);
 }
 
 // The head of the text from `from`: up to the next code, else up to the
@@ -272,7 +299,8 @@ QByteArray TDispAnsi::Render::headBefore(qsizetype from, qsizetype *restStart) c
     return m_t.mid(from, headEnd - from);
 }
 
-// ESC "[L" and the user list up to ESC "]"; the text goes on after it.
+// ESC "[L" and the user list up to ESC "]"; the text goes on after it. The
+// rows are refilled over the next steps.
 void TDispAnsi::Render::readUserListBlock()
 {
     m_p += 3;
@@ -280,8 +308,37 @@ void TDispAnsi::Render::readUserListBlock()
     const QByteArray block = end < 0 ? m_t.mid(m_p) : m_t.mid(m_p, end - m_p);
     m_p = end < 0 ? m_t.size() : end + kEnd.size();
     UserListLines = SplitLines(block);
-    if (m_list)
-        RefillUserList(*m_list, UserListLines);
+    if (!m_list)
+        return;
+    m_refillLines = UserListLines;
+    m_list->beginUpdate();
+    m_refillRebuild = m_refillLines.size() != m_list->rowCount();
+    if (m_refillRebuild)
+        m_list->clearRows();
+    m_refillAt = 0;
+    m_refill = true;
+}
+
+// As RefillUserList, a few hundred rows at a time.
+bool TDispAnsi::Render::refillSome()
+{
+    constexpr qsizetype kRowsPerStep = 256;
+    const qsizetype stop = std::min(m_refillLines.size(), m_refillAt + kRowsPerStep);
+    for (; m_refillAt < stop; ++m_refillAt) {
+        const QByteArray &line = m_refillLines.at(m_refillAt);
+        if (line.isEmpty())
+            continue;
+        if (m_refillRebuild)
+            m_list->addRow(ParseUserListLine(line));
+        else
+            m_list->updateRow(int(m_refillAt), ParseUserListLine(line));
+    }
+    if (m_refillAt >= m_refillLines.size()) {
+        m_refill = false;
+        m_refillLines.clear();
+        m_list->endUpdate();
+    }
+    return true;
 }
 
 void TDispAnsi::Render::applyLeadingCodes()
@@ -355,7 +412,12 @@ qsizetype TDispAnsi::Render::linkMark(const QByteArray &text)
     return at;
 }
 
-void TDispAnsi::Render::appendText(QByteArray text)
+void TDispAnsi::Render::appendText(const QByteArray &text)
+{
+    appendShown(m_owner.cutLongLines(text, m_view.caretColumn()));
+}
+
+void TDispAnsi::Render::appendShown(QByteArray text)
 {
     if (text.isEmpty())
         return;
@@ -369,7 +431,7 @@ void TDispAnsi::Render::appendText(QByteArray text)
         while (end < text.size() && text.at(end) != '\r' && text.at(end) != '\n'
                && text.at(end) != ' ')
             ++end;
-        appendText(text.left(start));
+        appendShown(text.left(start));
         ChatStyle restored = m_view.insertionStyle();
         restored.link = false;
         m_view.SetLinkFormat(true);
@@ -461,6 +523,81 @@ int TDispAnsi::Dispatch(const QByteArray &text)
 ChatOutput &TDispAnsi::output()
 {
     return ChatView ? *ChatView : m_noView;
+}
+
+WorkQueue::Job TDispAnsi::DispatchJob(const QByteArray &text, std::function<void(int code)> done)
+{
+    std::shared_ptr<Render> render;
+    return [this, text, done = std::move(done), render](const QDeadlineTimer &deadline) mutable {
+        ChatOutput &view = output();
+        if (!render) {
+            CurrentStatusPanel = StatusPanel;
+            m_lastError.clear();
+            render = std::make_shared<Render>(*this, view, UserListView, SoundsOn);
+            render->begin(text);
+        }
+        view.beginChanges();
+        bool more = render->step();
+        while (more && !deadline.hasExpired())
+            more = render->step();
+        view.endChanges();
+        if (more)
+            return false;
+        const int code = render->finish();
+        if (done)
+            done(code);
+        return true;
+    };
+}
+
+QByteArray TDispAnsi::cutLongLines(const QByteArray &text, qsizetype column)
+{
+    static const QByteArray notice =
+        "\r\n[This line is longer than " + QByteArray::number(MaxLineLength / 1024)
+        + " KiB; the rest of it is not shown.]\r\n";
+    QByteArray shown;
+    bool cut = false;
+    qsizetype from = 0;   // the first byte not yet taken
+    qsizetype at = 0;
+    const qsizetype size = text.size();
+    while (at < size) {
+        if (m_cuttingLine) {
+            // Everything up to the line's end is dropped; the notice ended it.
+            while (at < size && text.at(at) != '\r' && text.at(at) != '\n')
+                ++at;
+            cut = true;
+            if (at == size)
+                break;
+            m_cuttingLine = false;
+            at += text.at(at) == '\r' && at + 1 < size && text.at(at + 1) == '\n' ? 2 : 1;
+            from = at;
+            column = 0;
+            continue;
+        }
+        qsizetype lineEnd = at;
+        while (lineEnd < size && text.at(lineEnd) != '\r' && text.at(lineEnd) != '\n')
+            ++lineEnd;
+        if (column + (lineEnd - at) > MaxLineLength) {
+            const qsizetype keep = std::max<qsizetype>(0, MaxLineLength - column);
+            shown += QByteArrayView(text).sliced(from, at + keep - from);
+            shown += notice;
+            cut = true;
+            m_cuttingLine = true;
+            at += keep;
+            continue;
+        }
+        column += lineEnd - at;
+        at = lineEnd;
+        if (at < size) {
+            at += text.at(at) == '\r' && at + 1 < size && text.at(at + 1) == '\n' ? 2 : 1;
+            column = 0;
+        }
+    }
+    if (!cut && !m_cuttingLine)
+        return text;
+    if (!m_cuttingLine)
+        shown += QByteArrayView(text).sliced(from);
+    return shown;
 }
 
 int TDispAnsi::run(const QByteArray &text, UserListOutput *list)

@@ -23,6 +23,7 @@
 #include "ChatOutput.h"
 #include "ChatTranscript.h"
 #include "Colors.h"
+#include "WorkQueue.h"
 
 class TDispAnsi
 {
@@ -59,6 +60,16 @@ public:
     int ShowWithoutList(const QByteArray &text);
     // Makes this renderer's StatusPanel the current one, then as Show.
     int Dispatch(const QByteArray &text);
+
+    // Dispatch done a part at a time on a work queue: each turn renders
+    // until the deadline; when the text is done, `done` gets the result
+    // code. What is shown, and in which order, is what Dispatch shows. The
+    // renderer and its views outlive the job.
+    WorkQueue::Job DispatchJob(const QByteArray &text, std::function<void(int code)> done = {});
+
+    // A line of the view is at most this long: the rest of a longer line is
+    // dropped up to its line break, and a notice line says so.
+    static constexpr qsizetype MaxLineLength = 64 * 1024;
 
     // Why the last rendering call failed (the chat log could not be
     // written); empty when it did not. The text is in the view either way.
@@ -126,7 +137,10 @@ private:
 
     int run(const QByteArray &text, UserListOutput *list);
     ChatOutput &output();
+    // The text as shown when the view's last line is `column` long already.
+    QByteArray cutLongLines(const QByteArray &text, qsizetype column);
 
     ChatTranscript m_noView;   // where text goes while no view is attached
     QString m_lastError;
+    bool m_cuttingLine = false;   // dropping the rest of a line that was cut
 };

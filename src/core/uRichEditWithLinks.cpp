@@ -16,6 +16,13 @@ namespace {
 // Chat may ask for any size; beyond this one line would fill the view.
 constexpr int kLargestPointSize = 144;
 constexpr int kSelectionBarWidth = 10;
+// Qt's line breaking looks for a word boundary over the whole of a run that
+// has none, once per wrapped line: a 64 KiB run without a blank takes
+// seconds to lay out. After this many characters without a blank the view
+// puts in an invisible break hint (zero-width space), which makes the same
+// run take milliseconds; copied text leaves the hints out.
+constexpr int kLongestUnbrokenRun = 256;
+constexpr QChar kBreakHint(0x200B);
 
 // Whether the character at a document position carries the link mark.
 bool isLinkAt(const QTextDocument *document, int position)
@@ -104,7 +111,7 @@ QByteArray TRichEditURL::textRange(int cpMin, int cpMax) const
     QTextCursor cursor(document());
     cursor.setPosition(cpMin);
     cursor.setPosition(cpMax, QTextCursor::KeepAnchor);
-    return ChatBytes(cursor.selectedText());
+    return ChatBytes(cursor.selectedText().remove(kBreakHint));
 }
 
 const QTextCharFormat &TRichEditURL::formatFor(const ChatStyle &style)
@@ -150,7 +157,7 @@ int TRichEditURL::caretColumn() const
 {
     if (m_pendingBreaks > 0)
         return m_pendingTail;
-    return document()->lastBlock().length() - 1 + m_pendingTail;
+    return std::max(0, document()->lastBlock().length() - 1 - m_hintsInLastLine) + m_pendingTail;
 }
 
 // Runs inserted during a rendering call wait here and go into the document
@@ -166,22 +173,50 @@ void TRichEditURL::insertText(const QByteArray &text)
     // The link keeps its bytes, which is what a click hands on.
     if (m_style.link)
         format.setAnchorHref(DisplayText(unified));
-    m_pending.append({shown, format});
     const qsizetype lastBreak = shown.lastIndexOf(QLatin1Char('\n'));
     if (lastBreak >= 0) {
         m_pendingBreaks += int(shown.count(QLatin1Char('\n')));
         m_pendingTail = int(shown.size() - lastBreak - 1);
+        m_hintsPending = 0;
     } else {
         m_pendingTail += int(shown.size());
     }
+    m_pending.append({withBreakHints(shown, lastBreak), format});
     if (m_changes == 0)
         flushPending();
+}
+
+QString TRichEditURL::withBreakHints(const QString &shown, qsizetype lastBreak)
+{
+    QString hinted;
+    qsizetype taken = 0;
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        const QChar c = shown.at(i);
+        if (c == QLatin1Char(' ') || c == QLatin1Char('\n') || c == QLatin1Char('\t')) {
+            m_unbrokenRun = 0;
+            continue;
+        }
+        if (++m_unbrokenRun <= kLongestUnbrokenRun || m_style.link)
+            continue;
+        hinted += QStringView(shown).sliced(taken, i - taken);
+        hinted += kBreakHint;
+        taken = i;
+        m_unbrokenRun = 1;
+        if (i > lastBreak)
+            ++m_hintsPending;
+    }
+    if (taken == 0)
+        return shown;
+    hinted += QStringView(shown).sliced(taken);
+    return hinted;
 }
 
 void TRichEditURL::flushPending()
 {
     if (m_pending.isEmpty())
         return;
+    m_hintsInLastLine = m_pendingBreaks > 0 ? m_hintsPending : m_hintsInLastLine + m_hintsPending;
+    m_hintsPending = 0;
     const bool atBottom = verticalScrollBar()->value() >= verticalScrollBar()->maximum();
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);

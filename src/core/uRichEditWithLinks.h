@@ -71,6 +71,8 @@ private:
     void updatePointer(const QPoint &viewportPos);
     void flushPending();
 
+    // `shown` with break hints in runs without a blank; `lastBreak`: its last line break.
+    QString withBreakHints(const QString &shown, qsizetype lastBreak);
     struct PendingRun
     {
         QString text;
@@ -87,6 +89,11 @@ private:
     QList<PendingRun> m_pending;
     int m_pendingBreaks = 0;
     int m_pendingTail = 0;   // characters after the last pending line break
+    // Break hints (see insertText) are not counted as columns: those in the
+    // document's last line, and those pending after the last pending break.
+    int m_hintsInLastLine = 0;
+    int m_hintsPending = 0;
+    int m_unbrokenRun = 0;   // characters since the last blank or line break
     ChatStyle m_formatStyle;
     QTextCharFormat m_format;
     bool m_formatValid = false;

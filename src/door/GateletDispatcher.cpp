@@ -1,56 +1,18 @@
 #include "GateletDispatcher.h"
 
+#include "MarkerSearch.h"
 #include "ProtocolMarkers.h"
-
-namespace {
-
-// Where a marker stands next at or after a position that only moves on: a
-// marker not found stays not found, so each is looked for once per stretch.
-class NextAt
-{
-public:
-    NextAt(const QByteArray &text, const QByteArray &marker)
-        : m_text(text)
-        , m_marker(marker)
-    {
-    }
-    qsizetype at(qsizetype pos)
-    {
-        if (m_at == Unknown || (m_at >= 0 && m_at < pos))
-            m_at = m_text.indexOf(m_marker, pos);
-        return m_at;
-    }
-
-private:
-    static constexpr qsizetype Unknown = -2;
-    const QByteArray &m_text;
-    const QByteArray m_marker;
-    qsizetype m_at = Unknown;
-};
-
-} // namespace
 
 QByteArray GateletDispatcher::WithoutLockOffers(const QByteArray &text)
 {
-    const QByteArray &marker = Marker::LockOffer;
-    if (!text.contains(marker))
-        return text;
-    QByteArray kept;
-    kept.reserve(text.size());
-    for (const char byte : text) {
-        kept.append(byte);
-        if (kept.endsWith(marker))
-            kept.chop(marker.size());
-    }
-    return kept;
+    return LockOffers::Take(text).text;
 }
 
 void GateletDispatcher::dispatch(const QByteArray &chunk)
 {
     const QByteArray text = WithoutLockOffers(chunk);
-    NextAt title(text, Marker::TitleMarker);
-    NextAt chat(text, Marker::ChatMarker);
-    NextAt lineEnd(text, QByteArrayLiteral("\r\n"));
+    static const QByteArray lineEnd = QByteArrayLiteral("\r\n");
+    MarkerSearch search(text);
     qsizetype pos = 0;
     while (pos < text.size()) {
         const QByteArrayView rest = QByteArrayView(text).sliced(pos);
@@ -59,10 +21,10 @@ void GateletDispatcher::dispatch(const QByteArray &chunk)
             return;
         }
 
-        const qsizetype titleAt = title.at(pos);
+        const qsizetype titleAt = search.at(Marker::TitleMarker, pos);
         if (titleAt >= 0) {
             pos = titleAt + Marker::TitleMarker.size();
-            const qsizetype end = lineEnd.at(pos);
+            const qsizetype end = search.at(lineEnd, pos);
             if (end < 0) {
                 m_target.captionReceived(text.mid(pos));
                 return;
@@ -72,7 +34,7 @@ void GateletDispatcher::dispatch(const QByteArray &chunk)
             continue;
         }
 
-        const qsizetype chatAt = chat.at(pos);
+        const qsizetype chatAt = search.at(Marker::ChatMarker, pos);
         if (chatAt < 0) {
             m_target.screenData(pos == 0 ? text : text.mid(pos));
             return;

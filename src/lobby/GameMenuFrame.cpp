@@ -12,6 +12,7 @@
 #include "Platform.h"
 #include "ProgramLauncher.h"
 #include "ProtocolMarkers.h"
+#include "ReadPause.h"
 #include "SuitePictures.h"
 #include "SurfaceButtons.h"
 #include "SurfaceDrawing.h"
@@ -50,6 +51,9 @@ TGamesFrame::TGamesFrame(GamesFrameLobby &lobby, QWidget *parent)
 
     MenuSocket = new QTcpSocket(this);
     MenuSocket->setObjectName(QStringLiteral("MenuSocket"));
+    // The menu's screen data is drawn as it is read; what the engine has not
+    // got to waits in the connection, so the server waits too.
+    ReadPause::limitSocket(*MenuSocket, MenuReadLimit);
     connect(MenuSocket, &QTcpSocket::connected, this, &TGamesFrame::MenuSocketConnect);
     connect(MenuSocket, &QTcpSocket::disconnected, this, &TGamesFrame::MenuSocketDisconnect);
     connect(MenuSocket, &QTcpSocket::readyRead, this, &TGamesFrame::MenuSocketRead);

@@ -53,6 +53,10 @@ class TGamesFrame : public QFrame, public MenuFrame, private MenuDispatchHost
 {
     Q_OBJECT
 public:
+    // The most the menu connection holds unread: one read is drawn at once
+    // (about 25 ms of the engine's time).
+    static constexpr long long MenuReadLimit = 256 * 1024;
+
     static constexpr int PictureWidth = 1608;
     static constexpr int PictureHeight = 1204;
     // The design port, used until the lobby server names another.

@@ -76,7 +76,12 @@ void LobbyDispatcher::notice(const QByteArray &text)
 
 void LobbyDispatcher::render(const QByteArray &text)
 {
-    switch (m_host.renderChunk(text)) {
+    m_host.renderChunkThen(text, [this](int code) { rendered(code); });
+}
+
+void LobbyDispatcher::rendered(int code)
+{
+    switch (code) {
     case TDispAnsi::UserListBlock:
         m_host.selectOwnRow();
         break;

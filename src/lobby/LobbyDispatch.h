@@ -11,6 +11,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 // What the lobby sends to ask for a menu, and what the server's answer
 // starts with: the games menu and the chat-room menu.
 namespace LobbyMenuCommand {
@@ -46,6 +48,13 @@ public:
     virtual void showNotice(const QByteArray &caption, const QByteArray &text) = 0;
     // The chat renderer's Dispatch; returns its result code.
     virtual int renderChunk(const QByteArray &text) = 0;
+    // The same when the host gets to it (a long text takes several turns of
+    // the event loop); `then` gets the result code. At once unless the host
+    // says otherwise.
+    virtual void renderChunkThen(const QByteArray &text, std::function<void(int code)> then)
+    {
+        then(renderChunk(text));
+    }
     // After the user list was replaced: select the user's own row.
     virtual void selectOwnRow() = 0;
     // Somebody asked where this user is.
@@ -95,6 +104,7 @@ private:
     void notice(const QByteArray &text);
     void invitation(const QByteArray &text);
     void render(const QByteArray &text);
+    void rendered(int code);
 
     LobbyDispatchHost &m_host;
 };

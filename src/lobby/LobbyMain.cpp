@@ -39,6 +39,8 @@
 #include "LobbySettings.h"
 #include "LoginU.h"
 #include "Platform.h"
+#include "ReadPause.h"
+#include "WorkQueue.h"
 #include "RegistrySettings.h"
 #include "ScrollingBanner.h"
 #include "SoundPlayer.h"
@@ -193,7 +195,9 @@ TLobbyMainForm::~TLobbyMainForm()
     m_slideTimer.stop();
     WriteSettings();
     PlayEventSound("AppClose");
-    // The window is going: no disconnect notice any more.
+    // The window is going: no disconnect notice any more, nothing queued shown.
+    if (m_work)
+        m_work->stop();
     if (ClientSocket)
         ClientSocket->disconnect(this);
     DeactivateConnection();
@@ -229,6 +233,12 @@ void TLobbyMainForm::buildWindow()
 
     ClientSocket = new QTcpSocket(this);
     ClientSocket->setObjectName(QStringLiteral("ClientSocket"));
+    ReadPause::limitSocket(*ClientSocket);
+    m_work = new WorkQueue(this);
+    connect(m_work, &WorkQueue::drained, this, [this] {
+        if (m_readPause.resume())
+            ClientSocketRead();
+    });
 
     m_idleTimer.setInterval(BannerTickMs);
     connect(&m_idleTimer, &QTimer::timeout, this, &TLobbyMainForm::IdleStep);

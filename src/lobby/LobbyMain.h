@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "Colors.h"
+#include "ReadPause.h"
 
 class QCheckBox;
 class QComboBox;
@@ -256,6 +257,8 @@ public:
     void ClientSocketRead();
     void ClientSocketDisconnect();
     void ClientSocketError(QAbstractSocket::SocketError error);
+    // What the server sent is done in order on this queue, in slices.
+    class WorkQueue *workQueue() const { return m_work; }
     // "Hang-Up"; `done` runs when its waits are over.
     void BitBtn11Click(std::function<void()> done = {});
     // The players header: log in again.
@@ -415,6 +418,11 @@ private:
 
     std::unique_ptr<LobbyDispatchHost> m_dispatchHost;
     std::unique_ptr<LobbyDispatcher> m_dispatcher;
+    class WorkQueue *m_work = nullptr;
+    ReadPause m_readPause;
+    void takeChunk();
+    void DisconnectedSteps();
+    void ConnectionErrorSteps();
     // What the socket was last given: host, port and the named service.
     QString m_socketHost;
     int m_socketPort = 0;

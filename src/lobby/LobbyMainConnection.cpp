@@ -26,6 +26,7 @@
 #include "ClientPrograms.h"
 #include "GreyMsg.h"
 #include "LobbyDispatch.h"
+#include "WorkQueue.h"
 #include "GameMenuFrame.h"
 #include "Platform.h"
 #include "Shape.h"
@@ -74,6 +75,10 @@ public:
         TfrmGreyMsg::ShowNotice(DisplayText(caption), DisplayText(text), &m_form);
     }
     int renderChunk(const QByteArray &text) override { return m_form.ChatRenderer->Dispatch(text); }
+    void renderChunkThen(const QByteArray &text, std::function<void(int code)> then) override
+    {
+        m_form.workQueue()->post(m_form.ChatRenderer->DispatchJob(text, std::move(then)));
+    }
     void selectOwnRow() override { m_form.SelectOwnRow(); }
     void sendWhereIsReply() override { m_form.SendWhereIsReply(); }
     bool acceptInvitation(const QByteArray &inviter) override
@@ -181,9 +186,18 @@ void TLobbyMainForm::ClientSocketConnect()
 
 void TLobbyMainForm::ClientSocketRead()
 {
+    // Behind with what came (also while a dialog is open): the rest waits
+    // in the connection, and so does the server.
+    if (!m_readPause.mayRead(m_work->aboveHighWater()))
+        return;
+    takeChunk();
+}
+
+void TLobbyMainForm::takeChunk()
+{
     const QByteArray chunk = ClientSocket->readAll();
     if (!chunk.isEmpty())
-        m_dispatcher->Received(chunk);
+        m_work->enqueue([this, chunk] { m_dispatcher->Received(chunk); }, chunk.size());
 }
 
 void TLobbyMainForm::SelectOwnRow()
@@ -228,10 +242,16 @@ void TLobbyMainForm::StartChatRoom(int port)
 
 void TLobbyMainForm::ClientSocketDisconnect()
 {
+    // What came with the server's goodbye is read, and shown, before the goodbye.
+    m_readPause.resume();
+    while (ClientSocket->bytesAvailable() > 0)
+        takeChunk();
+    m_work->enqueue([this] { DisconnectedSteps(); });
+}
+
+void TLobbyMainForm::DisconnectedSteps()
+{
     try {
-        // What came with the server's goodbye is read before the goodbye.
-        if (ClientSocket->bytesAvailable() > 0)
-            ClientSocketRead();
         Memo3->clearRows();
         if (Paused) {
             SetStatus(QStringLiteral("Connection Paused."));
@@ -273,6 +293,11 @@ void TLobbyMainForm::ClientSocketError(QAbstractSocket::SocketError error)
     // The server closing the connection is a disconnect, not an error.
     if (error == QAbstractSocket::RemoteHostClosedError)
         return;
+    m_work->enqueue([this] { ConnectionErrorSteps(); });
+}
+
+void TLobbyMainForm::ConnectionErrorSteps()
+{
     ChatRenderer->Show("\033[4\033[BError connecting to Server: "
                        + ProtocolBytes(ComboBox3->currentText()) + "\033]\r\n");
     ChatRenderer->Show("\033[8\033[BTry Again Later.\r\n");

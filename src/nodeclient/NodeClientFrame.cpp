@@ -34,6 +34,7 @@
 #include "NodePlayerList.h"
 #include "NodeSettings.h"
 #include "ProtocolMarkers.h"
+#include "ReadPause.h"
 #include "RegistrySettings.h"
 #include "ScreenFeeder.h"
 #include "ServerSounds.h"
@@ -48,6 +49,7 @@
 #include "WinState.h"
 #include "WindowActivation.h"
 #include "WindowLister.h"
+#include "WorkQueue.h"
 #include "_Globals.h"
 #include "uRichEditWithLinks.h"
 
@@ -80,12 +82,13 @@ TNodeClientFrame::TNodeClientFrame(const NodeFrameOptions &options, const QStrin
 
     m_dispatcher = std::make_unique<NodeDispatcher>(static_cast<NodeDispatchTarget &>(*this));
     m_feeder = new ScreenFeeder(this);
+    m_work = new WorkQueue(this);
     m_sounds = new ServerSounds(this);
     ClientSocket = new QTcpSocket(this);
     ClientSocket->setObjectName(QStringLiteral("ClientSocket"));
     // Bytes wait in the socket while the screen queue is full; this keeps
     // that wait bounded too.
-    ClientSocket->setReadBufferSize(ScreenFeeder::LowWater);
+    ReadPause::limitSocket(*ClientSocket, ScreenFeeder::LowWater);
 
     createEngine();
 
@@ -102,12 +105,12 @@ TNodeClientFrame::TNodeClientFrame(const NodeFrameOptions &options, const QStrin
     installChatHooks();
 
     connect(m_feeder, &ScreenFeeder::sliceFed, Image2, qOverload<>(&QWidget::update));
-    connect(m_feeder, &ScreenFeeder::drained, this, [this] {
-        if (m_readPaused) {
-            m_readPaused = false;
+    const auto caughtUp = [this] {
+        if (m_readPause.resume())
             ClientSocketRead();
-        }
-    });
+    };
+    connect(m_feeder, &ScreenFeeder::drained, this, caughtUp);
+    connect(m_work, &WorkQueue::drained, this, caughtUp);
     m_feeder->setSink([this](const QByteArray &bytes) { FeedEngine(bytes); });
 
     connect(ClientSocket, &QTcpSocket::connected, this, &TNodeClientFrame::ClientSocketConnect);
@@ -134,6 +137,7 @@ TNodeClientFrame::~TNodeClientFrame()
         ClientSocket->disconnect(this);
     // The list empties itself as it goes; the header is gone by then.
     Memo6->model()->disconnect(this);
+    m_work->stop();
     m_feeder->stop();
     m_chat.reset();
     m_engine.reset();
@@ -505,41 +509,62 @@ void TNodeClientFrame::ClientSocketRead()
 {
     if (m_close.closing())
         return;
-    if (m_feeder->aboveHighWater()) {
-        // The engine is behind; leave the rest in the connection until the
-        // queue has drained.
-        m_readPaused = true;
+    // The engine or the chat is behind; leave the rest in the connection
+    // until the queues have drained.
+    if (!m_readPause.mayRead(m_feeder->aboveHighWater() || m_work->aboveHighWater()))
         return;
-    }
     const QByteArray chunk = ClientSocket->readAll();
     if (chunk.isEmpty())
         return;
-    dispatch(chunk);
-    ChunkDispatched();
+    receive(chunk);
+}
+
+void TNodeClientFrame::receive(const QByteArray &chunk)
+{
+    m_work->enqueue(
+        [this, chunk] {
+            m_dispatcher->dispatch(chunk);
+            m_work->post([this] { ChunkDispatched(); });
+        },
+        chunk.size());
 }
 
 void TNodeClientFrame::dispatch(const QByteArray &chunk)
 {
-    m_dispatcher->dispatch(chunk);
+    // From inside a dispatch (a program handing parts back) the part is
+    // dispatched right after what was decided so far, at the depth it was
+    // handed back from.
+    const int depth = m_dispatcher->depth();
+    m_work->post([this, chunk, depth] { m_dispatcher->dispatch(chunk, depth); });
+}
+
+void TNodeClientFrame::post(std::function<void()> effect)
+{
+    m_work->post(std::move(effect));
+}
+
+WorkQueue *TNodeClientFrame::workQueue() const
+{
+    return m_work;
 }
 
 void TNodeClientFrame::ClientSocketDisconnect()
 {
     if (m_connectionFailed || m_close.closing())
         return;
-    // What the server sent before it closed is still shown.
-    if (ClientSocket->bytesAvailable() > 0) {
-        m_readPaused = false;
-        const QByteArray rest = ClientSocket->readAll();
-        dispatch(rest);
-        ChunkDispatched();
-    }
-    ShowChatText("\033[4\033[BConnection Terminated.\r\n\033]");
-    ClientSocket->abort();
-    if (Lock)
-        Lock->setEnabled(false);
-    Shape1->setBrushColor(kLime);
-    close();
+    // What the server sent before it closed is still shown, first.
+    m_readPause.resume();
+    if (ClientSocket->bytesAvailable() > 0)
+        receive(ClientSocket->readAll());
+    m_work->enqueue([this] {
+        // Shown here and now: the close below drops what is still queued.
+        m_chat->Dispatch("\033[4\033[BConnection Terminated.\r\n\033]");
+        ClientSocket->abort();
+        if (Lock)
+            Lock->setEnabled(false);
+        Shape1->setBrushColor(kLime);
+        close();
+    });
 }
 
 void TNodeClientFrame::ClientSocketError(QAbstractSocket::SocketError error)
@@ -549,13 +574,18 @@ void TNodeClientFrame::ClientSocketError(QAbstractSocket::SocketError error)
     m_connectionFailed = true;
     ShowChatText("\033[4\033[BError Connecting to NODE Server: " + NodeHost + "\033]\r\n");
     ShowChatText("\033[8\033[BTry Again Later.\r\n");
-    ClientSocket->abort();
+    m_work->enqueue([this] { ClientSocket->abort(); });
 }
 
 // ---------------------------------------------------------------------------
 // What the dispatcher decided
 
 void TNodeClientFrame::passwordRequested()
+{
+    post([this] { askPassword(); });
+}
+
+void TNodeClientFrame::askPassword()
 {
     QString typed;
     const bool ok = UserDialogs::current().askText(this, QStringLiteral("Security"),
@@ -566,43 +596,50 @@ void TNodeClientFrame::passwordRequested()
 
 void TNodeClientFrame::lockOffered()
 {
-    if (!Lock)
-        return;
-    Lock->setVisible(true);
-    Lock->setEnabled(true);
-    LockUpdate();
+    post([this] {
+        if (!Lock)
+            return;
+        Lock->setVisible(true);
+        Lock->setEnabled(true);
+        LockUpdate();
+    });
 }
 
 void TNodeClientFrame::captionReceived(const QByteArray &caption)
 {
-    setWindowTitle(DisplayText(caption));
-    Memo5->clear();
+    post([this, caption] {
+        setWindowTitle(DisplayText(caption));
+        Memo5->clear();
+    });
 }
 
 void TNodeClientFrame::screenData(const QByteArray &bytes)
 {
-    m_feeder->append(bytes);
-    setLights(kGreen, kMaroon);
+    post([this, bytes] {
+        m_feeder->append(bytes);
+        setLights(kGreen, kMaroon);
+    });
 }
 
 void TNodeClientFrame::playerList(const QByteArray &text)
 {
-    m_chat->Dispatch(text);
+    ShowChatText(text);
 }
 
 void TNodeClientFrame::chatLine(const QByteArray &lineWithBreak)
 {
-    m_chat->Dispatch(lineWithBreak);
+    ShowChatText(lineWithBreak);
 }
 
 void TNodeClientFrame::ShowChatText(const QByteArray &text)
 {
-    m_chat->Dispatch(text);
+    // A long text is shown over several turns of the event loop.
+    m_work->post(m_chat->DispatchJob(text));
 }
 
 void TNodeClientFrame::QueueScreenBytes(const QByteArray &bytes)
 {
-    m_feeder->append(bytes);
+    post([this, bytes] { m_feeder->append(bytes); });
 }
 
 void TNodeClientFrame::setLights(const QColor &shape1, const QColor &shape2)
@@ -838,4 +875,7 @@ void TNodeClientFrame::closeEvent(QCloseEvent *event)
 {
     m_feeder->stop();
     m_close.closeEvent(*this, *ClientSocket, event);
+    // What is still queued is not shown any more.
+    if (m_close.closing())
+        m_work->stop();
 }

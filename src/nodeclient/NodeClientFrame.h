@@ -14,9 +14,10 @@
 //   - NodeFrameOptions, given to the constructor: the program file name (for
 //     further launches), the placement section, window and surface sizes,
 //     the colour the surface starts in, the "Show Chat" heights.
-//   - screenCommand(text) / chatCommand(text): the program's own tests of a
-//     chunk, in steps 4 and 8 of the dispatch (see NodeDispatcher.h); call
-//     dispatch() from them to hand parts back.
+//   - screenCommand(text, search) / chatCommand(text, search): the program's
+//     own tests of a chunk, in steps 4 and 8 of the dispatch (see
+//     NodeDispatcher.h); call dispatch() from them to hand parts back, and
+//     post() for what they do, so that it happens in its turn.
 //   - ChunkDispatched(): after every received chunk (the card table sets the
 //     surface cursor back to the arrow).
 //   - SurfaceMouseDown / SurfaceDoubleClick / SurfaceKeyPress: what the
@@ -60,6 +61,7 @@
 #include "Colors.h"
 #include "NodeDispatcher.h"
 #include "NodeWindowClose.h"
+#include "ReadPause.h"
 
 class QAction;
 class QKeyEvent;
@@ -87,6 +89,7 @@ class TStatusPanel;
 class TSurfaceImage;
 class TUserListView;
 class TWinState;
+class WorkQueue;
 struct TAnsiRect;
 
 struct NodeFrameOptions
@@ -147,8 +150,11 @@ public:
     virtual void FormActivate();
     // Sends raw bytes on the node connection (nothing when not connected).
     bool Send(const QByteArray &bytes);
-    // Hands one chunk to the dispatcher, as a read does.
+    // Hands one chunk to the dispatcher, as a read does. What it decides is
+    // done in order on the window's work queue: at once when it is short,
+    // otherwise over the next turns of the event loop.
     void dispatch(const QByteArray &chunk);
+    WorkQueue *workQueue() const;
     void SendButtonClick();
     void PopupMenu4Popup();
     void PopupMenu1Popup();
@@ -223,8 +229,12 @@ protected:
     void playerList(const QByteArray &text) override;
     void chatLine(const QByteArray &lineWithBreak) override;
 
-    // Shows text through the chat renderer.
+    // Shows text through the chat renderer (after what is queued before it).
     void ShowChatText(const QByteArray &text);
+    // Does what a program decided about the text being dispatched, in its
+    // turn: every effect of the program's own tests goes through here, so
+    // that it keeps its place among the frame's.
+    void post(std::function<void()> effect);
     // Queues bytes for the engine as received screen data is queued, without
     // touching the lights (a program's local echo).
     void QueueScreenBytes(const QByteArray &bytes);
@@ -251,6 +261,8 @@ private:
     void connectToNode();
 
     void ClientSocketRead();
+    void receive(const QByteArray &chunk);
+    void askPassword();
     void ClientSocketDisconnect();
     void ClientSocketError(QAbstractSocket::SocketError error);
     void LockUpdate();
@@ -269,7 +281,8 @@ private:
     bool m_activated = false;
     NodeWindowClose m_close;
     bool m_connectionFailed = false;
-    bool m_readPaused = false;
+    WorkQueue *m_work = nullptr;
+    ReadPause m_readPause;
     bool m_scaleLowRes = false;
     QList<QByteArray> m_voteEntries;
 };

@@ -1,5 +1,6 @@
 #include "NodeDispatcher.h"
 
+#include "MarkerSearch.h"
 #include "ProtocolMarkers.h"
 
 namespace {
@@ -13,30 +14,6 @@ struct DepthGuard
     }
     ~DepthGuard() { --m_depth; }
     int &m_depth;
-};
-
-// Where a marker occurs next at or after the reading position. Not found
-// stays not found as the position moves on (the rest is a suffix), so each
-// marker is searched for once per stretch of text.
-class NextMarker
-{
-public:
-    explicit NextMarker(const QByteArray &marker)
-        : m_marker(marker)
-    {
-    }
-    qsizetype at(const QByteArray &text, qsizetype pos)
-    {
-        if (m_at == Unknown || (m_at >= 0 && m_at < pos))
-            m_at = text.indexOf(m_marker, pos);
-        return m_at;
-    }
-    void forget() { m_at = Unknown; }
-
-private:
-    static constexpr qsizetype Unknown = -2;
-    const QByteArray &m_marker;
-    qsizetype m_at = Unknown;
 };
 
 // The line at `pos` up to the first CR LF (removed too), or the rest.
@@ -55,17 +32,39 @@ QByteArray takeLine(const QByteArray &text, qsizetype &pos)
 
 } // namespace
 
+void NodeDispatcher::dispatch(QByteArray text, int depth)
+{
+    const int outer = m_depth;
+    m_depth = depth;
+    dispatch(std::move(text));
+    m_depth = outer;
+}
+
 void NodeDispatcher::dispatch(QByteArray text)
 {
     if (m_depth >= MaxDepth)
         return;
     DepthGuard guard(m_depth);
 
-    NextMarker lock(Marker::LockOffer);
-    NextMarker title(Marker::TitleMarker);
-    NextMarker chat(Marker::ChatMarker);
-    qsizetype pos = 0;
+    if (text.startsWith(Marker::PasswordMarker)) {
+        m_target.passwordRequested();
+        return;
+    }
+    // Test 2 takes the lock offers out one by one, each time from the start
+    // again; all of them go before anything else of the text is looked at.
+    const LockOffers::Taken locks = LockOffers::Take(text, true);
+    if (locks.count > 0) {
+        text = locks.text;
+        for (int i = 0; i < locks.count; ++i)
+            m_target.lockOffered();
+        if (locks.passwordFirst) {
+            m_target.passwordRequested();
+            return;
+        }
+    }
 
+    MarkerSearch search(text);
+    qsizetype pos = 0;
     while (pos < text.size()) {
         const QByteArrayView rest = QByteArrayView(text).sliced(pos);
         if (rest.startsWith(Marker::PasswordMarker)) {
@@ -73,27 +72,17 @@ void NodeDispatcher::dispatch(QByteArray text)
             return;
         }
 
-        const qsizetype lockAt = lock.at(text, pos);
-        if (lockAt >= 0) {
-            text.remove(lockAt, Marker::LockOffer.size());
-            lock.forget();
-            title.forget();
-            chat.forget();
-            m_target.lockOffered();
-            continue;
-        }
-
-        const qsizetype titleAt = title.at(text, pos);
+        const qsizetype titleAt = search.at(Marker::TitleMarker, pos);
         if (titleAt >= 0) {
             pos = titleAt + Marker::TitleMarker.size();
             m_target.captionReceived(takeLine(text, pos));
             continue;
         }
 
-        if (m_target.screenCommand(rest))
+        if (m_target.screenCommand(rest, search))
             return;
 
-        const qsizetype chatAt = chat.at(text, pos);
+        const qsizetype chatAt = search.at(Marker::ChatMarker, pos);
         if (chatAt < 0) {
             m_target.screenData(pos == 0 ? text : text.mid(pos));
             return;
@@ -110,7 +99,7 @@ void NodeDispatcher::dispatch(QByteArray text)
             return;
         }
 
-        if (m_target.chatCommand(chatText))
+        if (m_target.chatCommand(chatText, search))
             return;
 
         m_target.chatLine(takeLine(text, pos) + "\r\n");

@@ -23,11 +23,16 @@
 //      from test 1.
 //
 // The loop is iterative and walks the chunk with an offset, remembering
-// where the next markers are, so a chunk of many short lines costs time in
-// proportion to its length and never deepens the stack.
+// where the next markers are (MarkerSearch, which the programs' own tests
+// use too), so a chunk of many short lines costs time in proportion to its
+// length and never deepens the stack. The lock offers of test 2 are all
+// taken out in one pass before the walk (each take-out starts the tests
+// again, so all of them come first).
 
 #include <QByteArray>
 #include <QByteArrayView>
+
+#include "MarkerSearch.h"
 
 class NodeDispatchTarget
 {
@@ -40,9 +45,12 @@ public:
     virtual void captionReceived(const QByteArray &caption) = 0;
     // Test 4: true when the program consumed the text (nothing else of it
     // is handled). It may look at the text and return false to let it go on.
-    virtual bool screenCommand(QByteArrayView text)
+    // `text` is the rest of the chunk; `search` finds markers in it without
+    // reading the rest again at every line (use search.in(text, marker)).
+    virtual bool screenCommand(QByteArrayView text, MarkerSearch &search)
     {
         Q_UNUSED(text);
+        Q_UNUSED(search);
         return false;
     }
     virtual void screenData(const QByteArray &bytes) = 0;
@@ -51,9 +59,10 @@ public:
     // Test 8: true when the program handled the chat text. A program that
     // needs parts of it dispatched again calls NodeDispatcher::dispatch
     // from here.
-    virtual bool chatCommand(QByteArrayView text)
+    virtual bool chatCommand(QByteArrayView text, MarkerSearch &search)
     {
         Q_UNUSED(text);
+        Q_UNUSED(search);
         return false;
     }
     // One chat line followed by CR LF.
@@ -69,6 +78,11 @@ public:
     }
 
     void dispatch(QByteArray text);
+    // A part handed back from a hook at `depth` (see depth()), dispatched
+    // later: it nests as deep as it would have on the spot.
+    void dispatch(QByteArray text, int depth);
+    // How deep the dispatch running now is (0: none).
+    int depth() const { return m_depth; }
 
     // Hooks that dispatch parts of a text again nest at most this deep; a
     // deeper part is dropped.

@@ -73,7 +73,11 @@ private:
     bool m_feeding = false;
     bool m_stopped = false;
     bool m_wasHigh = false;
-    qsizetype m_sliceBytes = 4096;
+    // A slice is bounded by its time; the byte limit only keeps one slice
+    // from taking the whole queue at once. (A limit of a few KiB made the
+    // window repaint after every few KiB, which held the feeding to a tenth
+    // of the engine's speed.)
+    qsizetype m_sliceBytes = 256 * 1024;
     int m_sliceMs = 8;
     int m_pauseMs = -1;   // below 0: slices
     qsizetype m_highWater = HighWater;

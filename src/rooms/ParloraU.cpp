@@ -37,6 +37,7 @@
 #include "Platform.h"
 #include "ProtocolMarkers.h"
 #include "RegistrySettings.h"
+#include "WorkQueue.h"
 #include "Shape.h"
 #include "SoundPlayer.h"
 #include "SuitePictures.h"
@@ -85,7 +86,12 @@ TParloras::TParloras(const QStringList &arguments, QWidget *parent)
 
     ClientSocket = new QTcpSocket(this);
     ClientSocket->setObjectName(QStringLiteral("ClientSocket"));
-    ClientSocket->setReadBufferSize(kReadLimit);
+    ReadPause::limitSocket(*ClientSocket, kReadLimit);
+    m_work = new WorkQueue(this);
+    connect(m_work, &WorkQueue::drained, this, [this] {
+        if (m_readPause.resume())
+            ClientSocketRead();
+    });
 
     m_chat = std::make_unique<TDispAnsi>();
     m_chat->Attach(Memo5, Memo6, nullptr);
@@ -118,6 +124,7 @@ TParloras::TParloras(const QStringList &arguments, QWidget *parent)
 
 TParloras::~TParloras()
 {
+    m_work->stop();
     ClientSocket->disconnect(this);
     // The list empties itself as it goes; the header is gone by then.
     Memo6->model()->disconnect(this);
@@ -264,7 +271,14 @@ void TParloras::buildMemberColumn(QWidget *column)
     connect(model, &QAbstractItemModel::rowsInserted, this, &TParloras::updateMemberCount);
     connect(model, &QAbstractItemModel::rowsRemoved, this, &TParloras::updateMemberCount);
     connect(model, &QAbstractItemModel::modelReset, this, &TParloras::updateMemberCount);
-    connect(model, &QAbstractItemModel::dataChanged, this, &TParloras::dropHeadingSelection);
+    // Only the rows that changed can have become headings: looking at every
+    // row for each change made filling a long list take the square of its
+    // length.
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex &from, const QModelIndex &to) {
+                for (int row = from.row(); row <= to.row() && row >= 0; ++row)
+                    dropHeadingSelectionAt(row);
+            });
     connect(Memo6, &QTreeWidget::itemSelectionChanged, this, &TParloras::dropHeadingSelection);
 }
 
@@ -423,10 +437,13 @@ void TParloras::ClientSocketRead()
     if (m_closing)
         return;
     while (ClientSocket->bytesAvailable() > 0) {
+        // Behind with showing what came: the rest waits in the connection.
+        if (!m_readPause.mayRead(m_work->aboveHighWater()))
+            return;
         const QByteArray chunk = ClientSocket->read(kReadLimit);
         if (chunk.isEmpty())
             return;
-        dispatch(chunk);
+        m_work->enqueue([this, chunk] { decide(chunk); }, chunk.size());
     }
 }
 
@@ -435,9 +452,13 @@ void TParloras::ClientSocketDisconnect()
     if (m_errorReported || m_closing)
         return;
     // What the server sent before it closed is still shown.
-    ClientSocketRead();
+    m_readPause.resume();
+    while (ClientSocket->bytesAvailable() > 0) {
+        const QByteArray chunk = ClientSocket->read(kReadLimit);
+        m_work->enqueue([this, chunk] { decide(chunk); }, chunk.size());
+    }
     ShowChatText(kConnectionTerminated);
-    LockUpdate();
+    m_work->enqueue([this] { LockUpdate(); });
 }
 
 void TParloras::ClientSocketError(QAbstractSocket::SocketError error)
@@ -453,7 +474,7 @@ void TParloras::ClientSocketError(QAbstractSocket::SocketError error)
     } else {
         ShowChatText("\033[4\033[BCommunications Error\033]\r\n");
     }
-    ClientSocket->abort();
+    m_work->enqueue([this] { ClientSocket->abort(); });
     Waits::after(3000, this, [] {
         if (EndProgram) {
             EndProgram();
@@ -473,14 +494,20 @@ void TParloras::LockUpdate()
 void TParloras::ShowChatText(const QByteArray &text)
 {
     // A log that cannot be written fails the call after the text is shown;
-    // the room goes on.
-    m_chat->Dispatch(text);
+    // the room goes on. A long text is shown over several turns of the
+    // event loop, after what is queued before it.
+    m_work->post(m_chat->DispatchJob(text));
 }
 
 // ---------------------------------------------------------------------------
 // What arrives
 
 void TParloras::dispatch(const QByteArray &chunk)
+{
+    m_work->post([this, chunk] { decide(chunk); });
+}
+
+void TParloras::decide(const QByteArray &chunk)
 {
     const Parlora::RoomMessage message = Parlora::Decode(chunk);
     switch (message.kind) {
@@ -528,9 +555,11 @@ void TParloras::roomNamed(const QByteArray &title, bool lockInTitle)
     }
     setWindowTitle(DisplayText(title));
     ShowChatText(Parlora::WelcomeText(title));
-    setRoomPanelColour(Parlora::RoomColour(title));
-    Send(Parlora::BuffRequest);
-    updateMemberCount();
+    m_work->post([this, title] {
+        setRoomPanelColour(Parlora::RoomColour(title));
+        Send(Parlora::BuffRequest);
+        updateMemberCount();
+    });
 }
 
 void TParloras::noticeArrived(const QByteArray &caption, const QByteArray &message)
@@ -645,11 +674,16 @@ void TParloras::updateMemberCount()
 void TParloras::dropHeadingSelection()
 {
     // Heading rows cannot stay selected.
-    for (int row = 0; row < Memo6->rowCount(); ++row) {
-        QTreeWidgetItem *item = Memo6->topLevelItem(row);
-        if (item->isSelected() && RoomMembers::IsHeading(Memo6->rowData(row)))
-            item->setSelected(false);
-    }
+    const QList<QTreeWidgetItem *> selected = Memo6->selectedItems();
+    for (QTreeWidgetItem *item : selected)
+        dropHeadingSelectionAt(Memo6->indexOfTopLevelItem(item));
+}
+
+void TParloras::dropHeadingSelectionAt(int row)
+{
+    QTreeWidgetItem *item = Memo6->topLevelItem(row);
+    if (item && item->isSelected() && RoomMembers::IsHeading(Memo6->rowData(row)))
+        item->setSelected(false);
 }
 
 void TParloras::PopupMenu2Popup()
@@ -809,6 +843,7 @@ void TParloras::closeEvent(QCloseEvent *event)
         return;
     }
     m_closing = true;
+    m_work->stop();
     ClientSocket->disconnect(this);
     if (ClientSocket->state() != QAbstractSocket::UnconnectedState) {
         // The connection is closed without waiting for the server; what was

@@ -25,6 +25,7 @@
 #include <memory>
 
 #include "Colors.h"
+#include "ReadPause.h"
 #include "RoomMembers.h"
 
 class QAction;
@@ -86,6 +87,8 @@ public:
     // ---- Handlers, public so that tests can drive them ----
     void FormActivate();
     bool Send(const QByteArray &bytes);
+    // One chunk as a read hands it on; done in order on the work queue, at
+    // once when it is short.
     void dispatch(const QByteArray &chunk);
     void SendButtonClick();
     void LockExecute();
@@ -133,6 +136,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void decide(const QByteArray &chunk);
     void buildWindow();
     void buildMemberColumn(QWidget *column);
     void buildMenus();
@@ -160,6 +164,7 @@ private:
 
     void updateMemberCount();
     void dropHeadingSelection();
+    void dropHeadingSelectionAt(int row);
     void whereIsClick();
     void whisperClick();
     void sendRoleCommands(char digit, QList<QByteArray> captions);
@@ -173,6 +178,8 @@ private:
     bool m_activated = false;
     bool m_closing = false;
     TWinState *m_winState = nullptr;
+    class WorkQueue *m_work = nullptr;
+    ReadPause m_readPause;
     bool m_errorReported = false;
     bool m_wasConnected = false;
 };

@@ -118,11 +118,17 @@ int GuessRowAt(int y, int fontSize)
 
 std::optional<QByteArray> WordValueCaption(QByteArrayView screenText)
 {
-    const qsizetype at = screenText.indexOf(WordValueStart);
+    MarkerSearch search(screenText);
+    return WordValueCaption(screenText, search);
+}
+
+std::optional<QByteArray> WordValueCaption(QByteArrayView screenText, MarkerSearch &search)
+{
+    const qsizetype at = search.in(screenText, WordValueStart);
     if (at < 0)
         return std::nullopt;
     QByteArrayView value = screenText.sliced(at + WordValueStart.size());
-    const qsizetype end = value.indexOf(WordValueEnd);
+    const qsizetype end = search.in(value, WordValueEnd);
     if (end >= 0)
         value = value.first(end);
     return DrawingCaption + " Word Value = " + value.first(qMin(value.size(), kMaxWordValue)).toByteArray();
@@ -130,13 +136,19 @@ std::optional<QByteArray> WordValueCaption(QByteArrayView screenText)
 
 std::optional<ChatActions> ChatCommand(QByteArrayView text)
 {
-    const qsizetype guessAt = text.indexOf(GuessPrefix);
+    MarkerSearch search(text);
+    return ChatCommand(text, search);
+}
+
+std::optional<ChatActions> ChatCommand(QByteArrayView text, MarkerSearch &search)
+{
+    const qsizetype guessAt = search.in(text, GuessPrefix);
     if (guessAt >= 0)
         return guessActions(text.sliced(guessAt + GuessPrefix.size()));
-    const qsizetype scoreAt = text.indexOf(ScorePrefix);
+    const qsizetype scoreAt = search.in(text, ScorePrefix);
     if (scoreAt >= 0)
         return framedActions(text, scoreAt, ScorePrefix, ScoreEnd, ChatAction::ScoreTable);
-    const qsizetype roundAt = text.indexOf(RoundPrefix);
+    const qsizetype roundAt = search.in(text, RoundPrefix);
     if (roundAt >= 0)
         return framedActions(text, roundAt, RoundPrefix, RoundEnd, ChatAction::RoundTitle);
     return std::nullopt;

@@ -21,6 +21,8 @@
 
 #include <optional>
 
+#include "MarkerSearch.h"
+
 namespace Doodlix {
 
 inline const QByteArray GuessPrefix = "Guess?:";
@@ -49,6 +51,8 @@ int GuessRowAt(int y, int fontSize);
 // The caption above the drawing for screen data that names the word's
 // value; nothing when the text does not.
 std::optional<QByteArray> WordValueCaption(QByteArrayView screenText);
+// The same for the rest of a chunk that `search` walks.
+std::optional<QByteArray> WordValueCaption(QByteArrayView screenText, MarkerSearch &search);
 
 // What a chat text means to the sketch game, in the order it is to be done.
 struct ChatAction
@@ -72,6 +76,8 @@ using ChatActions = QList<ChatAction>;
 // after a score table or a round title is chat too: it is handed back
 // behind a chat marker, so that it is shown in the chat view.
 std::optional<ChatActions> ChatCommand(QByteArrayView text);
+// The same for the rest of a chunk that `search` walks.
+std::optional<ChatActions> ChatCommand(QByteArrayView text, MarkerSearch &search);
 
 // What a status text from the drawing does.
 struct StatusDecision

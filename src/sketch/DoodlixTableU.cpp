@@ -463,16 +463,20 @@ void TfrmDoodlixTable::DrawSurfaceText(const TAnsiRect &rect, const QByteArray &
 // ---------------------------------------------------------------------------
 // What the server sends
 
-bool TfrmDoodlixTable::screenCommand(QByteArrayView text)
+bool TfrmDoodlixTable::screenCommand(QByteArrayView text, MarkerSearch &search)
 {
-    if (const auto caption = Doodlix::WordValueCaption(text))
-        Panel12->setText(DisplayText(*caption));
+    // Asked again at every line of a chunk while the word value lies ahead.
+    const auto caption = Doodlix::WordValueCaption(text, search);
+    if (caption && *caption != m_wordCaption) {
+        m_wordCaption = *caption;
+        post([this, shown = DisplayText(*caption)] { Panel12->setText(shown); });
+    }
     return false;   // the text goes on to the drawing as usual
 }
 
-bool TfrmDoodlixTable::chatCommand(QByteArrayView text)
+bool TfrmDoodlixTable::chatCommand(QByteArrayView text, MarkerSearch &search)
 {
-    const auto actions = Doodlix::ChatCommand(text);
+    const auto actions = Doodlix::ChatCommand(text, search);
     if (!actions)
         return false;
     for (const Doodlix::ChatAction &action : *actions) {
@@ -481,16 +485,17 @@ bool TfrmDoodlixTable::chatCommand(QByteArrayView text)
             dispatch(action.bytes);
             break;
         case Doodlix::ChatAction::GuessList:
-            WriteGuessList(action.bytes);
+            post([this, bytes = action.bytes] { WriteGuessList(bytes); });
             break;
         case Doodlix::ChatAction::ScoreTable:
-            Score->ShowScoreTable(action.bytes);
+            post([this, bytes = action.bytes] { Score->ShowScoreTable(bytes); });
             break;
         case Doodlix::ChatAction::RoundTitle:
-            Score->SetRoundTitle(action.bytes);
+            post([this, bytes = action.bytes] { Score->SetRoundTitle(bytes); });
             break;
         case Doodlix::ChatAction::ResetCaption:
-            Panel12->setText(DisplayText(Doodlix::DrawingCaption));
+            m_wordCaption.clear();
+            post([this] { Panel12->setText(DisplayText(Doodlix::DrawingCaption)); });
             break;
         }
     }

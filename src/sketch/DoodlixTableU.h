@@ -107,8 +107,8 @@ public:
 protected:
     void ConfigureEngine() override;
     void FeedEngine(const QByteArray &bytes) override;
-    bool screenCommand(QByteArrayView text) override;
-    bool chatCommand(QByteArrayView text) override;
+    bool screenCommand(QByteArrayView text, MarkerSearch &search) override;
+    bool chatCommand(QByteArrayView text, MarkerSearch &search) override;
     void SurfaceMouseDown(QPoint point, Qt::MouseButton button) override;
     void DrawListPicture(const TAnsiRect &rect, int picture) override;
 
@@ -124,5 +124,7 @@ private:
     void ShowArtistControls(bool artist);
 
     std::unique_ptr<TLAnsi> m_drawing;
+    // The word-value caption last handed on; the same again changes nothing.
+    QByteArray m_wordCaption;
     bool m_hintMenuAttached = false;
 };

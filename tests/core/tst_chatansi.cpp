@@ -128,6 +128,10 @@ private slots:
     void logs_plain_text_without_links();
     void unwritable_log_is_reported_and_text_kept();
 
+    void long_lines_are_cut_with_a_notice();
+    void job_in_slices_shows_what_dispatch_shows_data();
+    void job_in_slices_shows_what_dispatch_shows();
+
 private:
     QTemporaryDir m_dir;
     ChatTranscript *m_view = nullptr;
@@ -497,6 +501,79 @@ void tst_ChatAnsi::trims_to_max_lines()
     QCOMPARE(m_view->lineCount(), 150);
     QVERIFY(m_view->plainText().startsWith("line 2\n"));
     QVERIFY(m_view->plainText().endsWith("line 151\n"));
+}
+
+void tst_ChatAnsi::long_lines_are_cut_with_a_notice()
+{
+    const qsizetype most = TDispAnsi::MaxLineLength;
+    // One line over several calls, as a server sends it in pieces.
+    m_chat->Show("start ");
+    for (int i = 0; i < 3; ++i)
+        m_chat->Show(QByteArray(30 * 1024, 'x'));
+    m_chat->Show(QByteArray(1000, 'x') + "\r\nnext line\r\n" + QByteArray(most, 'z') + "\r\n");
+    QList<QByteArray> lines = m_view->plainText().split('\n');
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines.at(0), "start " + QByteArray(most - 6, 'x'));
+    QVERIFY2(lines.at(1).contains("longer than 64 KiB"), lines.at(1).constData());
+    QCOMPARE(lines.at(2), QByteArray("next line"));
+    QCOMPARE(lines.at(3), QByteArray(most, 'z'));   // exactly at the limit: whole
+    QCOMPARE(lines.at(4), QByteArray());
+
+    // Codes inside the long line keep their runs; the cut counts shown bytes.
+    m_view->deleteFirstLine();
+    while (m_view->lineCount() > 0)
+        m_view->deleteFirstLine();
+    m_chat->Show(esc("4") + QByteArray(most - 2, 'r') + esc("5") + "gggg" + esc("6") + "mmm\r\nok\r\n");
+    lines = m_view->plainText().split('\n');
+    QCOMPARE(lines.at(0), QByteArray(most - 2, 'r') + "gg");
+    QVERIFY(lines.at(1).contains("longer than 64 KiB"));
+    QCOMPARE(lines.at(2), QByteArray("ok"));
+}
+
+void tst_ChatAnsi::job_in_slices_shows_what_dispatch_shows_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QByteArray chat;
+    for (int i = 0; i < 400; ++i)
+        chat += esc("2") + "Bob" + esc("1") + "> line " + QByteArray::number(i) + " " + esc("I")
+            + "see http://example.org/" + QByteArray::number(i) + esc("i") + "\r\n";
+    QTest::newRow("chat lines") << chat;
+    QByteArray list = "\x1b[L";
+    for (int i = 0; i < 1500; ++i)
+        list += "user" + QByteArray::number(i) + "=1;2;3\r\n";
+    QTest::newRow("user list and chat") << list + "\x1b]" + chat;
+    QTest::newRow("where-is stops the text") << chat + esc("7") + "Bob \x1b]\xa4\xab" "Ann" + chat;
+    QTest::newRow("server ready ends it") << chat + "\x1b[\xb3" + chat;
+}
+
+// The same text shown at once and a step at a time (a deadline that has
+// always passed) gives the same runs, rows, sounds and result code.
+void tst_ChatAnsi::job_in_slices_shows_what_dispatch_shows()
+{
+    QFETCH(QByteArray, text);
+    m_list->rows.append({"old", 0, 0, 0, false, {}});
+    const int wholeCode = m_chat->Dispatch(text);
+    const QList<ChatTranscript::Run> wholeRuns = m_view->runs();
+    const QList<UserListRow> wholeRows = m_list->rows;
+    const QByteArrayList wholeEvents = m_events;
+
+    ChatTranscript view;
+    RecordingList list;
+    list.rows.append({"old", 0, 0, 0, false, {}});
+    RecordingPanel panel;
+    TDispAnsi chat;
+    chat.Attach(&view, &list, &panel);
+    m_events.clear();
+    int code = 0;
+    WorkQueue::Job job = chat.DispatchJob(text, [&](int result) { code = result; });
+    int calls = 1;
+    while (!job(QDeadlineTimer(0)))
+        ++calls;
+    QVERIFY(calls > 5);
+    QCOMPARE(code, wholeCode);
+    QCOMPARE(view.runs(), wholeRuns);
+    QCOMPARE(list.rows, wholeRows);
+    QCOMPARE(m_events, wholeEvents);
 }
 
 void tst_ChatAnsi::logs_plain_text_without_links()

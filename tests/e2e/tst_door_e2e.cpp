@@ -167,7 +167,12 @@ void TestDoorEndToEnd::bridgedProgramOnTheScreen()
     QTest::keyClicks(door.Scrollbox1, QStringLiteral("abc"));
     QTest::keyClick(door.Scrollbox1, Qt::Key_Return);
     QTRY_VERIFY_WITH_TIMEOUT(screenText(engine).contains("got:abc"), 10000);
-    // The program ends, the service hangs up, the window closes.
+    // The program ends and its last screen stays; a key, and the service
+    // hangs up and the window closes.
+    QTRY_VERIFY_WITH_TIMEOUT(screenText(engine).contains("Press any key to return"), 15000);
+    QVERIFY(screenText(engine).contains("got:abc"));
+    QVERIFY(door.isVisible());
+    QTest::keyClicks(door.Scrollbox1, QStringLiteral("x"));
     QTRY_VERIFY_WITH_TIMEOUT(!door.isVisible(), 15000);
     QVERIFY(door.Memo5->toPlainText().contains(QLatin1String("Connection Terminated.")));
     server->stop();

@@ -52,6 +52,8 @@ public:
         m_client->flush();
     }
     void hangUp() { m_client->disconnectFromHost(); }
+    // What was sent and has not gone out to the client yet.
+    qint64 bytesToWrite() const { return m_client ? m_client->bytesToWrite() : 0; }
     bool clientGone() const
     {
         return m_client.isNull() || m_client->state() == QAbstractSocket::UnconnectedState;

@@ -32,9 +32,9 @@ public:
     {
         events << QStringLiteral("caption:") + show(caption);
     }
-    bool screenCommand(QByteArrayView text) override
+    bool screenCommand(QByteArrayView text, MarkerSearch &search) override
     {
-        if (claimScreen.isEmpty() || !text.contains(claimScreen))
+        if (claimScreen.isEmpty() || search.in(text, claimScreen) < 0)
             return false;
         events << QStringLiteral("command:") + show(text.toByteArray());
         return true;
@@ -47,9 +47,9 @@ public:
     {
         events << QStringLiteral("players:") + show(text);
     }
-    bool chatCommand(QByteArrayView text) override
+    bool chatCommand(QByteArrayView text, MarkerSearch &search) override
     {
-        if (claimChat.isEmpty() || !text.contains(claimChat))
+        if (claimChat.isEmpty() || search.in(text, claimChat) < 0)
             return false;
         events << QStringLiteral("chatcommand:") + show(text.toByteArray());
         return true;

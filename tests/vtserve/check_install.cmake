@@ -1,6 +1,6 @@
 # Installs the build into a scratch prefix and checks the desktop layout:
 # the six programs and vtserve together, the commands, the desktop entries,
-# the icon and vtserve's sounds.
+# the icon, vtserve's sounds and the door terminal's description.
 set(prefix "${BUILD}/install-check")
 file(REMOVE_RECURSE "${prefix}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${prefix}"
@@ -14,7 +14,8 @@ foreach(file
         bin/vtlobby bin/vtserve bin/vantora-local
         share/applications/vantora-lobby.desktop share/applications/vantora-local.desktop
         share/icons/hicolor/scalable/apps/vantora-lobby.svg
-        share/vantora/vtserve/Sounds/Laugh3.wav share/vantora/vtserve/Sounds/Taunt001.wav)
+        share/vantora/vtserve/Sounds/Laugh3.wav share/vantora/vtserve/Sounds/Taunt001.wav
+        share/terminfo/v/vantora)
     if(NOT EXISTS "${prefix}/${file}")
         message(FATAL_ERROR "not installed: ${file}")
     endif()

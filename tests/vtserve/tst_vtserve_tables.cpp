@@ -691,21 +691,23 @@ private slots:
         QCOMPARE(launcher.requests.size(), 1);
         QCOMPARE(launcher.requests.first().command, QStringList{QStringLiteral("door-program")});
         QCOMPARE(launcher.requests.first().user, QByteArray("Ann"));
-        QCOMPARE(launcher.requests.first().columns, 79);
+        QCOMPARE(launcher.requests.first().columns, 80);
         QCOMPARE(launcher.requests.first().rows, 26);
         h.outbox.clear();
         launcher.output("\x1b[?25l\x1b[1;31mred\x1b[6n");
-        QCOMPARE(h.outbox.to(ann), QByteArray("\x1b[1;31;40mred"));
+        QCOMPARE(h.outbox.to(ann), QByteArray("\x1b[1;31;40mred"));   // bold red: the bright palette
         QCOMPARE(launcher.last->written, QByteArray("\x1b[1;4R"));   // the cursor report, answered here
         launcher.last->written.clear();
         h.say(ann, "ls\r");
         h.say(ann, "12;3");                                  // no mouse reports asked for: dropped
         h.say(ann, Marker::ChatMarker + "chat is not typed");
         QCOMPARE(launcher.last->written, QByteArray("ls\r"));
+        // The last screen stays until a key.
         launcher.exited(0);
-        QVERIFY(h.outbox.to(ann).contains("The program has ended."));
-        QVERIFY(!h.outbox.closed.contains(ann));
+        QVERIFY(h.outbox.to(ann).contains(BridgeSession::HoldText));
         h.advance(250);
+        QVERIFY(!h.outbox.closed.contains(ann));
+        h.say(ann, " ");
         QVERIFY(h.outbox.closed.contains(ann));
     }
 
@@ -731,8 +733,11 @@ private slots:
         QByteArray closed;
         BridgeSession failed(&refusing, {QStringLiteral("p")}, "Ann", [&](const QByteArray &b) { closed += b; }, {});
         failed.start();
-        QVERIFY(failed.ended());
         QVERIFY(closed.contains("This door is closed: cannot find the program"));
+        QVERIFY(closed.contains(BridgeSession::HoldText));   // the reason stays on the screen
+        QVERIFY(!failed.ended());
+        failed.keys("q");
+        QVERIFY(failed.ended());
     }
 
     void gamesMenuListsWhoIsWhere()

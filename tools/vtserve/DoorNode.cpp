@@ -1,5 +1,6 @@
 #include "DoorNode.h"
 
+#include "ArtGallery.h"
 #include "BridgeSession.h"
 #include "ServerBytes.h"
 
@@ -19,7 +20,9 @@ DoorSession *DoorNode::session(int id) const
 
 QByteArray DoorNode::detail() const
 {
-    const QByteArray what = m_kind == Kind::Minefield ? QByteArray("Minefield") : m_command.value(0).toLocal8Bit();
+    const QByteArray what = m_kind == Kind::Minefield    ? QByteArray("Minefield")
+                            : m_kind == Kind::ArtGallery ? QByteArray("ANSI art")
+                                                         : m_command.value(0).toLocal8Bit();
     if (memberCount() == 0)
         return what + "; nobody here";
     QByteArray text = what + ':';
@@ -36,13 +39,18 @@ void DoorNode::arrived(const NodePlayer &player)
     if (m_kind == Kind::Minefield) {
         session = std::make_unique<MinefieldDoor>(player.name, quint32(random()()), [this] { return host().now(); },
                                                   output, &m_bests);
+    } else if (m_kind == Kind::ArtGallery) {
+        session = std::make_unique<ArtGallery>(m_command.value(0), output);
     } else if (int(m_sessions.size()) >= m_maxSessions) {
         sendTo(id, "\x1b[0m\x1b[J\x1b[1;31mThis door is full; come back in a while.\r\n");
         m_refused.insert(id);
         return;
     } else {
-        session = std::make_unique<BridgeSession>(m_launcher, m_command, player.name, output,
-                                                  [this, id] { return host().pending(id); });
+        auto bridge = std::make_unique<BridgeSession>(m_launcher, m_command, player.name, output,
+                                                      [this, id] { return host().pending(id); });
+        bridge->setClock([this] { return host().now(); });
+        bridge->setLogger([this](const QString &text) { host().log(text); });
+        session = std::move(bridge);
     }
     DoorSession *s = session.get();
     m_sessions[id] = std::move(session);

@@ -20,7 +20,7 @@
 class DoorNode : public GameNode
 {
 public:
-    enum class Kind { Minefield, Bridge };
+    enum class Kind { Minefield, Bridge, ArtGallery };   // the gallery's command is its folder
 
     DoorNode(NodeHost &host, QByteArray title, quint32 seed, Kind kind, QStringList command = {},
              int maxSessions = 8);

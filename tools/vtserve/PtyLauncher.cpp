@@ -15,6 +15,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -52,9 +53,10 @@ void reapLater(pid_t pid)
 class PtyProcess : public TerminalProcess
 {
 public:
-    PtyProcess(pid_t pid, int fd, Output output, Exited exited)
+    PtyProcess(pid_t pid, int fd, QByteArray term, Output output, Exited exited)
         : m_pid(pid)
         , m_fd(fd)
+        , m_term(std::move(term))
         , m_output(std::move(output))
         , m_exited(std::move(exited))
         , m_reader(fd, QSocketNotifier::Read)
@@ -89,6 +91,8 @@ public:
         if (m_fd >= 0)
             m_reader.setEnabled(!paused);
     }
+
+    QByteArray terminalType() const override { return m_term; }
 
 private:
     void readable()
@@ -138,6 +142,7 @@ private:
 
     pid_t m_pid;
     int m_fd;
+    QByteArray m_term;
     Output m_output;
     Exited m_exited;
     QSocketNotifier m_reader;
@@ -154,7 +159,49 @@ QByteArray programPath(const QString &program)
     return QFile::encodeName(QStandardPaths::findExecutable(program));
 }
 
+// A setuid or setgid program, or a script, which may well start one (as
+// Debian's games do).
+bool mayRunPrivileged(const QByteArray &path)
+{
+    struct stat info = {};
+    if (::stat(path.constData(), &info) != 0)
+        return false;
+    if ((info.st_mode & (S_ISUID | S_ISGID)) != 0)
+        return true;
+    QFile file(QFile::decodeName(path));
+    return file.open(QIODevice::ReadOnly) && file.read(2) == "#!";
+}
+
 } // namespace
+
+bool PtyLauncher::SystemHasDescription(const QByteArray &name)
+{
+    if (name.isEmpty())
+        return false;
+    // Where the C library's terminal databases are looked up without TERMINFO.
+    const QString first = QString::fromLatin1(name.left(1));
+    const QString hex = QString::number(uchar(name.at(0)), 16);
+    for (const char *dir : {"/etc/terminfo", "/lib/terminfo", "/usr/share/terminfo", "/usr/lib/terminfo"}) {
+        for (const QString &sub : {first, hex}) {
+            if (QFileInfo::exists(QStringLiteral("%1/%2/%3").arg(QLatin1String(dir), sub, QString::fromLatin1(name))))
+                return true;
+        }
+    }
+    return false;
+}
+
+PtyLauncher::TermChoice PtyLauncher::ChooseTerm(const QByteArray &configured, bool privileged, bool systemWide)
+{
+    if (configured != TermFilter::TermName || systemWide)
+        return {configured, false, {}};
+    if (privileged) {
+        // A setuid or setgid program does not read TERMINFO.
+        return {FallbackTerm, false,
+                QStringLiteral("setuid, setgid or a script, and the %1 description is not installed system-wide")
+                    .arg(QLatin1String(TermFilter::TermName))};
+    }
+    return {configured, true, {}};
+}
 
 PtyLauncher::PtyLauncher(QString workingDir, QString terminfoDir, QByteArray termName)
     : m_workingDir(std::move(workingDir))
@@ -223,8 +270,9 @@ std::unique_ptr<TerminalProcess> PtyLauncher::start(const TerminalRequest &reque
         if (system.contains(name))
             env.push_back((name + QLatin1Char('=') + system.value(name)).toLocal8Bit());
     }
-    env.push_back("TERM=" + m_termName);
-    if (!m_terminfoDir.isEmpty())
+    const TermChoice term = ChooseTerm(m_termName, mayRunPrivileged(path), SystemHasDescription(m_termName));
+    env.push_back("TERM=" + term.name);
+    if (term.privateDescription && !m_terminfoDir.isEmpty())
         env.push_back("TERMINFO=" + QFile::encodeName(m_terminfoDir));
     env.push_back("LANG=C");
     env.push_back("LC_ALL=C");
@@ -280,5 +328,8 @@ std::unique_ptr<TerminalProcess> PtyLauncher::start(const TerminalRequest &reque
     }
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
     ::fcntl(master, F_SETFD, FD_CLOEXEC);
-    return std::make_unique<PtyProcess>(pid, master, std::move(output), std::move(exited));
+    QByteArray type = term.name;
+    if (!term.why.isEmpty())
+        type += " (" + term.why.toLocal8Bit() + ')';
+    return std::make_unique<PtyProcess>(pid, master, type, std::move(output), std::move(exited));
 }

@@ -22,12 +22,15 @@ public:
     // Stops reading the program's output for a while (its terminal then
     // holds the program up) and starts again.
     virtual void setPaused(bool paused) = 0;
+    // The terminal type the program was given, with the reason when it is
+    // not the usual one; empty when not known.
+    virtual QByteArray terminalType() const { return {}; }
 };
 
 struct TerminalRequest {
     QStringList command;              // program and arguments, no shell
     QByteArray user;                  // the caller's name, for the program's environment
-    int columns = 79;
+    int columns = 80;
     int rows = 26;
 };
 

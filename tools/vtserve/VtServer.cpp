@@ -112,6 +112,8 @@ bool VtServer::start(QString *error)
 
     ServiceConfig config = ServiceConfig::standard(m_options.roomBasePort, m_options.tableBasePort,
                                                    m_options.doorCommand, m_options.doorTitle);
+    if (!m_options.artFolder.isEmpty())
+        ServiceConfig::addArtGallery(config, m_options.tableBasePort, m_options.artFolder);
     if (!m_options.wordsFile.isEmpty() && !WordList::Load(m_options.wordsFile, &config.words, error))
         return false;
     if (m_options.tune)

@@ -40,6 +40,7 @@ struct ServerOptions {
     qsizetype maxQueued = 1024 * 1024;
     int tickMs = 200;                // the games' computer players and clocks move on each tick
     QStringList doorCommand;         // the bridged door's program and arguments; empty: none
+    QString artFolder;               // the ANSI art gallery's folder; empty: none
     QByteArray doorTitle;            // its name on the games menu
     QString wordsFile;               // the sketch tables' words; empty: the list shipped with vtserve
     std::function<void(const QString &)> logger;   // empty: log lines to stderr

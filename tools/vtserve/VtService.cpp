@@ -74,6 +74,13 @@ ServiceConfig ServiceConfig::standard(int roomBasePort, int tableBasePort, const
     return config;
 }
 
+void ServiceConfig::addArtGallery(ServiceConfig &config, int tableBasePort, const QString &folder)
+{
+    config.artFolder = folder;
+    config.games.append({"Art Gallery", "\\SpawnDoor", tableBasePort + 24, GameKind::ArtGallery, 6, false});
+    config.games.append({"Art Gallery (light)", "\\SpawnDoorX", tableBasePort + 25, GameKind::ArtGallery, 6, true});
+}
+
 // What the game nodes may ask of the service.
 class VtService::Host : public NodeHost
 {
@@ -152,6 +159,10 @@ VtService::VtService(AccountStore &accounts, Outbox &outbox, ServiceConfig confi
             break;
         case GameKind::Door:
             node = std::make_unique<DoorNode>(*m_host, game.title, seed, DoorNode::Kind::Minefield);
+            break;
+        case GameKind::ArtGallery:
+            node = std::make_unique<DoorNode>(*m_host, game.title, seed, DoorNode::Kind::ArtGallery,
+                                              QStringList{m_config.artFolder}, m_config.maxDoorSessions);
             break;
         case GameKind::BridgedDoor:
             node = std::make_unique<DoorNode>(*m_host, game.title, seed, DoorNode::Kind::Bridge, m_config.doorCommand,
@@ -655,7 +666,7 @@ bool VtService::isDoor(const Conn &c) const
     if (c.channel != Channel::Table || c.room < 0 || c.room >= m_config.games.size())
         return false;
     const GameKind kind = m_config.games.at(c.room).kind;
-    return kind == GameKind::Door || kind == GameKind::BridgedDoor;
+    return kind == GameKind::Door || kind == GameKind::BridgedDoor || kind == GameKind::ArtGallery;
 }
 
 NodePlayer VtService::playerOf(const Conn &c) const

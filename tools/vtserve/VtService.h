@@ -50,7 +50,7 @@ struct RoomConfig {
     RoomRole joinAs = RoomRole::Guest;
 };
 
-enum class GameKind { Hearts, RaceDeck, Sketch, Door, BridgedDoor };
+enum class GameKind { Hearts, RaceDeck, Sketch, Door, BridgedDoor, ArtGallery };
 
 struct GameConfig {
     QByteArray title;
@@ -92,11 +92,14 @@ struct ServiceConfig {
     int doorGuestMs = 2500;          // a door client that does not identify plays as a guest
     int maxDoorSessions = 8;         // programs a bridged door runs at once
     QStringList doorCommand;         // the bridged door's program; none: no bridged door
+    QString artFolder;               // the ANSI art gallery's folder; empty: no gallery
 
     // The suite's standard rooms and game entries on consecutive ports;
     // with a door command also the bridged door (on table ports 22 and 23).
     static ServiceConfig standard(int roomBasePort, int tableBasePort, const QStringList &doorCommand = {},
                                   const QByteArray &doorTitle = {});
+    // Adds the ANSI art gallery door of a folder (on table ports 24 and 25).
+    static void addArtGallery(ServiceConfig &config, int tableBasePort, const QString &folder);
 };
 
 class VtService

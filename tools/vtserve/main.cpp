@@ -90,6 +90,8 @@ int main(int argc, char *argv[])
          QStringLiteral("command")},
         {QStringLiteral("door-title"), QStringLiteral("The bridged door's name on the games menu (default Terminal Door)."),
          QStringLiteral("title")},
+        {QStringLiteral("art-folder"), QStringLiteral("A folder of ANSI art (.ans files) to offer as the Art Gallery door."),
+         QStringLiteral("folder")},
         {QStringLiteral("words"),
          QStringLiteral("Word list of the sketch tables: lines word;points (default: the list shipped with vtserve)."),
          QStringLiteral("file")},
@@ -132,6 +134,7 @@ int main(int argc, char *argv[])
     }
     options.doorTitle = parser.value(QStringLiteral("door-title")).toLatin1().left(30);
     options.wordsFile = parser.value(QStringLiteral("words"));
+    options.artFolder = parser.value(QStringLiteral("art-folder"));
 
     if (parser.isSet(QStringLiteral("set-rank"))) {
         const QString assignment = parser.value(QStringLiteral("set-rank"));
