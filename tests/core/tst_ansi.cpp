@@ -114,7 +114,7 @@ void tst_Ansi::redraw_at_a_new_size_paints_the_cells_afresh()
     // What a door prints at size 9, drawn again at 11, is the same picture
     // as the same bytes printed at 11 from the start: no text of the old
     // size is left under the new.
-    const QByteArray bytes = "\x1b[2J\x1b[1;33;44mMINEFIELD\x1b[0m\r\n \xdb\xb0 ok\x1b[5;10Hhere";
+    const QByteArray bytes = "\x1b[J\x1b[1;33;44mMINEFIELD\x1b[0m\r\n \xdb\xb0 ok\x1b[5;10Hhere";
     Screen resized(26, Screen::Measured);
     resized.ansi.SetMeasuredFontSize(9);
     resized.ansi.Write(bytes);
