@@ -240,6 +240,7 @@ public:
     void btnCloseClick();
     void ShowFromTray();
     void ExitFromTray();
+    void acceptClose(QCloseEvent *event);
     void ImAway();
     void ImHere();
 
@@ -410,6 +411,7 @@ private:
     QString m_storedMediaPath;
     bool m_firstActivationQueued = false;
     bool m_closeReady = false;
+    bool m_quitWhenClosed = false;   // "E&xit" of the tray: the program ends with the close
     bool m_idleInstalled = false;
 
     QTimer m_idleTimer;

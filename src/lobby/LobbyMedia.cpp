@@ -329,7 +329,7 @@ void TLobbyMedia::MediaPageShown()
         return;
     m_serverListVisited = true;
     Transfers->ResetFolders();
-    Transfers->RefreshServerList();
+    Transfers->RefreshServerList(false);
 }
 
 void TLobbyMedia::FitColumns()

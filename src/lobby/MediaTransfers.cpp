@@ -182,7 +182,7 @@ void TMediaTransfers::FtpDownload(const QString &name)
     if (View.files.isEmpty()) {
         // The list comes first; the download follows when the name is on it.
         m_pendingDownload = name;
-        RefreshServerList();
+        RefreshServerList(false);
         return;
     }
     bool listed = false;
@@ -270,8 +270,9 @@ void TMediaTransfers::StopAll()
     changed();
 }
 
-void TMediaTransfers::RefreshServerList()
+void TMediaTransfers::RefreshServerList(bool userAsked)
 {
+    m_listAsked = userAsked;
     m_lister->abort();
     m_uploading = false;
     View.uploadVisible = false;
@@ -353,15 +354,28 @@ void TMediaTransfers::listerFinished(FtpClient::Outcome outcome)
             FtpDownload(pending);
         break;
     case FtpClient::Outcome::LoginDenied:
-        m_host.message(QStringLiteral("FTP Authentication Failed"));
+        listFailed(QStringLiteral("FTP Authentication Failed"));
         break;
     case FtpClient::Outcome::ConnectFailed:
-        m_host.message(QStringLiteral("FTP Connection Failed"));
+        listFailed(QStringLiteral("FTP Connection Failed"));
         break;
     case FtpClient::Outcome::Failed:
-        m_host.message(QStringLiteral("Get File List Failed"));
+        listFailed(QStringLiteral("Get File List Failed"));
         break;
     }
+}
+
+void TMediaTransfers::listFailed(const QString &text)
+{
+    if (m_listAsked) {
+        m_host.message(text);
+        return;
+    }
+    // Nobody asked for this list: say where it was looked for and which
+    // setting names the port, and leave the user undisturbed.
+    m_host.chatNote(QStringLiteral("%1: %2 port %3 (the FtpPort setting)")
+                      .arg(text, m_host.transferHost())
+                      .arg(m_host.ftpPort()));
 }
 
 void TMediaTransfers::DownloadOnRequest(int row)

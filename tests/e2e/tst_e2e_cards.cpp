@@ -23,6 +23,7 @@
 #include "LocalService.h"
 #include "RacePainter.h"
 #include "RaceTable.h"
+#include "LocalServers.h"
 #include "Platform.h"
 #include "ProtocolMarkers.h"
 #include "SurfaceImage.h"
@@ -130,6 +131,30 @@ int count(const QImage &image, const QRect &rect, QRgb colour)
         for (int x = rect.left(); x <= rect.right(); ++x)
             n += image.pixel(x, y) == colour ? 1 : 0;
     return n;
+}
+
+// The band of the surface that holds the hand: rows 23 to 33, columns 0 to 60.
+QRect handBand(const TfrmCardamo &table)
+{
+    const int cw = table.engine()->CellWidth();
+    const int ch = table.engine()->CellHeight();
+    return QRect(0, CardPainter::RaisedRow * ch, 61 * cw, 11 * ch)
+        .intersected(table.Image2->image().rect());
+}
+
+// The hand band of `fresh` (a table that has drawn nothing else) after it
+// is told to draw `hand` from a cleared screen.
+QImage freshHand(TfrmCardamo &fresh, const QList<SeenCard> &hand)
+{
+    QList<int> codes;
+    QSet<int> raised;
+    for (const SeenCard &c : hand) {
+        codes.append(c.code);
+        if (c.raised)
+            raised.insert(c.code);
+    }
+    fresh.engine()->Write("\x1b[0;40m\x1b[J" + CardPainter::Hand(codes, raised));
+    return fresh.Image2->image().copy(handBand(fresh));
 }
 
 bool handOver(const QByteArray &text)
@@ -270,9 +295,13 @@ void TestE2eCards::aWholeHandAgainstTheComputers()
     const QRgb felt = surface.pixel(3 * cw, 12 * ch);
     QVERIFY(felt != kBlack);
     QVERIFY(qGreen(felt) > qRed(felt) && qGreen(felt) > qBlue(felt));
-    QVERIFY(textAt(table, 1, 61).contains("HEARTS"));
-    QVERIFY(textAt(table, 19, 1, 58).contains("Ann"));
-    QVERIFY(textAt(table, 16, 1, 58).contains("Bert (cpu)"));
+    QVERIFY(textAt(table, 1, 59).contains("HEARTS"));
+    // Each name tag on the row above its card's place: Ann at the bottom,
+    // Bert on the left.
+    QVERIFY(textAt(table, 11, 25, 14).contains("Ann"));
+    QVERIFY(textAt(table, 6, 11, 14).contains("Bert (cpu)"));
+    // The score board's header is whole within the 78 columns in sight.
+    QVERIFY(textAt(table, 5, 59, 19).endsWith("Game"));
     // Where the hand is, the picture is no longer the black background; the
     // space beside it still is.
     QList<SeenCard> hand = handShown(table);
@@ -315,6 +344,11 @@ void TestE2eCards::aWholeHandAgainstTheComputers()
 
     // Play: on each turn try the cards from the left, as a person does,
     // until the table takes one.
+    // A table that only ever draws a hand, for comparison.
+    TfrmCardamo fresh(QStringList{QStringLiteral("127.0.0.1"), QString::number(unusedPort())});
+    fresh.show();
+    fresh.FormActivate();
+    QCOMPARE(fresh.engine()->CellWidth(), cw);
     int played = 0;
     int refused = 0;
     int lastCard = 0;
@@ -322,6 +356,11 @@ void TestE2eCards::aWholeHandAgainstTheComputers()
         QTRY_VERIFY_WITH_TIMEOUT(settled(table) && (status(table).startsWith("Your turn")), 10000);
         hand = handShown(table);
         QCOMPARE(hand.size(), Hearts::CardsPerHand - played);
+        // After the cards played and the tricks taken, the hand's band holds
+        // the hand just as a fresh paint of it: nothing of earlier cards is
+        // left at its ends or below it.
+        QVERIFY2(surface.copy(handBand(table)) == freshHand(fresh, hand),
+                 qPrintable(QStringLiteral("after %1 cards played").arg(played)));
         // The table waits for Ann: every finished trick is on record in the
         // client, in playing order, ahead of the cards of the trick going on.
         if (cardTable->round()->tricksPlayed() > 0)
@@ -343,7 +382,7 @@ void TestE2eCards::aWholeHandAgainstTheComputers()
             if (cardTable->round()->currentTrick().cards.contains(card.code)) {
                 const QImage picture = CardPictures::CardPicture(card.code);
                 const QImage lower = picture.copy(0, 12, picture.width(), picture.height() - 12);
-                QVERIFY(stripShows(surface, lower, QPoint(25 * cw, 10 * ch + 12), lower.width()));
+                QVERIFY(stripShows(surface, lower, QPoint(25 * cw, 12 * ch + 12), lower.width()));
             }
             taken = true;
             break;
@@ -389,7 +428,7 @@ void TestE2eCards::aWholeHandAgainstTheComputers()
     int shownSum = 0;
     bool annShown = false;
     for (int row = 6; row <= 9; ++row) {
-        const QByteArray line = textAt(table, row, 61, 19);
+        const QByteArray line = textAt(table, row, 59, 19);
         const QList<QByteArray> words = line.simplified().split(' ');
         QVERIFY2(words.size() >= 3, line.constData());
         shownSum += words.last().toInt();
@@ -412,7 +451,7 @@ void TestE2eCards::aWholeHandAgainstTheComputers()
     QTRY_COMPARE_WITH_TIMEOUT(handShown(table).size(), 13, 5000);
     QVERIFY(table.findChild<QAbstractButton *>(QStringLiteral("pass")));
     for (int row = 6; row <= 9; ++row)
-        QCOMPARE(textAt(table, row, 61, 19).simplified().split(' ').last(), QByteArray("0"));
+        QCOMPARE(textAt(table, row, 59, 19).simplified().split(' ').last(), QByteArray("0"));
     QCOMPARE(table.LastTrick->record().codes(), lastTrick);
 }
 

@@ -429,6 +429,20 @@ void tst_MediaTransfers::lister_failures_are_reported()
     rig.transfers.RefreshServerList();
     QTRY_VERIFY_WITH_TIMEOUT(!rig.transfers.View.listing, 10000);
     QCOMPARE(rig.host.messages, QStringList{"FTP Connection Failed"});
+    QVERIFY(rig.host.notes.isEmpty());
+
+    // A list nobody asked for (the page opened): no window, a notice that
+    // names the host, the port and the setting.
+    rig.host.messages.clear();
+    rig.transfers.RefreshServerList(false);
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.transfers.View.listing, 10000);
+    QVERIFY(rig.host.messages.isEmpty());
+    QCOMPARE(rig.host.notes.size(), 1);
+    QVERIFY2(rig.host.notes[0].startsWith("FTP Connection Failed: " + rig.host.host + " port "
+                                            + QString::number(rig.host.ftpPortNumber)),
+             qPrintable(rig.host.notes[0]));
+    QVERIFY(rig.host.notes[0].contains("FtpPort"));
+    rig.host.messages.clear();
 
     if (!m_haveFtp)
         return;

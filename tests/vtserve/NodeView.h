@@ -214,6 +214,10 @@ struct ScreenModel {
             ++row;
             return;
         }
+        // A printed cell covers the cards whose corner lies in it.
+        cards.removeIf([&](const Card &card) {
+            return card.column >= column && card.column < column + 1 && card.row >= row && card.row < row + 1;
+        });
         QByteArray &line = rows[row];
         if (line.size() < column)
             line.append(QByteArray(column - line.size(), ' '));

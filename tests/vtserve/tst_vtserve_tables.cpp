@@ -11,6 +11,7 @@
 #include "MinefieldDoor.h"
 #include "NodeView.h"
 #include "RaceTable.h"
+#include "RaceDeckTable.h"
 #include "ServiceHarness.h"
 #include "SketchTable.h"
 #include "TerminalProcess.h"
@@ -298,10 +299,11 @@ private slots:
         // Bob sees himself at the bottom, Cy (who plays after him) on his
         // left, Dee across and Ann on his right.
         CardPlayer bob(h, ids.at(1));
-        QVERIFY(bob.screen.textAt(19).contains("Bob"));
-        QVERIFY(bob.screen.textAt(16).startsWith(QByteArray(10, ' ') + " Cy"));
-        QVERIFY(bob.screen.textAt(2).contains("Dee"));
-        QVERIFY(bob.screen.textAt(16).mid(35).contains("Ann"));
+        // Each name tag on the row above its card's place.
+        QVERIFY(bob.screen.textAt(11).mid(24, 14).contains("Bob"));
+        QVERIFY(bob.screen.textAt(6).startsWith(QByteArray(10, ' ') + " Cy"));
+        QVERIFY(bob.screen.textAt(1).mid(24, 14).contains("Dee"));
+        QVERIFY(bob.screen.textAt(6).mid(38).contains("Ann"));
         // When Dee leaves, Eve takes her seat.
         h.service.closed(ids.at(3));
         QCOMPARE(table->seatOf(ids.at(4)), 3);
@@ -572,7 +574,14 @@ private slots:
         player.press(cell(stop.column + 2, stop.row + 3));
         QVERIFY(player.screen.rowOf("Stop: Hazard") > 0);
         player.press(Marker::ButtonPress + "deal");
-        QCOMPARE(player.screen.cardsBelow(29).size(), 7);
+        // The hand takes the last row's place; a press there reads its card.
+        QCOMPARE(player.screen.cardsBelow(24).size(), 7);
+        const ScreenModel::Card first = player.screen.cardsBelow(24).first();
+        player.press(cell(first.column + 2, first.row + 3));
+        QVERIFY(player.screen.rowOf(RaceDeckTable::NameOf(first.code - RaceDeckTable::FirstCode) + ": ") > 0);
+        // The title line brings the whole deck back.
+        player.press(cell(5, 1));
+        QCOMPARE(player.screen.cards.size(), 20);
     }
 
     // -- sketch table ------------------------------------------------------
