@@ -59,9 +59,15 @@ public:
 
     void checkTable(const TableLink &link, const QByteArray &bytes, bool alone)
     {
-        for (const QByteArray &marker : {Marker::InviteMarker, Marker::NoticeMarker, Marker::LockOffer,
-                                         Marker::PasswordMarker})
+        for (const QByteArray &marker : {Marker::InviteMarker, Marker::NoticeMarker})
             FUZZ_CHECK(!bytes.contains(marker));
+        // The lock offer and the table password question come alone, and
+        // never to a door.
+        const bool door = link.kind == GameKind::Door || link.kind == GameKind::BridgedDoor || link.kind == GameKind::ArtGallery;
+        for (const QByteArray &marker : {Marker::LockOffer, Marker::PasswordMarker}) {
+            if (bytes.contains(marker))
+                FUZZ_CHECK(alone && bytes == marker && !door);
+        }
         if (bytes.contains(Marker::TitleMarker))
             FUZZ_CHECK(aloneAtStart(bytes, alone, Marker::TitleMarker));
         if (bytes.contains(Marker::PlayerListLine))
@@ -72,7 +78,7 @@ public:
             FUZZ_CHECK(k == 0 || (k >= 2 && bytes.mid(k - 2, 2) == "\r\n"));
         if (link.light)
             FUZZ_CHECK(!bytes.contains(Marker::ChatMarker));
-        if (link.kind == GameKind::Hearts || link.kind == GameKind::RaceDeck)
+        if (link.kind == GameKind::Hearts || link.kind == GameKind::Race || link.kind == GameKind::RaceDeck)
             FUZZ_CHECK(!bytes.contains("\\Spawn"));
         if (link.kind == GameKind::Sketch) {
             for (const char *word : {"Guess?:", "Score:", "Round#:"}) {

@@ -94,11 +94,10 @@ void TfrmCardamo::SpawnNode(const QByteArray &chunk)
         return;
     }
     qint64 pid = 0;
-    if (launcher.startDetached(program, NodeCommandLine::arguments(NodeHost, port, UserName, Password),
-                               ProgramDir,
-                               {QString::fromLatin1(Cardamo::StartedByTableVariable)
-                                + QStringLiteral("=1")},
-                               &pid))
+    if (StartWithPassword(launcher, program,
+                          NodeCommandLine::arguments(NodeHost, port, UserName, Password), ProgramDir,
+                          {{QString::fromLatin1(Cardamo::StartedByTableVariable), QStringLiteral("1")}},
+                          &pid))
         m_starts.started(launcher, pid);
 }
 

@@ -85,6 +85,36 @@ void TAnsi::SetMeasuredFontSize(int n)
     measureCell();
 }
 
+void TAnsi::RedrawAtMeasuredFontSize(int n)
+{
+    const int column = CursorColumn();
+    const int row = CursorRow();
+    SetMeasuredFontSize(n);
+    if (!m_canvas)
+        return;
+    const bool dim = m_dimColors;
+    m_canvas->setBrushStyle(Qt::SolidPattern);
+    m_canvas->setBrushColor(colorOf(0));
+    m_canvas->fillAll();
+    for (int r = 1; r <= m_rowCount; ++r) {
+        for (int c = 1; c < ColumnCount; ++c) {
+            const ScreenCell cell = m_cells.at(c, r);
+            if (cell.Char == 0)
+                continue;
+            m_dimColors = m_cells.dimAt(c, r);
+            m_canvas->setFontColor(colorOf(cell.ForeCode));
+            m_canvas->setBrushColor(colorOf(cell.BackCode));
+            moveCursor(c, r);
+            m_canvas->drawGlyph(cell.Char);
+        }
+    }
+    m_dimColors = dim;
+    m_canvas->flush();
+    m_appliedForeCode = 50;
+    m_appliedBackCode = 50;
+    moveCursor(column, row);
+}
+
 void TAnsi::SetRowCount(int n)
 {
     m_rowCount = qBound(1, n, MaxRowCount);
@@ -239,6 +269,7 @@ void TAnsi::printByte(quint8 byte)
         m_appliedBackCode = m_backCode;
     }
     m_cells.set(CursorColumn(), row, ScreenCell{byte, m_foreCode, m_backCode});
+    m_cells.setDim(CursorColumn(), row, m_dimColors);
     m_canvas->drawGlyph(byte);
     m_parseState = TParseState::Ground;
 }
@@ -428,8 +459,10 @@ void TAnsi::eraseInLine()
         first = n;
     }
     const int row = CursorRow();
-    for (int column = first; column <= last; ++column)
+    for (int column = first; column <= last; ++column) {
         m_cells.set(column, row, ScreenCell{0x20, m_foreCode, m_backCode});
+        m_cells.setDim(column, row, m_dimColors);
+    }
     // The blanks take the Surface's font and brush as they are.
     if (m_canvas)
         for (int column = first; column <= last; ++column)

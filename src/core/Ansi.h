@@ -63,6 +63,11 @@ public:
     void SetFontSize(int n);
     // Font size n with the cell measured from the font.
     void SetMeasuredFontSize(int n);
+    // The same, and the screen drawn again at the new cell size from the
+    // characters it holds (pictures and buttons the server drew are not
+    // kept; the server's next screen brings them back). The cursor stays on
+    // its cell.
+    void RedrawAtMeasuredFontSize(int n);
     // 1 to 40.
     void SetRowCount(int n);
 

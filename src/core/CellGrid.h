@@ -38,6 +38,14 @@ public:
         if (contains(column, row))
             m_cells[row][column] = cell;
     }
+    // Whether the cell was printed in the dim palette (which is a state of
+    // the engine, not a colour code): what a redraw needs to paint it again.
+    bool dimAt(int column, int row) const { return contains(column, row) && m_dim[row][column]; }
+    void setDim(int column, int row, bool dim)
+    {
+        if (contains(column, row))
+            m_dim[row][column] = dim;
+    }
     void clear();
     // Row i takes row i + 1 for i from 0 to rowCount - 1; row rowCount keeps
     // its characters.
@@ -45,4 +53,5 @@ public:
 
 private:
     std::array<std::array<ScreenCell, Columns>, Rows> m_cells{};
+    std::array<std::array<bool, Columns>, Rows> m_dim{};
 };

@@ -37,3 +37,12 @@ inline constexpr TColor RGBToTColor(int r, int g, int b)
 // System colours resolve through the application's palette.
 QColor ToQColor(TColor color);
 TColor FromQColor(const QColor &color);
+
+// The contrast ratio of two colours by their relative luminance: 1 for the
+// same colour, 21 for black on white.
+double ContrastRatio(const QColor &a, const QColor &b);
+
+// `colour`, or, when it stands out too little from `background` to be read,
+// the same hue mixed towards white (on a dark background) or black (on a
+// light one) until it does.
+QColor ReadableOn(const QColor &colour, const QColor &background);

@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "ByteText.h"
+#include "Cp1252.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ QString shownCaption(const QByteArray &caption)
         }
         shown.append(caption.at(i));
     }
-    return DisplayText(shown.trimmed());
+    return ChatText(shown.trimmed());
 }
 
 } // namespace
@@ -41,6 +42,9 @@ TUserListView::TUserListView(QWidget *parent)
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     header()->setStretchLastSection(true);
+    // Names longer than the column are cut with an ellipsis; a horizontal
+    // bar would stand empty under every short list.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
 TUserListView::~TUserListView() = default;
@@ -144,7 +148,7 @@ void TUserListView::fill(QTreeWidgetItem *item, const UserListRow &row)
     item->setData(0, DataRole, row.data);
     item->setIcon(0, rowIcon(row.image, row.state));
     if (row.hasSecondColumn)
-        item->setText(1, DisplayText(row.secondColumn));
+        item->setText(1, ChatText(row.secondColumn));
 }
 
 // The state icon stands left of the row's icon, as one picture.

@@ -9,6 +9,7 @@
 #include <QTextFrame>
 
 #include "ByteText.h"
+#include "Cp1252.h"
 
 namespace {
 
@@ -72,7 +73,18 @@ int TRichEditURL::selectionBarWidth() const
 
 void TRichEditURL::setFontColor(TColor color)
 {
+    // Text that has not been given a colour of its own follows the view's:
+    // otherwise the first line after a change of background would still be
+    // written in the colour chosen for the old one.
+    if (m_style.color == m_fontColor)
+        m_style.color = color;
     m_fontColor = color;
+}
+
+void TRichEditURL::setTextPointer(Qt::CursorShape shape)
+{
+    m_textPointer = shape;
+    viewport()->setCursor(shape);
 }
 
 QPair<int, int> TRichEditURL::linkRangeAt(const QPoint &viewportPos) const
@@ -99,7 +111,7 @@ QByteArray TRichEditURL::textRange(int cpMin, int cpMax) const
     QTextCursor cursor(document());
     cursor.setPosition(cpMin);
     cursor.setPosition(cpMax, QTextCursor::KeepAnchor);
-    return ProtocolBytes(cursor.selectedText().remove(kBreakHint));
+    return ChatBytes(cursor.selectedText().remove(kBreakHint));
 }
 
 const QTextCharFormat &TRichEditURL::formatFor(const ChatStyle &style)
@@ -107,7 +119,11 @@ const QTextCharFormat &TRichEditURL::formatFor(const ChatStyle &style)
     if (m_formatValid && m_formatStyle == style)
         return m_format;
     QTextCharFormat format;
-    format.setForeground(ToQColor(style.color));
+    // Links come in the renderer's blue; on a dark view that blue is lightened
+    // as far as it takes to be read (other text is left as the server chose).
+    const QColor colour = ToQColor(style.color);
+    format.setForeground(style.link ? ReadableOn(colour, palette().color(QPalette::Base))
+                                    : colour);
     if (!style.fontName.isEmpty())
         format.setFontFamilies(QStringList{QString::fromLatin1(style.fontName)});
     if (style.fontSize > 0)
@@ -151,10 +167,12 @@ void TRichEditURL::insertText(const QByteArray &text)
 {
     if (text.isEmpty())
         return;
-    const QString shown = DisplayText(UnifyLineBreaks(text));
+    const QByteArray unified = UnifyLineBreaks(text);
+    const QString shown = ChatText(unified);
     QTextCharFormat format = formatFor(m_style);
+    // The link keeps its bytes, which is what a click hands on.
     if (m_style.link)
-        format.setAnchorHref(shown);
+        format.setAnchorHref(DisplayText(unified));
     const qsizetype lastBreak = shown.lastIndexOf(QLatin1Char('\n'));
     if (lastBreak >= 0) {
         m_pendingBreaks += int(shown.count(QLatin1Char('\n')));
@@ -278,13 +296,20 @@ void TRichEditURL::selectLineAt(const QPoint &viewportPos)
 
 void TRichEditURL::updatePointer(const QPoint &viewportPos)
 {
-    Qt::CursorShape shape = Qt::IBeamCursor;
+    Qt::CursorShape shape = m_textPointer;
     if (inSelectionBar(viewportPos))
         shape = Qt::ArrowCursor;
     else if (linkRangeAt(viewportPos).first >= 0)
         shape = Qt::PointingHandCursor;
     if (viewport()->cursor().shape() != shape)
         viewport()->setCursor(shape);
+}
+
+void TRichEditURL::changeEvent(QEvent *event)
+{
+    QTextEdit::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        m_formatValid = false;
 }
 
 void TRichEditURL::mouseMoveEvent(QMouseEvent *event)

@@ -42,6 +42,10 @@ public:
 
     void setFontColor(TColor color);
 
+    // The pointer over plain text: a text beam by default; views that show
+    // chat rather than invite selecting it use the arrow.
+    void setTextPointer(Qt::CursorShape shape);
+
     // ChatOutput
     ChatStyle insertionStyle() const override { return m_style; }
     void setInsertionStyle(const ChatStyle &style) override { m_style = style; }
@@ -56,6 +60,7 @@ public:
     void endChanges() override;
 
 protected:
+    void changeEvent(QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
@@ -77,6 +82,7 @@ private:
     ChatStyle m_style;
     TColor m_fontColor;
     bool m_showSelectionBar = false;
+    Qt::CursorShape m_textPointer = Qt::IBeamCursor;
     int m_changes = 0;
     bool m_wasAtBottom = false;
     bool m_repaintWasOn = false;

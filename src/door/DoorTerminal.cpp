@@ -95,6 +95,11 @@ void SetLargeFont(TAnsi &engine, bool largeFont)
     engine.SetMeasuredFontSize(largeFont ? LargeFontSize : NormalFontSize);
 }
 
+void ToggleLargeFont(TAnsi &engine, bool largeFont)
+{
+    engine.RedrawAtMeasuredFontSize(largeFont ? LargeFontSize : NormalFontSize);
+}
+
 void PaceFeeding(ScreenFeeder &feeder, QTcpSocket &socket)
 {
     feeder.setWholeQueuePasses(Waits::scaled(FeedPauseMs));

@@ -52,6 +52,9 @@ bool SurfaceKey(const QKeyEvent &event, const std::function<void(const QByteArra
 // measured 11 for large fonts. The screen has 26 rows.
 void SetEngineFont(TAnsi &engine, bool smallScreenCells, bool largeFont);
 void SetLargeFont(TAnsi &engine, bool largeFont);
+// The user's toggle: the screen is drawn again at the new cell size, so that
+// text of two sizes never lies over each other.
+void ToggleLargeFont(TAnsi &engine, bool largeFont);
 
 // Whole-queue passes 2 ms apart, with the queue and the socket's read
 // buffer kept short.

@@ -88,6 +88,8 @@ TfrmGatelet::TfrmGatelet(const QStringList &arguments, QWidget *parent)
 
     m_winState = new TWinState(this);
     m_winState->SectionName = QStringLiteral("Vantora Door Game");
+    m_winState->SetDataStorage(dsRegistry);
+    setWindowIcon(SuiteIcon());
     MainWindows::registerWindow(this, QStringLiteral("TfrmGatelet"));
 }
 
@@ -255,7 +257,7 @@ void TfrmGatelet::FormActivate()
         const QImage splash = SuitePicture("BITMAPVT");
         if (!splash.isNull()) {
             QPainter p(&surface);
-            p.drawImage(QPoint(10, 10), splash);
+            DrawKeyedPicture(p, QPoint(10, 10), splash);
         }
         Image2->update();
         connectToNode();

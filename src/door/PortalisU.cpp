@@ -35,6 +35,7 @@ NodeFrameOptions TfrmPortalis::Options()
     NodeFrameOptions options;
     options.programFile = QStringLiteral("Portalis");
     options.placementSection = QStringLiteral("Vantora Door Game");
+    options.placementInRegistry = true;
     options.initialCaption = QStringLiteral("Vantora Door Game");
     options.windowClassName = QStringLiteral("TfrmPortalis");
     options.windowSize = QSize(800, 563);
@@ -176,17 +177,22 @@ void TfrmPortalis::ConfigureEngine()
 
 void TfrmPortalis::SpeedButton1Click(bool down)
 {
-    // What is on the screen stays as it is; new output uses the new cells.
-    if (engine())
-        DoorTerminal::SetLargeFont(*engine(), down);
+    if (engine()) {
+        DoorTerminal::ToggleLargeFont(*engine(), down);
+        Image2->update();
+    }
 }
 
 void TfrmPortalis::ClientSocketConnect()
 {
     // Single key strokes go out at once, not held back to be sent together.
     ClientSocket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    // The notice is followed by the outcome, so that it is not left as the
+    // last word of a door that is in fact connected.
     const auto connecting = [this] {
         ShowChatText("Connecting...\r\n");
+        ShowChatText("\033[5Connected to " + NodeHost + ':' + QByteArray::number(NodePort)
+                     + ".\033]\r\n");
         setLights(kLime, kLime);
     };
     if (!UserName.isEmpty()) {

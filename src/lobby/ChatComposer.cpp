@@ -1,6 +1,7 @@
 #include "ChatComposer.h"
 
 #include "ByteText.h"
+#include "Cp1252.h"
 #include "ProtocolMarkers.h"
 
 namespace ChatComposer {
@@ -57,7 +58,7 @@ QString WithoutLeadingEmptyLines(const QString &text)
 
 QByteArray MessageBytes(const QString &text)
 {
-    return ProtocolBytes(text).replace("\r\n", "\n").replace('\n', "\r\n");
+    return ChatBytes(text).replace("\r\n", "\n").replace('\n', "\r\n");
 }
 
 const std::array<int, 22> &OnlineIcons()

@@ -56,7 +56,7 @@ bool StartClientProgram(QWidget *parent, const QString &lobbyDir, const QString 
         return false;
     }
     qint64 pid = 0;
-    if (launcher.fileExists(path) && launcher.startDetached(path, arguments, lobbyDir, {}, &pid)) {
+    if (launcher.fileExists(path) && StartWithPassword(launcher, path, arguments, lobbyDir, {}, &pid)) {
         ClientProgramStarts().started(launcher, pid);
         return true;
     }

@@ -16,7 +16,8 @@
 class QWidget;
 class StartLimits;
 
-// host, port, user name, password.
+// host, port, user name, password (StartClientProgram moves the password
+// into the started program's environment).
 QStringList FullCommandLine(const QString &host, int port, const QString &userName,
                             const QString &password);
 

@@ -345,7 +345,12 @@ QWidget *TLobbyMainForm::buildPreferencesPage()
     if (ComboBox3->lineEdit())
         ComboBox3->lineEdit()->installEventFilter(this);
     SpinEdit2->installEventFilter(this);
-    row->addWidget(connection);
+    ComboBox3->setMinimumContentsLength(16);
+    // Connection and fonts share a column, so that every group fits the
+    // lobby's width and the page's height without a scroll bar.
+    auto *firstColumn = new QVBoxLayout;
+    firstColumn->addWidget(connection);
+    row->addLayout(firstColumn);
 
     auto *options = new QGroupBox(QStringLiteral("Options"), page);
     options->setObjectName(QStringLiteral("GroupBoxOptions"));
@@ -392,14 +397,13 @@ QWidget *TLobbyMainForm::buildPreferencesPage()
     fontForm->addRow(QStringLiteral("Sample"), Edit5);
     fontForm->addRow(btnWindowColor);
     fontForm->addRow(btnDefaultTextColor);
-    row->addWidget(fonts);
+    firstColumn->addWidget(fonts);
 
     auto *about = new QGroupBox(QStringLiteral("About You"), page);
     about->setObjectName(QStringLiteral("GroupBoxAbout"));
     auto *aboutForm = new QFormLayout(about);
     Memo6 = new QPlainTextEdit(about);
     Memo6->setObjectName(QStringLiteral("Memo6"));
-    Memo6->setMaximumHeight(80);
     Edit1 = new QLineEdit(about);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setMaxLength(80);
@@ -410,6 +414,9 @@ QWidget *TLobbyMainForm::buildPreferencesPage()
     aboutForm->addRow(QStringLiteral("Information  ( where are you ? )"), Memo6);
     aboutForm->addRow(QStringLiteral("Battle Cry"), Edit1);
     aboutForm->addRow(QStringLiteral("Email Addy"), edEmail);
+    // Labels above their fields leave the fields the group's whole width.
+    aboutForm->setRowWrapPolicy(QFormLayout::WrapAllRows);
+    Memo6->setMaximumHeight(60);
     row->addWidget(about, 1);
     row->addWidget(buildOnlineIcons(page));
     return page;
@@ -1196,9 +1203,13 @@ void TLobbyMainForm::OpenSlide(int page, std::function<void()> done)
 {
     PageControl1->setCurrentIndex(page);
     MenuPageOpened(page);
+    // The chat area's height is measured as it is with the panel closed:
+    // the open panel takes its room from the chat area, so the height it
+    // shows now depends on the page shown before.
+    const int chatHeight = m_chatPanel->height() + TopView->height() - ClosedTopHeight;
     m_slideTarget = page == PreferencesPage
                         ? PreferencesTopHeight
-                        : std::max(ClosedTopHeight + 1, m_chatPanel->height() - m_chatPanel->height() / 4);
+                        : std::max(ClosedTopHeight + 1, chatHeight - chatHeight / 4);
     m_slideDone.push_back([this, done = std::move(done)] {
         // A close asked for while the panel was still opening wins.
         if (m_slideTarget > ClosedTopHeight)
@@ -1299,10 +1310,19 @@ void TLobbyMainForm::ShowFromTray()
 
 void TLobbyMainForm::ExitFromTray()
 {
-    const bool wasHidden = isHidden();
-    // A hidden window's close does not end the event loop by itself.
-    if (close() && wasHidden)
-        QCoreApplication::quit();
+    // A hidden window's close does not end the event loop by itself, and a
+    // connected lobby closes only after its goodbye: the loop ends when the
+    // close is through, whenever that is.
+    m_quitWhenClosed = true;
+    close();
+}
+
+void TLobbyMainForm::acceptClose(QCloseEvent *event)
+{
+    event->accept();
+    if (m_quitWhenClosed)
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                                  Qt::QueuedConnection);
 }
 
 // ---------------------------------------------------------------------------
@@ -1311,7 +1331,7 @@ void TLobbyMainForm::ExitFromTray()
 void TLobbyMainForm::closeEvent(QCloseEvent *event)
 {
     if (m_closeReady) {
-        event->accept();
+        acceptClose(event);
         return;
     }
     Media->StopForClose();
@@ -1335,7 +1355,7 @@ void TLobbyMainForm::closeEvent(QCloseEvent *event)
         return;
     }
     Closing = false;
-    event->accept();
+    acceptClose(event);
 }
 
 void TLobbyMainForm::btnCloseClick()

@@ -240,6 +240,7 @@ public:
     void btnCloseClick();
     void ShowFromTray();
     void ExitFromTray();
+    void acceptClose(QCloseEvent *event);
     void ImAway();
     void ImHere();
 
@@ -300,6 +301,8 @@ public:
     // shown as it stands, never acted on.
     void ChatNote(const QString &text);
     void Memo2LinkClick(const QByteArray &link);
+    // The message for a link the lobby cannot open (chat and Browse page).
+    void LinkFailed(const QByteArray &link);
 
     // ---- The chat console ----
     QMenu *InsertMenu = nullptr;           // "Insert"'s right-click menu
@@ -413,6 +416,7 @@ private:
     QString m_storedMediaPath;
     bool m_firstActivationQueued = false;
     bool m_closeReady = false;
+    bool m_quitWhenClosed = false;   // "E&xit" of the tray: the program ends with the close
     bool m_idleInstalled = false;
 
     QTimer m_idleTimer;

@@ -23,6 +23,7 @@
 #include <QToolButton>
 
 #include "ByteText.h"
+#include "Cp1252.h"
 #include "ChatAnsi.h"
 #include "ChatComposer.h"
 #include "LobbyIcons.h"
@@ -90,6 +91,8 @@ QWidget *TLobbyMainForm::buildOnlineIcons(QWidget *parent)
     group->setObjectName(QStringLiteral("GroupBoxIcons"));
     auto *grid = new QGridLayout(group);
     grid->setSpacing(2);
+    // Six to a row: the group stays narrow enough for the page.
+    constexpr int IconColumns = 6;
     const auto &icons = ChatComposer::OnlineIcons();
     for (int i = 0; i < int(icons.size()); ++i) {
         const int index = icons[size_t(i)];
@@ -97,7 +100,7 @@ QWidget *TLobbyMainForm::buildOnlineIcons(QWidget *parent)
         button->setObjectName(QStringLiteral("OnlineIcon%1").arg(index));
         button->setIcon(LobbyIcons().value(index));
         button->setAutoRaise(true);
-        grid->addWidget(button, i / 11, i % 11);
+        grid->addWidget(button, i / IconColumns, i % IconColumns);
         connect(button, &QToolButton::clicked, this, [this, index] { OnlineIconClick(index); });
         OnlineIconButtons.append(button);
     }
@@ -229,7 +232,7 @@ void TLobbyMainForm::btnMyTimeClick()
 void TLobbyMainForm::btnCryClick()
 {
     if (!Edit1->text().isEmpty())
-        SendChatText(ProtocolBytes(Edit1->text()));
+        SendChatText(ChatBytes(Edit1->text()));
 }
 
 void TLobbyMainForm::btnInsertClick()

@@ -189,9 +189,13 @@ void TLobbyMainForm::ChatNote(const QString &text)
 void TLobbyMainForm::Memo2LinkClick(const QByteArray &link)
 {
     if (!RunLink(link))
-        UserDialogs::current().message(this, ApplicationTitle(),
-                                       QStringLiteral("Sorry !  Unable to Execute ")
-                                           + DisplayText(link));
+        LinkFailed(link);
+}
+
+void TLobbyMainForm::LinkFailed(const QByteArray &link)
+{
+    UserDialogs::current().message(this, ApplicationTitle(),
+                                   QStringLiteral("Sorry !  Unable to Execute ") + DisplayText(link));
 }
 
 bool TLobbyMainForm::RunLink(const QByteArray &link)

@@ -27,6 +27,7 @@
 #include <QtEndian>
 
 #include "AppInfo.h"
+#include "BrowseRules.h"
 #include "ByteText.h"
 #include "ChatAnsi.h"
 #include "FBVUMeter.h"
@@ -122,7 +123,7 @@ TLobbyMedia::TLobbyMedia(TLobbyMainForm &form, MediaPlayer *player, SoundInput *
         if (page == TLobbyMainForm::MediaManagerPage)
             MediaPageShown();
         else if (page == TLobbyMainForm::BrowsePage)
-            BrowsePageShown();
+            Browse->Shown();
     });
     transferViewChanged();
 }
@@ -295,49 +296,9 @@ void TLobbyMedia::buildBrowsePage()
 {
     QWidget *page = m_form.PageControl1->widget(TLobbyMainForm::BrowsePage);
     auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(4, 4, 4, 4);
-    auto *bar = new QHBoxLayout;
-    QPushButton *back = pageButton(QStringLiteral("btnBack"), QStringLiteral("Back"), page);
-    QPushButton *forward = pageButton(QStringLiteral("btnForward"), QStringLiteral("Forward"), page);
-    QPushButton *stop = pageButton(QStringLiteral("btnStopBrowse"), QStringLiteral("Stop"), page);
-    QPushButton *refresh = pageButton(QStringLiteral("btnRefreshBrowse"), QStringLiteral("Refresh"), page);
-    QPushButton *home = pageButton(QStringLiteral("btnHome"), QStringLiteral("Home"), page);
-    Edit6 = new QLineEdit(page);
-    Edit6->setObjectName(QStringLiteral("Edit6"));
-    btnGo = pageButton(QStringLiteral("btnGo"), QStringLiteral("GO"), page);
-    // This build embeds no web view: the history buttons have nothing to act on.
-    for (QPushButton *b : {back, forward, stop, refresh})
-        b->setEnabled(false);
-    for (QPushButton *b : {back, forward, stop, refresh, home})
-        bar->addWidget(b);
-    bar->addWidget(Edit6, 1);
-    bar->addWidget(btnGo);
-    layout->addLayout(bar);
-    BrowseNotice = new QLabel(QStringLiteral("Browsing is not available in this build. "
-                                             "\"GO\" opens the address in your web browser."),
-                              page);
-    BrowseNotice->setObjectName(QStringLiteral("BrowseNotice"));
-    BrowseNotice->setAlignment(Qt::AlignCenter);
-    BrowseNotice->setWordWrap(true);
-    layout->addWidget(BrowseNotice, 1);
-
-    auto go = [this] {
-        const QUrl url = QUrl::fromUserInput(Edit6->text());
-        // Only web addresses leave the lobby.
-        if (url.isValid() && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")))
-            QDesktopServices::openUrl(url);
-    };
-    connect(btnGo, &QPushButton::clicked, this, go);
-    connect(Edit6, &QLineEdit::returnPressed, this, go);
-    connect(home, &QPushButton::clicked, this, [this] {
-        Edit6->setText(QStringLiteral("http://") + transferHost() + QStringLiteral("/games.htm"));
-    });
-}
-
-void TLobbyMedia::BrowsePageShown()
-{
-    if (Edit6->text().isEmpty())
-        Edit6->setText(QStringLiteral("http://") + transferHost() + QStringLiteral("/games.htm"));
+    layout->setContentsMargins(0, 0, 0, 0);
+    Browse = new TBrowsePage(*this, page);
+    layout->addWidget(Browse);
 }
 
 void TLobbyMedia::LoadMovie()
@@ -368,7 +329,7 @@ void TLobbyMedia::MediaPageShown()
         return;
     m_serverListVisited = true;
     Transfers->ResetFolders();
-    Transfers->RefreshServerList();
+    Transfers->RefreshServerList(false);
 }
 
 void TLobbyMedia::FitColumns()
@@ -724,4 +685,35 @@ void TLobbyMedia::transferViewChanged()
     }
     f.ComboBox2->setCurrentIndex(std::max(0, int(v.folders.indexOf(v.folder))));
     ListView1->setCursor(v.listing ? Qt::WaitCursor : Qt::ArrowCursor);
+}
+
+// ---------------------------------------------------------------------------
+// What the Browse page asks of the window
+
+QString TLobbyMedia::homeAddress() const
+{
+    return BrowseRules::HomeAddress(transferHost(), httpPort());
+}
+
+void TLobbyMedia::lobbyLink(const QByteArray &link)
+{
+    m_form.Memo2LinkClick(link);
+}
+
+void TLobbyMedia::refuseAddress(const QString &address)
+{
+    m_form.LinkFailed(ProtocolBytes(address));
+}
+
+void TLobbyMedia::download(const QUrl &url, const QString &suggestedName)
+{
+    const QString name = BrowseRules::DownloadName(suggestedName);
+    if (name.isEmpty()) {
+        message(QStringLiteral("Sorry !  Unable to save ")
+                + (suggestedName.isEmpty() ? url.toString() : suggestedName));
+        return;
+    }
+    const QString refusal = Transfers->FetchFromPage(url, name);
+    if (!refusal.isEmpty())
+        message(refusal);
 }

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "AudioIO.h"
+#include "BrowsePage.h"
 #include "MediaTransfers.h"
 
 class QAudioOutput;
@@ -29,7 +30,7 @@ class TLobbyMainForm;
 class MediaPlayer;
 class SoundInput;
 
-class TLobbyMedia : public QObject, public TransferHost
+class TLobbyMedia : public QObject, public TransferHost, public BrowseHost
 {
     Q_OBJECT
 public:
@@ -65,9 +66,7 @@ public:
     QLineEdit *MovieURL = nullptr;
     QPushButton *btnLoad = nullptr;
     // Browse page.
-    QLineEdit *Edit6 = nullptr;
-    QLabel *BrowseNotice = nullptr;
-    QPushButton *btnGo = nullptr;
+    TBrowsePage *Browse = nullptr;
 
     // After the login dialog: the folder is known, the hooks are installed.
     void LoginDone();
@@ -83,7 +82,6 @@ public:
     void FitColumns();
     // The media page was shown: the song list comes on the first visit.
     void MediaPageShown();
-    void BrowsePageShown();
     void LoadMovie();
 
     // The sound input's buffer handler: two bars from 16-bit stereo words.
@@ -125,6 +123,12 @@ public:
     void savePlayList() override { SavePlayList(); }
     void transferViewChanged() override;
     void chatNote(const QString &text) override;
+
+    // BrowseHost
+    QString homeAddress() const override;
+    void lobbyLink(const QByteArray &link) override;
+    void refuseAddress(const QString &address) override;
+    void download(const QUrl &url, const QString &suggestedName) override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

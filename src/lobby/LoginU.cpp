@@ -8,10 +8,13 @@
 #include <QLinearGradient>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 
 #include "IAeverButton.h"
 #include "LobbySettings.h"
+#include "PasswordVault.h"
+#include "Platform.h"
 #include "SettingsStore.h"
 #include "SuitePictures.h"
 #include "_Globals.h"
@@ -83,6 +86,16 @@ void TLogin::FormCreate(const SettingsStore &machine)
         Edit1->setText(settings.userName());
         Edit2->setText(settings.password());
         MediaFolder = settings.mediaPath();
+        // A password kept in the keyring fills the field when it arrives,
+        // unless the user has typed one meanwhile.
+        const QString filled = Edit2->text();
+        QPointer<QLineEdit> field(Edit2);
+        Platform::vault().read(settings.userName(),
+                               [field, filled](PasswordVault::Answer answer, const QString &kept) {
+                                   if (answer == PasswordVault::Answer::Done && field
+                                       && field->text() == filled)
+                                       field->setText(kept);
+                               });
     }
     GameSoundFolder = machine.readString(gamePathKey(), defaultGameFolder());
     if (MediaFolder.isEmpty())
@@ -138,6 +151,22 @@ void TLogin::btnOKClick()
     settings.setPassword(Edit2->text());
     settings.setRemember(CheckBox1->isChecked());
     settings.flush();
+    // With a keyring that answers, the password lives there and leaves the
+    // settings file; without one the file keeps it, readable by its owner only.
+    SettingsStore *store = &m_user;
+    // The store belongs to the lobby window, which outlives this dialog.
+    QPointer<QObject> alive(parent() ? parent() : this);
+    const QString written = Edit2->text();
+    Platform::vault().write(Edit1->text(), written,
+                            [store, alive, written](PasswordVault::Answer answer) {
+                                if (answer != PasswordVault::Answer::Done || !alive)
+                                    return;
+                                LobbySettings kept(*store);
+                                if (kept.password() == written) {
+                                    kept.setPassword(QString());
+                                    kept.flush();
+                                }
+                            });
     accept();
 }
 

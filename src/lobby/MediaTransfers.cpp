@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <utility>
+
 #include "AppInfo.h"
 #include "ByteText.h"
 #include "ChatAnsi.h"
@@ -124,10 +126,45 @@ void TMediaTransfers::httpProgress(qint64 received, qint64 total)
     m_host.blinkLamp(TransferPercent(received, total));
 }
 
+QString TMediaTransfers::FetchFromPage(const QUrl &url, const QString &name)
+{
+    const QString folder = m_media.Playlist.Folder;
+    if (!TDispAnsi::IsPlainFileName(ProtocolBytes(name)) || name.startsWith(QLatin1Char('.'))
+        || folder.isEmpty() || m_http->busy())
+        return QStringLiteral("Transfer Failed");
+    // A page never replaces a file the user already has.
+    if (QFileInfo::exists(folder + name))
+        return QStringLiteral("Sorry !  ") + name + QStringLiteral(" is already in the media folder");
+    QDir().mkpath(folder);
+    m_httpFile = folder + name;
+    m_httpFromPage = true;
+    m_host.sendLamps();
+    if (!m_http->get(url, m_httpFile)) {
+        m_httpFile.clear();
+        m_httpFromPage = false;
+        return QStringLiteral("Transfer Failed");
+    }
+    return {};
+}
+
 void TMediaTransfers::httpFinished(bool ok)
 {
     const QString file = m_httpFile;
+    const bool fromPage = std::exchange(m_httpFromPage, false);
     m_httpFile.clear();
+    if (fromPage) {
+        // What the user asked a page for is kept, not played.
+        if (!ok) {
+            m_host.message(QStringLiteral("Transfer Failed"));
+            return;
+        }
+        m_host.receiveLamps();
+        emit fileArrived(file);
+        m_host.setStatus(QFileInfo(file).fileName() + QStringLiteral(" is in the media folder"));
+        m_host.refillLocalFiles();
+        m_host.reloadPlayList();
+        return;
+    }
     if (!ok)
         return;   // the getter has left nothing behind
     m_host.receiveLamps();
@@ -145,7 +182,7 @@ void TMediaTransfers::FtpDownload(const QString &name)
     if (View.files.isEmpty()) {
         // The list comes first; the download follows when the name is on it.
         m_pendingDownload = name;
-        RefreshServerList();
+        RefreshServerList(false);
         return;
     }
     bool listed = false;
@@ -226,14 +263,16 @@ void TMediaTransfers::StopAll()
     m_lister->abort();
     m_http->abort();
     m_httpFile.clear();
+    m_httpFromPage = false;
     m_uploading = false;
     View.listing = false;
     View.uploadVisible = false;
     changed();
 }
 
-void TMediaTransfers::RefreshServerList()
+void TMediaTransfers::RefreshServerList(bool userAsked)
 {
+    m_listAsked = userAsked;
     m_lister->abort();
     m_uploading = false;
     View.uploadVisible = false;
@@ -315,15 +354,28 @@ void TMediaTransfers::listerFinished(FtpClient::Outcome outcome)
             FtpDownload(pending);
         break;
     case FtpClient::Outcome::LoginDenied:
-        m_host.message(QStringLiteral("FTP Authentication Failed"));
+        listFailed(QStringLiteral("FTP Authentication Failed"));
         break;
     case FtpClient::Outcome::ConnectFailed:
-        m_host.message(QStringLiteral("FTP Connection Failed"));
+        listFailed(QStringLiteral("FTP Connection Failed"));
         break;
     case FtpClient::Outcome::Failed:
-        m_host.message(QStringLiteral("Get File List Failed"));
+        listFailed(QStringLiteral("Get File List Failed"));
         break;
     }
+}
+
+void TMediaTransfers::listFailed(const QString &text)
+{
+    if (m_listAsked) {
+        m_host.message(text);
+        return;
+    }
+    // Nobody asked for this list: say where it was looked for and which
+    // setting names the port, and leave the user undisturbed.
+    m_host.chatNote(QStringLiteral("%1: %2 port %3 (the FtpPort setting)")
+                      .arg(text, m_host.transferHost())
+                      .arg(m_host.ftpPort()));
 }
 
 void TMediaTransfers::DownloadOnRequest(int row)

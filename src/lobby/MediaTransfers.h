@@ -17,6 +17,7 @@
 #include "MediaManager.h"
 
 class HttpGetter;
+class QUrl;
 
 class TransferHost : public MediaHost
 {
@@ -36,7 +37,9 @@ public:
     virtual void reloadPlayList() = 0;
     virtual void savePlayList() = 0;
     virtual void transferViewChanged() = 0;
-    // One line in the chat view (a refused fetch).
+    // One line in the chat view: a refused fetch, or a failure of what the
+    // lobby did by itself, without asking the user (rather than a window to
+    // dismiss).
     virtual void chatNote(const QString &text) = 0;
 };
 
@@ -100,6 +103,10 @@ public:
 
     // The renderer's hook for an announced file the media folder lacks.
     void FetchMedia(const QByteArray &name);
+    // A download a web page asked for: fetched over HTTP into the media
+    // folder under `name`, which must be plain and not there yet. Empty
+    // when it started, otherwise the message for the user.
+    QString FetchFromPage(const QUrl &url, const QString &name);
     // Downloads a song of the list (the conditions are checked here).
     void FtpDownload(const QString &name);
     // "Stop FileTransfer / Reset Downloader".
@@ -107,7 +114,9 @@ public:
     // Ends everything that runs (closing).
     void StopAll();
     // "Refresh List", a change of folder, the first visit of the page.
-    void RefreshServerList();
+    // `userAsked`: the user pressed for it, and a failure gets a message
+    // box; otherwise (the page opened, a song is fetched) a notice.
+    void RefreshServerList(bool userAsked = true);
     void SelectFolder(const QString &folder);
     // The folder box back to its one entry "Media".
     void ResetFolders();
@@ -136,6 +145,7 @@ private:
     void downloadFinished(FtpClient::Outcome outcome);
     void listerListed(const QList<QByteArray> &names);
     void listerFinished(FtpClient::Outcome outcome);
+    void listFailed(const QString &text);
     void uploadProgress(qint64 done, qint64 total);
     void hideDownload();
 
@@ -145,6 +155,8 @@ private:
     FtpClient *m_downloader = nullptr;       // NMFTP1
     FtpClient *m_lister = nullptr;           // NMFTP2: lists and uploads
     QString m_httpFile;
+    bool m_httpFromPage = false;             // the fetch is a page's download
     bool m_uploading = false;
+    bool m_listAsked = true;   // the list under way was asked for by the user
     QString m_pendingDownload;               // waits for the list to arrive
 };

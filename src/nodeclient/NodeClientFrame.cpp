@@ -25,6 +25,7 @@
 
 #include "Ansi.h"
 #include "ByteText.h"
+#include "Cp1252.h"
 #include "ChatAnsi.h"
 #include "ChatPanelRules.h"
 #include "MessageBoxQueue.h"
@@ -124,7 +125,10 @@ TNodeClientFrame::TNodeClientFrame(const NodeFrameOptions &options, const QStrin
 
     m_winState = new TWinState(this);
     m_winState->SectionName = options.placementSection;
+    if (options.placementInRegistry)
+        m_winState->SetDataStorage(dsRegistry);
 
+    setWindowIcon(SuiteIcon());
     MainWindows::registerWindow(this, options.windowClassName);
 }
 
@@ -186,6 +190,8 @@ void TNodeClientFrame::buildWindow()
     Memo5 = new TRichEditURL(chatArea);
     Memo5->setObjectName(QStringLiteral("Memo5"));
     Memo5->setReadOnly(true);
+    Memo5->SetShowSelectionBar(true);
+    Memo5->setTextPointer(Qt::ArrowCursor);
     setBackground(Memo5, Qt::black);
     Memo5->OnHyperlinkClicked = [this](QObject *, int, int, const QByteArray &text) {
         OpenLink(text);
@@ -448,12 +454,9 @@ void TNodeClientFrame::FormActivate()
         surface.fill(m_options.surfaceStart);
         const QImage splash = ResourcePicture("BITMAPVT");
         if (!splash.isNull()) {
+            // Always keyed: the key colour is never part of the picture.
             QPainter p(&surface);
-            if (m_options.splashKeyed) {
-                DrawKeyedPicture(p, QPoint(10, 10), splash);
-            } else {
-                p.drawImage(QPoint(10, 10), splash);
-            }
+            DrawKeyedPicture(p, QPoint(10, 10), splash);
         }
         Image2->update();
         connectToNode();
@@ -823,7 +826,7 @@ void TNodeClientFrame::whisperClick()
 {
     const QList<QByteArray> selected = selectedPlayerCaptions();
     if (!selected.isEmpty()) {
-        const QByteArray text = ProtocolBytes(Memo4->toPlainText()).replace("\n", "\r\n");
+        const QByteArray text = ChatBytes(Memo4->toPlainText()).replace("\n", "\r\n");
         const QList<QByteArray> messages =
             ChatPanel::WhisperMessages(selected, ChatColorPrefix, ChatStylePrefix, text);
         for (const QByteArray &message : messages)

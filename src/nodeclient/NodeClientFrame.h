@@ -97,15 +97,15 @@ struct NodeFrameOptions
 {
     QString programFile = QStringLiteral("Cardamo");   // the executable's name
     QString placementSection = QStringLiteral("Vantora Game Lobby");
+    // The placement lives in the suite's settings tree rather than in an INI
+    // file of the program's own.
+    bool placementInRegistry = false;
     QString initialCaption = QStringLiteral("Vantora Game Lobby");
     QString windowClassName = QStringLiteral("TfrmCardamo");
     QSize windowSize{760, 563};
     QSize surfaceSize{820, 504};
     QSize scrollRange{820, 500};
     QColor surfaceStart = Qt::black;   // the first activation fills the surface
-    // The first activation draws the splash without its background (the
-    // colour of its pixel (5, 5)); otherwise whole.
-    bool splashKeyed = false;
     bool readsScaleLowRes = true;
     bool toolBar = true;   // "Show Chat", "Options", "Vote" and the lock button
     QByteArray chatLead;   // sent in front of the prefixes of every typed chat line

@@ -1,6 +1,7 @@
 #include "NodeCommandLine.h"
 
 #include "ByteText.h"
+#include "ProgramLauncher.h"
 #include "_Globals.h"
 
 NodeCommandLine NodeCommandLine::read(const QStringList &arguments)
@@ -11,6 +12,8 @@ NodeCommandLine NodeCommandLine::read(const QStringList &arguments)
         line.UserName = ProtocolBytes(arguments.at(2));
     if (arguments.size() > 3)
         line.Password = ProtocolBytes(arguments.at(3));
+    else if (arguments.size() == 3)
+        line.Password = ProtocolBytes(qEnvironmentVariable(PasswordVariable));
     if (arguments.size() > 0)
         line.NodeHost = ProtocolBytes(arguments.at(0));
     if (arguments.size() > 1)

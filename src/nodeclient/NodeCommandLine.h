@@ -2,7 +2,9 @@
 
 // The command line of a node client program: host, port, user name and
 // password, blank-separated, as the lobby (or a card table opening a further
-// table) writes it. Arguments beyond the fourth are ignored.
+// table) writes it. Arguments beyond the fourth are ignored. The lobby hands
+// the password in the environment (PasswordVariable) instead; a fourth
+// argument, when given, still counts.
 
 #include <QByteArray>
 #include <QStringList>

@@ -1,9 +1,7 @@
 #include "SurfaceDrawing.h"
 
-#include <QBitmap>
 #include <QFontMetrics>
 #include <QPainter>
-#include <QPixmap>
 
 #include "Ansi.h"
 #include "ByteText.h"
@@ -17,11 +15,7 @@ void ResourcePicture(QImage &surface, const TAnsiRect &rect, const QImage &pictu
         return;
     QPainter p(&surface);
     if (rect.Right != 0) {
-        QPixmap keyed = QPixmap::fromImage(picture);
-        if (picture.width() > 5 && picture.height() > 5)
-            keyed.setMask(QBitmap::fromImage(
-                picture.createMaskFromColor(picture.pixel(5, 5), Qt::MaskInColor)));
-        p.drawPixmap(rect.toQRect(), keyed);
+        p.drawImage(rect.toQRect(), KeyedPicture(picture));
     } else {
         DrawKeyedPicture(p, QPoint(rect.Left, rect.Top), picture);
     }

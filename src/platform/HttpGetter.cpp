@@ -25,7 +25,8 @@ HttpGetter::~HttpGetter()
 
 bool HttpGetter::get(const QUrl &url, const QString &localPath)
 {
-    if (busy() || !url.isValid() || url.scheme() != QLatin1String("http")
+    if (busy() || !url.isValid()
+        || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
         || !FetchBudget::refusal(QFileInfo(localPath).absolutePath()).isEmpty())
         return false;
     auto *temp = new QTemporaryFile(QFileInfo(localPath).absolutePath() + QLatin1Char('/')

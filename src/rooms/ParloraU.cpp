@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QBitmap>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
@@ -15,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpacerItem>
 #include <QSplitter>
 #include <QTextCursor>
 #include <QToolBar>
@@ -23,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include "ByteText.h"
+#include "Cp1252.h"
 #include "ChatAnsi.h"
 #include "ChatPanelRules.h"
 #include "GreyMsg.h"
@@ -41,6 +42,7 @@
 #include "Shape.h"
 #include "SoundPlayer.h"
 #include "SuitePictures.h"
+#include "WinState.h"
 #include "UserDialogs.h"
 #include "UserListView.h"
 #include "Waits.h"
@@ -112,6 +114,12 @@ TParloras::TParloras(const QStringList &arguments, QWidget *parent)
     connect(ClientSocket, &QTcpSocket::errorOccurred, this, &TParloras::ClientSocketError);
     connect(ClientSocket, &QTcpSocket::stateChanged, this, [this] { LockUpdate(); });
 
+    // The window comes back where the user left it, like the other programs.
+    m_winState = new TWinState(this);
+    m_winState->SectionName = QStringLiteral("Theatre Chat");
+    m_winState->SetDataStorage(dsRegistry);
+
+    setWindowIcon(SuiteIcon());
     MainWindows::registerWindow(this, QStringLiteral("TParloras"));
 }
 
@@ -163,6 +171,12 @@ void TParloras::buildWindow()
     Panel6->setMinimumHeight(40);
     Panel6->setMaximumHeight(70);
     Panel6->resize(width(), 70);
+    // The panel asks for its 70 pixels and gives way down to 40 only when
+    // the window is short; the picture keeps its proportions as it does.
+    auto *panelHeight = new QVBoxLayout(Panel6);
+    panelHeight->setContentsMargins(0, 0, 0, 0);
+    panelHeight->addSpacerItem(new QSpacerItem(0, 70, QSizePolicy::Minimum, QSizePolicy::Preferred));
+    Panel6->installEventFilter(this);
     setRoomPanelColour(RGBToTColor(63, 63, 63));
     SpeedButton2 = new QToolButton(Panel6);
     SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
@@ -188,6 +202,8 @@ void TParloras::buildWindow()
     Memo5 = new TRichEditURL(Splitter1);
     Memo5->setObjectName(QStringLiteral("Memo5"));
     Memo5->setReadOnly(true);
+    Memo5->SetShowSelectionBar(true);
+    Memo5->setTextPointer(Qt::ArrowCursor);
     Memo5->setFont(QFont(QStringLiteral("Verdana")));
     setBackground(Memo5, kNavy);
     Memo5->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -355,16 +371,10 @@ void TParloras::FormActivate()
 void TParloras::drawRoomPicture()
 {
     m_roomPicture.fill(QColor(0, 0, 64));
-    const QImage logo = SuitePicture("BITMAPVT");
-    if (!logo.isNull()) {
-        QPixmap keyed = QPixmap::fromImage(logo);
-        if (logo.width() > 1 && logo.height() > 1)
-            keyed.setMask(QBitmap::fromImage(
-                logo.createMaskFromColor(logo.pixel(1, 1), Qt::MaskInColor)));
-        QPainter p(&m_roomPicture);
-        p.setRenderHint(QPainter::SmoothPixmapTransform, true);
-        p.drawPixmap(QRect(0, 0, 150, 70), keyed);
-    }
+    // The logo goes in whole, keyed, and as large as the picture allows.
+    QPainter p(&m_roomPicture);
+    DrawKeyedPictureFitted(p, m_roomPicture.rect(), SuitePicture("BITMAPVT"));
+    p.end();
     Image3->setPixmap(QPixmap::fromImage(m_roomPicture));
 }
 
@@ -382,9 +392,16 @@ void TParloras::connectToNode()
     ClientSocket->connectToHost(DisplayText(NodeHost), quint16(qBound(0, NodePort, 65535)));
     Memo5->clear();
     ShowChatText("Connecting...");
+    // The dots stand for a connection under way: once it has failed they
+    // would trail the error notice.
     Waits::after(250, this, [this] {
+        if (m_errorReported)
+            return;
         ShowChatText("...");
-        Waits::after(150, this, [this] { ShowChatText("...."); });
+        Waits::after(150, this, [this] {
+            if (!m_errorReported)
+                ShowChatText("....");
+        });
     });
 }
 
@@ -599,6 +616,11 @@ bool TParloras::eventFilter(QObject *watched, QEvent *event)
         Shape1->setBrushColor(kGreen);
         return false;
     }
+    if (watched == Panel6 && event->type() == QEvent::Resize) {
+        const int height = qBound(1, Panel6->height() - 4, 58);
+        Image3->setGeometry(34, 2, 219 * height / 58, height);
+        return false;
+    }
     if (watched == ToolBar1 && event->type() == QEvent::MouseButtonPress) {
         FormActivate();
         return false;
@@ -732,7 +754,7 @@ void TParloras::whisperClick()
 {
     const QList<QByteArray> selected = selectedMemberCaptions();
     if (!selected.isEmpty()) {
-        const QByteArray text = ProtocolBytes(Memo4->toPlainText()).replace("\n", "\r\n");
+        const QByteArray text = ChatBytes(Memo4->toPlainText()).replace("\n", "\r\n");
         const QList<QByteArray> messages =
             ChatPanel::WhisperMessages(selected, ChatColorPrefix, ChatStylePrefix, text);
         for (const QByteArray &message : messages) {

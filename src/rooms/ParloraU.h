@@ -44,6 +44,7 @@ class TDispAnsi;
 class TRichEditURL;
 class TShape;
 class TUserListView;
+class TWinState;
 
 class TParloras : public QMainWindow
 {
@@ -180,6 +181,7 @@ private:
     QImage m_roomPicture;
     bool m_activated = false;
     bool m_closing = false;
+    TWinState *m_winState = nullptr;
     class WorkQueue *m_work = nullptr;
     ReadPause m_readPause;
     DialogGate m_passwordGate;

@@ -28,6 +28,7 @@ TfrmDoodlixScore::TfrmDoodlixScore(QWidget *parent)
     ScoreMemo = new TRichEditURL(this);
     ScoreMemo->setObjectName(QStringLiteral("ScoreMemo"));
     ScoreMemo->setReadOnly(true);
+    ScoreMemo->SetShowSelectionBar(true);
     ScoreMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QPalette black = ScoreMemo->palette();
     black.setColor(QPalette::Base, Qt::black);

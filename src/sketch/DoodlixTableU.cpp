@@ -95,7 +95,6 @@ NodeFrameOptions TfrmDoodlixTable::Options()
     options.surfaceSize = kDrawingSize;
     options.scrollRange = kDrawingSize;
     options.surfaceStart = kSilver;
-    options.splashKeyed = true;
     options.readsScaleLowRes = false;
     options.scrollerHeightChatShown = kGameAreaHeight;
     options.scrollerHeightChatHidden = kGameAreaHeight;

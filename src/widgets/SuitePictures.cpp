@@ -1,6 +1,5 @@
 #include "SuitePictures.h"
 
-#include <QBitmap>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -83,15 +82,52 @@ QImage SuitePicture(const QByteArray &name)
     return {};
 }
 
+QImage KeyedPicture(const QImage &picture)
+{
+    if (picture.isNull())
+        return {};
+    QImage keyed = picture.convertToFormat(QImage::Format_ARGB32);
+    if (picture.width() > 5 && picture.height() > 5) {
+        const QRgb key = keyed.pixel(5, 5);
+        for (int y = 0; y < keyed.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(keyed.scanLine(y));
+            for (int x = 0; x < keyed.width(); ++x) {
+                if (line[x] == key)
+                    line[x] = qRgba(0, 0, 0, 0);
+            }
+        }
+    }
+    return keyed;
+}
+
 void DrawKeyedPicture(QPainter &painter, const QPoint &topLeft, const QImage &picture)
 {
     if (picture.isNull())
         return;
-    QPixmap pixmap = QPixmap::fromImage(picture);
-    if (picture.width() > 5 && picture.height() > 5)
-        pixmap.setMask(QBitmap::fromImage(
-            picture.createMaskFromColor(picture.pixel(5, 5), Qt::MaskInColor)));
-    painter.drawPixmap(topLeft, pixmap);
+    painter.drawImage(topLeft, KeyedPicture(picture));
+}
+
+void DrawKeyedPictureFitted(QPainter &painter, const QRect &area, const QImage &picture)
+{
+    if (picture.isNull() || area.isEmpty())
+        return;
+    QSize size = picture.size();
+    if (size.width() > area.width() || size.height() > area.height())
+        size.scale(area.size(), Qt::KeepAspectRatio);
+    const QRect target(area.left() + (area.width() - size.width()) / 2,
+                       area.top() + (area.height() - size.height()) / 2, size.width(),
+                       size.height());
+    // Keyed before scaling, so that smoothing blends the edge into what lies
+    // below rather than into the key colour.
+    const QImage keyed = KeyedPicture(picture);
+    if (target.size() == picture.size()) {
+        painter.drawImage(target.topLeft(), keyed);
+        return;
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.drawImage(target, keyed);
+    painter.restore();
 }
 
 QIcon SuiteIcon()

@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 
 class QPainter;
 
@@ -16,8 +17,15 @@ class QPainter;
 // shows, to be drawn with that colour transparent.
 QImage SuitePicture(const QByteArray &name);
 
+// The picture with the colour of its pixel (5, 5) made transparent.
+QImage KeyedPicture(const QImage &picture);
+
 // Draws `picture` at natural size with its top-left corner at `topLeft`,
 // the colour of its pixel (5, 5) left out.
 void DrawKeyedPicture(QPainter &painter, const QPoint &topLeft, const QImage &picture);
+
+// Draws `picture` keyed as above, whole: scaled down (never up) to fit
+// `area` with its proportions kept, centred in it.
+void DrawKeyedPictureFitted(QPainter &painter, const QRect &area, const QImage &picture);
 
 QIcon SuiteIcon();

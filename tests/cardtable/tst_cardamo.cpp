@@ -340,7 +340,8 @@ void TestCardamo::furtherTable()
     QCOMPARE(m_launcher->launches.size(), 1);
     const LaunchRecord &launch = m_launcher->launches.at(0);
     QCOMPARE(launch.program, table.ProgramDir + QStringLiteral("Cardamo"));
-    QCOMPARE(launch.arguments, (QStringList{"node.example", "5001", "Ann", "pw"}));
+    QCOMPARE(launch.arguments, (QStringList{"node.example", "5001", "Ann"}));
+    QCOMPARE(launch.environment.value(QStringLiteral("VANTORA_PASSWORD")), QStringLiteral("pw"));
     QCOMPARE(launch.workingDir, table.ProgramDir);
     QVERIFY(table.ScreenBuffer().isEmpty());
     QVERIFY(!table.Memo5->toPlainText().contains(QLatin1String("not shown")));

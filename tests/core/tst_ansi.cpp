@@ -50,6 +50,7 @@ class tst_Ansi : public QObject
     Q_OBJECT
 private slots:
     void attach_measures_the_cell();
+    void redraw_at_a_new_size_paints_the_cells_afresh();
     void cursor_moves_data();
     void cursor_moves();
     void a_byte_at_column_80_is_a_line_feed();
@@ -106,6 +107,36 @@ void tst_Ansi::attach_measures_the_cell()
     ansi.SetMeasuredFontSize(16);
     QCOMPARE(ansi.CellWidth(), ansi.Surface()->textWidth(0x1B));
     QVERIFY(ansi.CellHeight() > 14);
+}
+
+void tst_Ansi::redraw_at_a_new_size_paints_the_cells_afresh()
+{
+    // What a door prints at size 9, drawn again at 11, is the same picture
+    // as the same bytes printed at 11 from the start: no text of the old
+    // size is left under the new.
+    const QByteArray bytes = "\x1b[J\x1b[1;33;44mMINEFIELD\x1b[0m\r\n \xdb\xb0 ok\x1b[5;10Hhere";
+    Screen resized(26, Screen::Measured);
+    resized.ansi.SetMeasuredFontSize(9);
+    resized.ansi.Write(bytes);
+    resized.ansi.RedrawAtMeasuredFontSize(11);
+    Screen fresh(26, Screen::Measured);
+    fresh.ansi.SetMeasuredFontSize(11);
+    fresh.ansi.Write(bytes);
+    QCOMPARE(resized.ansi.CellWidth(), fresh.ansi.CellWidth());
+    QCOMPARE(resized.cursor(), fresh.cursor());
+    const QRect drawn(0, 0, 80 * fresh.ansi.CellWidth(), 27 * fresh.ansi.CellHeight());
+    const auto firstDifference = [&] {
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x)
+                if (resized.pixel(x, y) != fresh.pixel(x, y))
+                    return QString("%1,%2: %3 vs %4").arg(x).arg(y).arg(resized.pixel(x, y), 0, 16).arg(fresh.pixel(x, y), 0, 16);
+        return QString();
+    };
+    QVERIFY2(firstDifference().isEmpty(), qPrintable(firstDifference()));
+    // Printing goes on where the cursor was.
+    resized.ansi.Write("!");
+    fresh.ansi.Write("!");
+    QVERIFY(resized.image.copy(drawn) == fresh.image.copy(drawn));
 }
 
 void tst_Ansi::cursor_moves_data()

@@ -9,6 +9,8 @@
 #include <QTextDocument>
 
 #include "ChatAnsi.h"
+#include "Colors.h"
+#include "Cp1252.h"
 #include "TestMain.h"
 #include "UserListView.h"
 #include "uRichEditWithLinks.h"
@@ -65,6 +67,9 @@ private slots:
     void renderer_paints_its_colour();
     void trims_the_first_line_at_max_lines();
     void user_list_view_rows();
+    void chat_bytes_show_as_windows_1252();
+    void links_stay_readable_on_dark_views();
+    void text_pointer_can_be_the_arrow();
 
 private:
     TRichEditURL *m_view = nullptr;
@@ -246,6 +251,67 @@ void tst_RichEditURL::user_list_view_rows()
     chat.Show("\x1b[LCy=0;0;1\x1b]");
     QCOMPARE(list.rowCount(), 1);
     QCOMPARE(list.caption(0), QByteArray("Cy"));
+}
+
+void tst_RichEditURL::chat_bytes_show_as_windows_1252()
+{
+    QByteArray all;
+    for (int b = 0x80; b <= 0x9F; ++b)
+        all.append(char(b));
+    m_view->insertText(all + " \xe9");
+    const QString shown = m_view->toPlainText();
+    QCOMPARE(shown.size(), 34);
+    QCOMPARE(shown.at(0), QChar(0x20AC));    // euro
+    QCOMPARE(shown.at(0x93 - 0x80), QChar(0x201C));
+    QCOMPARE(shown.at(0x94 - 0x80), QChar(0x201D));
+    QCOMPARE(shown.at(0x95 - 0x80), QChar(0x2022));   // bullet
+    QCOMPARE(shown.at(0x96 - 0x80), QChar(0x2013));
+    QCOMPARE(shown.at(0x97 - 0x80), QChar(0x2014));
+    QCOMPARE(shown.at(0x99 - 0x80), QChar(0x2122));
+    QCOMPARE(shown.at(0x81 - 0x80), QChar(0x81));     // undefined: stays itself
+    QCOMPARE(shown.at(33), QChar(0xE9));              // Latin-1 above 9F as it was
+    // Copying hands back the bytes that came in.
+    QCOMPARE(m_view->textRange(0, 32), all);
+    QCOMPARE(ChatBytes(QStringLiteral("\u20ac \u2022 \u4e2d")), QByteArray("\x80 \x95 ?"));
+
+    // The rank mark 95 in front of a name in the user list.
+    TUserListView list;
+    TDispAnsi chat;
+    chat.Attach(m_view, &list, nullptr);
+    chat.Show("\x1b[L\x95" "Ann=0;0;1\x1b]");
+    QCOMPARE(list.topLevelItem(0)->text(0), QString(QChar(0x2022)) + "Ann");
+}
+
+void tst_RichEditURL::links_stay_readable_on_dark_views()
+{
+    QPalette navy = m_view->palette();
+    navy.setColor(QPalette::Base, QColor(0, 0, 64));
+    m_view->setPalette(navy);
+    m_view->SetLinkFormat(true);
+    m_view->insertText("http://a.example");
+    m_view->SetLinkFormat(false);
+    const QColor onNavy = fragments(m_view->document()).first().charFormat().foreground().color();
+    QVERIFY2(ContrastRatio(onNavy, QColor(0, 0, 64)) >= 4.5, qPrintable(onNavy.name()));
+    QVERIFY(onNavy.blue() > onNavy.red());   // still a blue
+
+    // On a light view the blue stays as it is.
+    QPalette white = m_view->palette();
+    white.setColor(QPalette::Base, Qt::white);
+    m_view->setPalette(white);
+    m_view->clear();
+    m_view->SetLinkFormat(true);
+    m_view->insertText("http://b.example");
+    QCOMPARE(fragments(m_view->document()).first().charFormat().foreground().color(),
+             QColor(0, 0, 255));
+}
+
+void tst_RichEditURL::text_pointer_can_be_the_arrow()
+{
+    m_view->insertText("plain text here");
+    QCOMPARE(m_view->viewport()->cursor().shape(), Qt::IBeamCursor);
+    m_view->setTextPointer(Qt::ArrowCursor);
+    sendMouse(*m_view, QEvent::MouseMove, pointAt(*m_view, 3), Qt::NoButton);
+    QCOMPARE(m_view->viewport()->cursor().shape(), Qt::ArrowCursor);
 }
 
 VT_TEST_MAIN(tst_RichEditURL)

@@ -2,7 +2,8 @@
 // ports: Ann sits down at a Hearts table with three computer players, sees
 // the table painted, chats, passes three cards and plays a whole hand by
 // pressing the cards she sees, as a person does. At the end the last trick
-// is on record in the "Last Trick" window and the scores show.
+// is on record in the "Last Trick" window and the scores show. At the race
+// table she drives a whole hand against a computer player the same way.
 
 #include <QtTest>
 
@@ -20,6 +21,9 @@
 #include "Fakes.h"
 #include "LastTrickWinU.h"
 #include "LocalService.h"
+#include "RacePainter.h"
+#include "RaceTable.h"
+#include "LocalServers.h"
 #include "Platform.h"
 #include "ProtocolMarkers.h"
 #include "SurfaceImage.h"
@@ -33,6 +37,7 @@
 namespace {
 
 constexpr int kCardTable = 0;   // the first card table's entry on the games menu
+constexpr int kRaceTable = 5;
 constexpr int kHandCells = 4;   // every hand card but the last shows four cells of itself
 const QRgb kBlack = qRgb(0, 0, 0);
 
@@ -128,9 +133,59 @@ int count(const QImage &image, const QRect &rect, QRgb colour)
     return n;
 }
 
+// The band of the surface that holds the hand: rows 23 to 33, columns 0 to 60.
+QRect handBand(const TfrmCardamo &table)
+{
+    const int cw = table.engine()->CellWidth();
+    const int ch = table.engine()->CellHeight();
+    return QRect(0, CardPainter::RaisedRow * ch, 61 * cw, 11 * ch)
+        .intersected(table.Image2->image().rect());
+}
+
+// The hand band of `fresh` (a table that has drawn nothing else) after it
+// is told to draw `hand` from a cleared screen.
+QImage freshHand(TfrmCardamo &fresh, const QList<SeenCard> &hand)
+{
+    QList<int> codes;
+    QSet<int> raised;
+    for (const SeenCard &c : hand) {
+        codes.append(c.code);
+        if (c.raised)
+            raised.insert(c.code);
+    }
+    fresh.engine()->Write("\x1b[0;40m\x1b[J" + CardPainter::Hand(codes, raised));
+    return fresh.Image2->image().copy(handBand(fresh));
+}
+
 bool handOver(const QByteArray &text)
 {
     return text.startsWith("The hand is over") || text.contains("shot the moon") || text.startsWith("Game over");
+}
+
+// The race cards of the hand, left to right, down or picked (raised).
+QList<SeenCard> raceHandShown(const TfrmCardamo &table)
+{
+    const QImage &surface = table.Image2->image();
+    const int cw = table.engine()->CellWidth();
+    const int ch = table.engine()->CellHeight();
+    QList<SeenCard> seen;
+    for (int i = 0; i < 8; ++i) {
+        SeenCard card;
+        for (const int row : {RacePainter::HandRow, RacePainter::SelectedRow}) {
+            card.at = QPoint(RacePainter::HandColumn(i) * cw, row * ch);
+            card.raised = row == RacePainter::SelectedRow;
+            for (int code = 101; code < 120 && !card.code; ++code) {
+                if (stripShows(surface, CardPictures::CardPicture(code), card.at, CardPictures::RaceCardSize.width()))
+                    card.code = code;
+            }
+            if (card.code)
+                break;
+        }
+        if (!card.code)
+            break;
+        seen.append(card);
+    }
+    return seen;
 }
 
 } // namespace
@@ -143,6 +198,7 @@ private slots:
     void init();
     void cleanup();
     void aWholeHandAgainstTheComputers();
+    void aWholeRaceHandAgainstTheComputer();
 
 private:
     // The table has answered everything: nothing queued for the surface and
@@ -239,9 +295,13 @@ void TestE2eCards::aWholeHandAgainstTheComputers()
     const QRgb felt = surface.pixel(3 * cw, 12 * ch);
     QVERIFY(felt != kBlack);
     QVERIFY(qGreen(felt) > qRed(felt) && qGreen(felt) > qBlue(felt));
-    QVERIFY(textAt(table, 1, 61).contains("HEARTS"));
-    QVERIFY(textAt(table, 19, 1, 58).contains("Ann"));
-    QVERIFY(textAt(table, 16, 1, 58).contains("Bert (cpu)"));
+    QVERIFY(textAt(table, 1, 59).contains("HEARTS"));
+    // Each name tag on the row above its card's place: Ann at the bottom,
+    // Bert on the left.
+    QVERIFY(textAt(table, 11, 25, 14).contains("Ann"));
+    QVERIFY(textAt(table, 6, 11, 14).contains("Bert (cpu)"));
+    // The score board's header is whole within the 78 columns in sight.
+    QVERIFY(textAt(table, 5, 59, 19).endsWith("Game"));
     // Where the hand is, the picture is no longer the black background; the
     // space beside it still is.
     QList<SeenCard> hand = handShown(table);
@@ -284,6 +344,11 @@ void TestE2eCards::aWholeHandAgainstTheComputers()
 
     // Play: on each turn try the cards from the left, as a person does,
     // until the table takes one.
+    // A table that only ever draws a hand, for comparison.
+    TfrmCardamo fresh(QStringList{QStringLiteral("127.0.0.1"), QString::number(unusedPort())});
+    fresh.show();
+    fresh.FormActivate();
+    QCOMPARE(fresh.engine()->CellWidth(), cw);
     int played = 0;
     int refused = 0;
     int lastCard = 0;
@@ -291,6 +356,11 @@ void TestE2eCards::aWholeHandAgainstTheComputers()
         QTRY_VERIFY_WITH_TIMEOUT(settled(table) && (status(table).startsWith("Your turn")), 10000);
         hand = handShown(table);
         QCOMPARE(hand.size(), Hearts::CardsPerHand - played);
+        // After the cards played and the tricks taken, the hand's band holds
+        // the hand just as a fresh paint of it: nothing of earlier cards is
+        // left at its ends or below it.
+        QVERIFY2(surface.copy(handBand(table)) == freshHand(fresh, hand),
+                 qPrintable(QStringLiteral("after %1 cards played").arg(played)));
         // The table waits for Ann: every finished trick is on record in the
         // client, in playing order, ahead of the cards of the trick going on.
         if (cardTable->round()->tricksPlayed() > 0)
@@ -312,7 +382,7 @@ void TestE2eCards::aWholeHandAgainstTheComputers()
             if (cardTable->round()->currentTrick().cards.contains(card.code)) {
                 const QImage picture = CardPictures::CardPicture(card.code);
                 const QImage lower = picture.copy(0, 12, picture.width(), picture.height() - 12);
-                QVERIFY(stripShows(surface, lower, QPoint(25 * cw, 10 * ch + 12), lower.width()));
+                QVERIFY(stripShows(surface, lower, QPoint(25 * cw, 12 * ch + 12), lower.width()));
             }
             taken = true;
             break;
@@ -358,7 +428,7 @@ void TestE2eCards::aWholeHandAgainstTheComputers()
     int shownSum = 0;
     bool annShown = false;
     for (int row = 6; row <= 9; ++row) {
-        const QByteArray line = textAt(table, row, 61, 19);
+        const QByteArray line = textAt(table, row, 59, 19);
         const QList<QByteArray> words = line.simplified().split(' ');
         QVERIFY2(words.size() >= 3, line.constData());
         shownSum += words.last().toInt();
@@ -381,8 +451,116 @@ void TestE2eCards::aWholeHandAgainstTheComputers()
     QTRY_COMPARE_WITH_TIMEOUT(handShown(table).size(), 13, 5000);
     QVERIFY(table.findChild<QAbstractButton *>(QStringLiteral("pass")));
     for (int row = 6; row <= 9; ++row)
-        QCOMPARE(textAt(table, row, 61, 19).simplified().split(' ').last(), QByteArray("0"));
+        QCOMPARE(textAt(table, row, 59, 19).simplified().split(' ').last(), QByteArray("0"));
     QCOMPARE(table.LastTrick->record().codes(), lastTrick);
+}
+
+void TestE2eCards::aWholeRaceHandAgainstTheComputer()
+{
+    QVERIFY(LocalService::LogIn(*m_server, "Ann"));
+    TfrmCardamo table(QStringList{QStringLiteral("127.0.0.1"), QString::number(m_server->gamePort(kRaceTable)),
+                                  QStringLiteral("Ann"), QStringLiteral("pw")});
+    table.show();
+    table.FormActivate();
+    QTRY_COMPARE_WITH_TIMEOUT(table.windowTitle(), QStringLiteral("Race Deck Table - touring race"), 5000);
+    auto *race = dynamic_cast<RaceTable *>(m_server->service()->nodeOfGame(kRaceTable));
+    QVERIFY(race);
+    QTRY_VERIFY_WITH_TIMEOUT(settled(table) && race->stage() == RaceTable::Stage::Playing, 5000);
+    QCOMPARE(race->seatCount(), 2);
+    QTRY_VERIFY_WITH_TIMEOUT(textAt(table, 13, 44, 36).startsWith("Hand 1 - 2 players"), 5000);
+
+    const auto raceStatus = [&] { return textAt(table, RacePainter::StatusRow); };
+    const auto pressAt = [&](QPoint at) {
+        QTest::mouseClick(table.Image2, Qt::LeftButton, {}, at);
+        return QTest::qWaitFor([&] { return settled(table); }, 5000);
+    };
+    const auto click = [&](const QString &name) {
+        QAbstractButton *button = table.findChild<QAbstractButton *>(name);
+        if (!button)
+            return false;
+        const QByteArray before = textAt(table, RacePainter::StatusRow);
+        QTest::mouseClick(button, Qt::LeftButton);
+        return QTest::qWaitFor([&] { return settled(table) && textAt(table, RacePainter::StatusRow) != before; }, 5000);
+    };
+    const int cw = table.engine()->CellWidth();
+    const int ch = table.engine()->CellHeight();
+    const auto middleOf = [&](const SeenCard &card) { return card.at + QPoint(3 * cw, 4 * ch); };
+    const auto over = [&] {
+        const QByteArray text = raceStatus();
+        return text.startsWith("The hand is over") || text.startsWith("Game over");
+    };
+
+    // Ann draws with the button, then tries her cards from the left, each
+    // pressed twice (picked, then played where it goes), until the table
+    // takes one; when none goes she picks the first and discards it.
+    int turns = 0;
+    int refusals = 0;
+    while (!over() && turns < 200) {
+        QVERIFY(QTest::qWaitFor([&] {
+            const QByteArray text = raceStatus();
+            return settled(table) && (text.startsWith("Your turn") || text.startsWith("Press a card") || text.startsWith("Coup!") || over());
+        }, 10000));
+        if (over())
+            break;
+        if (raceStatus().startsWith("Coup!")) {
+            QVERIFY(click(QStringLiteral("coup")));
+            continue;
+        }
+        if (raceStatus().startsWith("Your turn")) {
+            QVERIFY(table.findChild<QAbstractButton *>(QStringLiteral("draw")));
+            QVERIFY(click(QStringLiteral("draw")));
+            QTRY_VERIFY_WITH_TIMEOUT(settled(table) && raceStatus().startsWith("Press a card"), 5000);
+        }
+        ++turns;
+        QList<SeenCard> hand = raceHandShown(table);
+        QCOMPARE(hand.size(), race->hand()->hand(0).size());
+        // Ann knows the rules: she plays the first card that goes where it
+        // naturally goes; the first time a card would be refused she tries
+        // it anyway and reads why not.
+        const Race::Hand &rules = *race->hand();
+        int playable = -1;
+        int refusable = -1;
+        for (int i = 0; i < hand.size(); ++i) {
+            const int card = hand.at(i).code - Race::FirstCode;
+            const int target = rules.naturalTarget(0, card);
+            const bool ok = target >= 0 && rules.whyNot(0, card, target).isEmpty();
+            if (ok && playable < 0)
+                playable = i;
+            if (!ok && target >= 0 && refusable < 0)
+                refusable = i;
+        }
+        if (refusable >= 0 && refusals == 0) {
+            const int card = hand.at(refusable).code - Race::FirstCode;
+            const QByteArray why = rules.whyNot(0, card, rules.naturalTarget(0, card));
+            QVERIFY(pressAt(middleOf(hand.at(refusable))));
+            QTRY_VERIFY_WITH_TIMEOUT(raceHandShown(table).value(refusable).raised, 5000);
+            QVERIFY(pressAt(middleOf(raceHandShown(table).at(refusable))));
+            QTRY_COMPARE_WITH_TIMEOUT(raceStatus(), why, 5000);
+            QCOMPARE(raceHandShown(table).size(), hand.size());
+            ++refusals;
+        }
+        const int pick = playable >= 0 ? playable : 0;
+        QVERIFY(pressAt(middleOf(raceHandShown(table).at(pick))));
+        QTRY_VERIFY_WITH_TIMEOUT(raceHandShown(table).value(pick).raised, 5000);
+        if (playable >= 0)
+            QVERIFY(pressAt(middleOf(raceHandShown(table).at(pick))));
+        else
+            QVERIFY(click(QStringLiteral("discard")));
+        QTRY_VERIFY_WITH_TIMEOUT(settled(table) && (race->hand()->phase() == Race::Hand::Phase::Done || race->hand()->turn() != 0
+                                                    || race->hand()->hand(0).size() < hand.size()),
+                                 5000);
+    }
+    QVERIFY(over());
+    QVERIFY(turns > 5);
+    QCOMPARE(refusals, 1);
+    // The hand's points are in the chat and in the piles' headings.
+    QTRY_VERIFY_WITH_TIMEOUT(table.Memo5->toPlainText().contains(QLatin1String("Hand 1:")), 5000);
+    const QList<int> totals = race->totals();
+    QVERIFY(totals.at(0) + totals.at(1) > 0);
+    QVERIFY(textAt(table, 13, 1, 40).contains("game " + QByteArray::number(totals.at(0))));
+    QVERIFY(textAt(table, 1, 1, 40).contains("game " + QByteArray::number(totals.at(1))));
+    if (!qEnvironmentVariableIsEmpty("VT_SHOT"))
+        table.grab().save(qEnvironmentVariable("VT_SHOT"));
 }
 
 VT_TEST_MAIN(TestE2eCards)

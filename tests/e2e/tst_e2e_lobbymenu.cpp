@@ -136,7 +136,9 @@ void tst_E2eLobbyMenu::games_menu_starts_the_card_table()
     QTRY_COMPARE(m_launcher.launches.size(), 1);
     QCOMPARE(m_launcher.launches[0].program, QStringLiteral("/opt/vantora/Cardamo"));
     QCOMPARE(m_launcher.launches[0].arguments,
-             (QStringList{"127.0.0.1", QString::number(m_server->gamePort(0)), "Ann", "secret"}));
+             (QStringList{"127.0.0.1", QString::number(m_server->gamePort(0)), "Ann"}));
+    QCOMPARE(m_launcher.launches[0].environment.value(QStringLiteral("VANTORA_PASSWORD")),
+             QStringLiteral("secret"));
     QCOMPARE(m_launcher.launches[0].workingDir, QStringLiteral("/opt/vantora/"));
     QVERIFY(games->MenuActed);
 
@@ -161,7 +163,9 @@ void tst_E2eLobbyMenu::games_menu_starts_the_card_table()
     QTRY_COMPARE(m_launcher.launches.size(), 3);
     QCOMPARE(m_launcher.launches[2].program, QStringLiteral("/opt/vantora/Parlora"));
     QCOMPARE(m_launcher.launches[2].arguments,
-             (QStringList{"127.0.0.1", QString::number(m_server->roomPort(0)), "Ann", "secret"}));
+             (QStringList{"127.0.0.1", QString::number(m_server->roomPort(0)), "Ann"}));
+    QCOMPARE(m_launcher.launches[2].environment.value(QStringLiteral("VANTORA_PASSWORD")),
+             QStringLiteral("secret"));
     QVERIFY(rooms->MenuActed);
 
     // "Parloras" again closes the panel and the menu connection.

@@ -233,8 +233,10 @@ void tst_GamesFrame::launch_commands_start_programs()
     m_server->send("\\SpawnNode:5001");
     QTRY_COMPARE(m_launcher.launches.size(), 1);
     QCOMPARE(m_launcher.launches[0].program, QStringLiteral("/opt/vantora/Cardamo"));
-    QCOMPARE(m_launcher.launches[0].arguments,
-             (QStringList{"127.0.0.1", "5001", "Ann", "pw"}));
+    // The password is not on the command line but in the program's environment.
+    QCOMPARE(m_launcher.launches[0].arguments, (QStringList{"127.0.0.1", "5001", "Ann"}));
+    QCOMPARE(m_launcher.launches[0].environment,
+             (LaunchEnvironment{{QStringLiteral("VANTORA_PASSWORD"), QStringLiteral("pw")}}));
     QCOMPARE(m_launcher.launches[0].workingDir, QStringLiteral("/opt/vantora/"));
     QVERIFY(m_frame->MenuActed);
 

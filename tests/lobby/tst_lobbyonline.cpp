@@ -314,7 +314,8 @@ void tst_LobbyOnline::invitation_accepted_declined_and_missing()
     QTRY_COMPARE(m_launcher.launches.size(), 1);
     const LaunchRecord launch = m_launcher.launches.constFirst();
     QCOMPARE(launch.program, dir + QStringLiteral("Parlora"));
-    QCOMPARE(launch.arguments, (QStringList{"127.0.0.1", "5005", "Ann", "pw"}));
+    QCOMPARE(launch.arguments, (QStringList{"127.0.0.1", "5005", "Ann"}));
+    QCOMPARE(launch.environment.value(QStringLiteral("VANTORA_PASSWORD")), QStringLiteral("pw"));
     QCOMPARE(launch.workingDir, dir);
     QCOMPARE(m_dialogs.asked.size(), 1);
     QCOMPARE(m_dialogs.asked[0].kind, QStringLiteral("confirm"));
@@ -974,7 +975,9 @@ void tst_LobbyOnline::quick_launch_picks_from_the_games_menu()
     games.send("\\SpawnNode:5001");
     QTRY_COMPARE(m_launcher.launches.size(), 1);
     QCOMPARE(m_launcher.launches[0].program, QStringLiteral(VANTORA_BIN_DIR "/Cardamo"));
-    QCOMPARE(m_launcher.launches[0].arguments, (QStringList{"localhost", "5001", "Ann", "pw"}));
+    QCOMPARE(m_launcher.launches[0].arguments, (QStringList{"localhost", "5001", "Ann"}));
+    QCOMPARE(m_launcher.launches[0].environment.value(QStringLiteral("VANTORA_PASSWORD")),
+             QStringLiteral("pw"));
     QTRY_VERIFY(games.closed);
     QTRY_VERIFY(!form->QuickLaunching());
     QVERIFY(!form->SlideIsOpen());

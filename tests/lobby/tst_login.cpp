@@ -6,6 +6,8 @@
 #include "Fakes.h"
 #include "IAeverButton.h"
 #include "LoginU.h"
+#include "PasswordVault.h"
+#include "Platform.h"
 #include "TestMain.h"
 #include "_Globals.h"
 
@@ -21,6 +23,7 @@ private slots:
     void ok_writes_name_password_and_remember_data();
     void ok_writes_name_password_and_remember();
     void cancel_writes_nothing();
+    void a_keyring_that_answers_keeps_the_password();
 };
 
 namespace {
@@ -41,6 +44,26 @@ MemorySettings machineTree()
     machine.values.insert(TLogin::gamePathKey(), QStringLiteral("/opt/aoe"));
     return machine;
 }
+
+// A keyring in memory that answers on the event loop, as a real one does.
+class MemoryKeyring : public PasswordVault
+{
+public:
+    void read(const QString &account, ReadDone done) override
+    {
+        const bool found = kept.contains(account);
+        const QString password = kept.value(account);
+        QMetaObject::invokeMethod(qApp, [done, found, password] {
+            done(found ? Answer::Done : Answer::NotFound, password);
+        }, Qt::QueuedConnection);
+    }
+    void write(const QString &account, const QString &password, WriteDone done) override
+    {
+        kept.insert(account, password);
+        QMetaObject::invokeMethod(qApp, [done] { done(Answer::Done); }, Qt::QueuedConnection);
+    }
+    QHash<QString, QString> kept;
+};
 
 } // namespace
 
@@ -161,6 +184,38 @@ void tst_Login::cancel_writes_nothing()
     QCOMPARE(login.result(), int(QDialog::Rejected));
     QVERIFY(user.writes.isEmpty());
     QCOMPARE(user.values.value(QStringLiteral("Vantora/UserName")).toString(), QStringLiteral("Ann"));
+}
+
+void tst_Login::a_keyring_that_answers_keeps_the_password()
+{
+    MemoryKeyring keyring;
+    Platform::setVault(&keyring);
+    MemorySettings user;
+    MemorySettings machine;
+    {
+        TLogin login(user, machine);
+        login.Edit1->setText(QStringLiteral("Ann"));
+        login.Edit2->setText(QStringLiteral("s3cret"));
+        login.btnOK->click();
+        // The keyring has it; the settings file no longer does.
+        QTRY_COMPARE(keyring.kept.value(QStringLiteral("Ann")), QStringLiteral("s3cret"));
+        QTRY_VERIFY(user.values.value(QStringLiteral("Vantora/Password")).toString().isEmpty());
+        QCOMPARE(user.values.value(QStringLiteral("Vantora/UserName")).toString(), QStringLiteral("Ann"));
+    }
+    // The next dialog fills the field from the keyring.
+    TLogin again(user, machine);
+    QCOMPARE(again.Edit1->text(), QStringLiteral("Ann"));
+    QTRY_COMPARE(again.Edit2->text(), QStringLiteral("s3cret"));
+    Platform::setVault(nullptr);
+
+    // Without a keyring (as every test program has) the file keeps it.
+    MemorySettings plain;
+    TLogin login(plain, machine);
+    login.Edit1->setText(QStringLiteral("Bob"));
+    login.Edit2->setText(QStringLiteral("pw"));
+    login.btnOK->click();
+    QTest::qWait(50);
+    QCOMPARE(plain.values.value(QStringLiteral("Vantora/Password")).toString(), QStringLiteral("pw"));
 }
 
 VT_TEST_MAIN(tst_Login)

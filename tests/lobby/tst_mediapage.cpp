@@ -363,9 +363,14 @@ void tst_MediaPage::browse_page_offers_the_transfer_host()
     Lobby lobby;
     open(lobby);
     TLobbyMainForm &form = *lobby.form;
+    QCOMPARE(form.Media->homeAddress(), QStringLiteral("http://localhost/games.htm"));
+    // Shown, the page goes home; with a web view that starts the web engine,
+    // which only the Browse page's own tests do.
+    if (TBrowsePage::HasWebView())
+        return;
     form.PageControl1->setCurrentIndex(TLobbyMainForm::BrowsePage);
-    QCOMPARE(form.Media->Edit6->text(), QStringLiteral("http://localhost/games.htm"));
-    QVERIFY(form.Media->BrowseNotice->text().contains(QStringLiteral("not available in this build")));
+    QCOMPARE(form.Media->Browse->Edit6->text(), QStringLiteral("http://localhost/games.htm"));
+    QVERIFY(form.Media->Browse->BrowseNotice->text().contains(QStringLiteral("not available in this build")));
 }
 
 VT_TEST_MAIN(tst_MediaPage)

@@ -58,6 +58,7 @@ private slots:
     void missing_wave_is_fetched_over_http_and_played();
     void failed_fetch_leaves_nothing();
     void names_that_are_not_plain_are_refused();
+    void page_download_lands_in_the_media_folder();
     void song_is_downloaded_only_when_enabled_and_listed();
     void announced_song_through_the_renderer();
     void song_list_skips_local_files_and_finds_folders();
@@ -230,6 +231,44 @@ void tst_MediaTransfers::names_that_are_not_plain_are_refused()
     QVERIFY(!QFile::exists("/etc/x"));
 }
 
+void tst_MediaTransfers::page_download_lands_in_the_media_folder()
+{
+    QTemporaryDir web;
+    writeFile(web.path() + "/files/Tune.mp3", "ID3-tune");
+    writeFile(web.path() + "/files/have.mp3", "from the page");
+    LocalHttpServer server(web.path());
+    Rig rig;
+    setUp(rig, 21);
+    writeFile(m_folder + "have.mp3", "mine");
+    const QString base = QStringLiteral("http://127.0.0.1:") + QString::number(server.serverPort());
+
+    // Not plain, or already there: nothing is asked for.
+    for (const QString &name : {QStringLiteral("../Tune.mp3"), QStringLiteral(".Tune.mp3"), QStringLiteral("a/b.mp3")})
+        QCOMPARE(rig.transfers.FetchFromPage(QUrl(base + "/files/Tune.mp3"), name), QStringLiteral("Transfer Failed"));
+    QVERIFY(rig.transfers.FetchFromPage(QUrl(base + "/files/have.mp3"), "have.mp3").contains("already in the media folder"));
+    QVERIFY(!rig.transfers.HttpBusy());
+
+    QCOMPARE(rig.transfers.FetchFromPage(QUrl(base + "/files/Tune.mp3"), "Tune.mp3"), QString());
+    // One transfer at a time.
+    QCOMPARE(rig.transfers.FetchFromPage(QUrl(base + "/files/Tune.mp3"), "Other.mp3"), QStringLiteral("Transfer Failed"));
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.transfers.HttpBusy(), 10000);
+    QCOMPARE(server.requests, QStringList{"/files/Tune.mp3"});
+    QCOMPARE(readFile(m_folder + "Tune.mp3"), QByteArray("ID3-tune"));
+    QCOMPARE(readFile(m_folder + "have.mp3"), QByteArray("mine"));
+    QCOMPARE(entries(m_folder), (QStringList{"Tune.mp3", "have.mp3"}));
+    // Kept and listed, not played.
+    QVERIFY(rig.host.events.contains("refill"));
+    QVERIFY(rig.host.events.contains("reload"));
+    QVERIFY(rig.host.events.filter("playing:").isEmpty());
+    QVERIFY(rig.host.messages.isEmpty());
+
+    // A failed page download says so and leaves nothing.
+    QCOMPARE(rig.transfers.FetchFromPage(QUrl(base + "/files/Gone.mp3"), "Gone.mp3"), QString());
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.transfers.HttpBusy(), 10000);
+    QCOMPARE(rig.host.messages, QStringList{"Transfer Failed"});
+    QCOMPARE(entries(m_folder), (QStringList{"Tune.mp3", "have.mp3"}));
+}
+
 void tst_MediaTransfers::song_is_downloaded_only_when_enabled_and_listed()
 {
     NEED_FTP();
@@ -390,6 +429,20 @@ void tst_MediaTransfers::lister_failures_are_reported()
     rig.transfers.RefreshServerList();
     QTRY_VERIFY_WITH_TIMEOUT(!rig.transfers.View.listing, 10000);
     QCOMPARE(rig.host.messages, QStringList{"FTP Connection Failed"});
+    QVERIFY(rig.host.notes.isEmpty());
+
+    // A list nobody asked for (the page opened): no window, a notice that
+    // names the host, the port and the setting.
+    rig.host.messages.clear();
+    rig.transfers.RefreshServerList(false);
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.transfers.View.listing, 10000);
+    QVERIFY(rig.host.messages.isEmpty());
+    QCOMPARE(rig.host.notes.size(), 1);
+    QVERIFY2(rig.host.notes[0].startsWith("FTP Connection Failed: " + rig.host.host + " port "
+                                            + QString::number(rig.host.ftpPortNumber)),
+             qPrintable(rig.host.notes[0]));
+    QVERIFY(rig.host.notes[0].contains("FtpPort"));
+    rig.host.messages.clear();
 
     if (!m_haveFtp)
         return;

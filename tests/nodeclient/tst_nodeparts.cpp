@@ -68,6 +68,7 @@ private slots:
 
     void commandLine_data();
     void commandLine();
+    void passwordFromEnvironment();
     void settingsDefaults();
     void mediaDirNeverRoot();
 
@@ -149,6 +150,21 @@ void TestNodeParts::commandLine()
     QTEST(line.NodePort, "port");
     QTEST(line.UserName, "user");
     QTEST(line.Password, "password");
+}
+
+void TestNodeParts::passwordFromEnvironment()
+{
+    // The lobby leaves the password off the command line and sets the
+    // variable; the environment holds text, so a Latin-1 byte arrives as
+    // the character it stands for.
+    qputenv("VANTORA_PASSWORD", QString::fromLatin1("s\xe9" "cret").toUtf8());
+    QCOMPARE(NodeCommandLine::read({"h", "7", "Ann"}).Password, QByteArray("s\xe9" "cret"));
+    // A fourth argument still counts.
+    QCOMPARE(NodeCommandLine::read({"h", "7", "Ann", "pw"}).Password, QByteArray("pw"));
+    // Host and port alone (a door on another server): no name, no password.
+    QCOMPARE(NodeCommandLine::read({"h", "7"}).Password, QByteArray());
+    qunsetenv("VANTORA_PASSWORD");
+    QCOMPARE(NodeCommandLine::read({"h", "7", "Ann"}).Password, QByteArray());
 }
 
 void TestNodeParts::settingsDefaults()

@@ -1,4 +1,6 @@
+#include <QFile>
 #include <QProcess>
+#include <QRgb>
 #include <QTest>
 
 #include "CardamoU.h"
@@ -7,7 +9,10 @@
 #include "LobbyMain.h"
 #include "ParloraU.h"
 #include "PortalisU.h"
+#include "LocalServers.h"
+#include "RegistrySettings.h"
 #include "TestMain.h"
+#include "WinState.h"
 #include "WindowLister.h"
 
 #include <csignal>
@@ -21,6 +26,11 @@ private slots:
     void main_windows();
     void programs_start_and_stop_cleanly_data();
     void programs_start_and_stop_cleanly();
+    void splash_without_key_colour_data();
+    void splash_without_key_colour();
+    void door_placement_in_the_settings_tree_data();
+    void door_placement_in_the_settings_tree();
+    void client_windows_carry_the_suite_icon();
 };
 
 using Factory = std::function<QWidget *()>;
@@ -80,6 +90,116 @@ void tst_Programs::programs_start_and_stop_cleanly()
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 0);
+}
+
+namespace {
+
+// The arguments of a program that finds no server: the splash stays.
+QStringList nowhere()
+{
+    return {QStringLiteral("127.0.0.1"), QString::number(unusedPort()), QStringLiteral("Ann")};
+}
+
+int keyColourPixels(const QImage &image)
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    int count = 0;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x)
+            count += (line[x] & 0xFFFFFF) == 0xFF00FF;
+    }
+    return count;
+}
+
+} // namespace
+
+void tst_Programs::splash_without_key_colour_data()
+{
+    QTest::addColumn<Factory>("create");
+    QTest::newRow("Cardamo") << Factory([] { return new TfrmCardamo(nowhere()); });
+    QTest::newRow("Doodlixf") << Factory([] { return new TfrmDoodlixTable(nowhere()); });
+    QTest::newRow("Portalis") << Factory([] { return new TfrmPortalis(nowhere()); });
+    QTest::newRow("Gatelet") << Factory([] { return new TfrmGatelet(nowhere()); });
+    QTest::newRow("Parlora") << Factory([] { return new TParloras(nowhere()); });
+}
+
+void tst_Programs::splash_without_key_colour()
+{
+    QFETCH(Factory, create);
+    // The room client ends the program a while after a refused connection.
+    TParloras::EndProgram = [] {};
+    std::unique_ptr<QWidget> window(create());
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    // The splash is drawn at the first activation; the gold of the logo's
+    // rim shows it is there.
+    const auto hasLogo = [&] {
+        const QImage shot = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < shot.height(); y += 1)
+            for (int x = 0; x < shot.width(); x += 1) {
+                const QColor c = shot.pixelColor(x, y);
+                if (c.red() > 200 && c.green() > 150 && c.green() < 200 && c.blue() < 70)
+                    return true;
+            }
+        return false;
+    };
+    QTRY_VERIFY(hasLogo());
+    QCOMPARE(keyColourPixels(window->grab().toImage()), 0);
+    // It stays so once the connection has failed.
+    QTest::qWait(300);
+    QCOMPARE(keyColourPixels(window->grab().toImage()), 0);
+    window->close();
+}
+
+void tst_Programs::door_placement_in_the_settings_tree_data()
+{
+    QTest::addColumn<Factory>("create");
+    QTest::addColumn<QString>("section");
+    QTest::newRow("Portalis") << Factory([] { return new TfrmPortalis(nowhere()); })
+                              << QStringLiteral("Vantora Door Game");
+    QTest::newRow("Gatelet") << Factory([] { return new TfrmGatelet(nowhere()); })
+                             << QStringLiteral("Vantora Door Game");
+}
+
+void tst_Programs::door_placement_in_the_settings_tree()
+{
+    QFETCH(Factory, create);
+    QFETCH(QString, section);
+    TestEnvironment::forgetSuiteSettings();
+    QRect placed;
+    {
+        std::unique_ptr<QWidget> window(create());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->move(7, 9);
+        placed = window->geometry();
+        window->close();
+    }
+    RegistrySettings store;
+    QCOMPARE(store.readInteger(TWinState::DefaultIniFileName() + '/' + section + "/Width", -1),
+             placed.width());
+    // Not in an INI file of its own (the card table keeps one; the doors do not).
+    QFile own(RegistrySettings::userFolder() + '/' + TWinState::DefaultIniFileName());
+    if (own.open(QIODevice::ReadOnly))
+        QVERIFY(!own.readAll().contains("Door%20Game"));
+    std::unique_ptr<QWidget> again(create());
+    again->show();
+    QVERIFY(QTest::qWaitForWindowExposed(again.get()));
+    QCOMPARE(again->geometry(), placed);
+    again->close();
+}
+
+void tst_Programs::client_windows_carry_the_suite_icon()
+{
+    const QList<Factory> factories{
+        [] { return new TfrmCardamo(nowhere()); }, [] { return new TfrmDoodlixTable(nowhere()); },
+        [] { return new TfrmPortalis(nowhere()); }, [] { return new TfrmGatelet(nowhere()); },
+        [] { return new TParloras(nowhere()); }};
+    for (const Factory &create : factories) {
+        std::unique_ptr<QWidget> window(create());
+        QVERIFY2(!window->windowIcon().isNull(), window->metaObject()->className());
+    }
 }
 
 VT_TEST_MAIN(tst_Programs)

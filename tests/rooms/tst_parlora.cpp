@@ -28,6 +28,7 @@
 #include "TestMain.h"
 #include "UserListView.h"
 #include "Waits.h"
+#include "WinState.h"
 #include "uRichEditWithLinks.h"
 
 namespace {
@@ -120,6 +121,8 @@ private slots:
     void memberMenuByLevel();
     void chatLogAndChatViewMenu();
     void refreshColorsRunsActivationAgain();
+    void placementSurvivesARestart();
+    void roomPictureShowsTheWholeLogo();
 
 private:
     std::unique_ptr<TParloras> open(const QStringList &args);
@@ -401,6 +404,8 @@ void TestParlora::refusedConnectionEndsTheProgram()
     const QString chat = window->Memo5->toPlainText();
     QCOMPARE(chat.count(QLatin1String("Error Connecting to NODE Server: 127.0.0.1")), 1);
     QVERIFY(chat.contains(QLatin1String("Try Again Later.")));
+    // The connecting dots stop with the failure: the notice is the last word.
+    QVERIFY2(chat.trimmed().endsWith(QLatin1String("Try Again Later.")), qPrintable(chat));
     QVERIFY(!chat.contains(QLatin1String("Communications Error")));
     QVERIFY(!window->Lock->isEnabled());
 }
@@ -665,3 +670,53 @@ void TestParlora::refreshColorsRunsActivationAgain()
 
 VT_TEST_MAIN(TestParlora)
 #include "tst_parlora.moc"
+
+void TestParlora::placementSurvivesARestart()
+{
+    const QStringList args{QStringLiteral("127.0.0.1"), QString::number(unusedPort())};
+    QRect placed;
+    {
+        auto window = open(args);
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->setGeometry(QRect(QPoint(61, 73), QSize(610, 420)));
+        placed = window->geometry();
+        window->close();
+    }
+    // In the suite's settings tree, under the program's key.
+    RegistrySettings store;
+    QCOMPARE(store.readInteger(TWinState::DefaultIniFileName() + "/Theatre Chat/Width", -1),
+             placed.width());
+    auto again = open(args);
+    QVERIFY(QTest::qWaitForWindowExposed(again.get()));
+    QCOMPARE(again->geometry().size(), placed.size());
+    QCOMPARE(again->geometry().topLeft(), placed.topLeft());
+}
+
+void TestParlora::roomPictureShowsTheWholeLogo()
+{
+    auto window = open({QStringLiteral("127.0.0.1"), QString::number(unusedPort())});
+    QLabel *picture = window->findChild<QLabel *>(QStringLiteral("Image3"));
+    QVERIFY(picture);
+    QTRY_VERIFY(!picture->pixmap().isNull());
+    const QImage image = picture->pixmap().toImage();
+    // No key colour anywhere, and the logo's gold rim both near the top and
+    // near the bottom of the picture: drawn whole, not cut off.
+    int key = 0;
+    int goldTop = 0;
+    int goldBottom = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 230 && c.green() < 40 && c.blue() > 230)
+                ++key;
+            const bool gold = c.red() > 180 && c.green() > 120 && c.blue() < 100;
+            if (gold && y < image.height() / 4)
+                ++goldTop;
+            if (gold && y >= image.height() * 3 / 4)
+                ++goldBottom;
+        }
+    }
+    QCOMPARE(key, 0);
+    QVERIFY(goldTop > 0);
+    QVERIFY(goldBottom > 0);
+}

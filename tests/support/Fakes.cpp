@@ -28,7 +28,7 @@ bool FakeLauncher::fileExists(const QString &path) const
 }
 
 bool FakeLauncher::startDetached(const QString &program, const QStringList &arguments,
-                                 const QString &workingDir, const QStringList &environment,
+                                 const QString &workingDir, const LaunchEnvironment &environment,
                                  qint64 *pid)
 {
     if (failStarts)

@@ -42,7 +42,7 @@ struct LaunchRecord
     QString program;
     QStringList arguments;
     QString workingDir;
-    QStringList environment;   // "NAME=value" entries added for the program
+    LaunchEnvironment environment;   // variables set on top of the launcher's own
     qint64 pid = 0;
 };
 
@@ -51,7 +51,7 @@ class FakeLauncher : public ProgramLauncher
 public:
     bool fileExists(const QString &path) const override;
     bool startDetached(const QString &program, const QStringList &arguments,
-                       const QString &workingDir, const QStringList &environment,
+                       const QString &workingDir, const LaunchEnvironment &environment,
                        qint64 *pid) override;
     bool isRunning(qint64 pid) const override;
 

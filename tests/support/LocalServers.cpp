@@ -138,8 +138,11 @@ void LocalHttpServer::answer(QTcpSocket *socket)
         return;
     }
     const QByteArray body = file.readAll();
-    socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: "
-                  + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n");
+    const bool page = path.endsWith(QLatin1String(".htm")) || path.endsWith(QLatin1String(".html"));
+    socket->write("HTTP/1.1 200 OK\r\nContent-Type: "
+                  + QByteArray(page ? "text/html; charset=utf-8" : "application/octet-stream")
+                  + "\r\nContent-Length: " + QByteArray::number(body.size())
+                  + "\r\nConnection: close\r\n\r\n");
     if (stallAfterBytes >= 0) {
         socket->write(body.left(stallAfterBytes));
         return;

@@ -34,7 +34,8 @@ private:
 class LocalHttpServer : public QTcpServer
 {
 public:
-    // Serves GET requests from files under `root`; other paths get 404.
+    // Serves GET requests from files under `root` (".htm" and ".html" as web
+    // pages, the rest as plain bytes); other paths get 404.
     explicit LocalHttpServer(const QString &root);
 
     QStringList requests;          // the paths asked for

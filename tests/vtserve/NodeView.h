@@ -57,6 +57,12 @@ struct NodeView {
     {
         if (t.isEmpty())
             return;
+        // As the client: the lock offer is taken out wherever it stands.
+        if (const qsizetype lock = t.indexOf(Marker::LockOffer); lock >= 0) {
+            t.remove(lock, Marker::LockOffer.size());
+            dispatch(t);
+            return;
+        }
         const qsizetype title = t.indexOf(Marker::TitleMarker);
         if (title >= 0) {
             QByteArray rest = t.mid(title + Marker::TitleMarker.size());
@@ -208,6 +214,10 @@ struct ScreenModel {
             ++row;
             return;
         }
+        // A printed cell covers the cards whose corner lies in it.
+        cards.removeIf([&](const Card &card) {
+            return card.column >= column && card.column < column + 1 && card.row >= row && card.row < row + 1;
+        });
         QByteArray &line = rows[row];
         if (line.size() < column)
             line.append(QByteArray(column - line.size(), ' '));

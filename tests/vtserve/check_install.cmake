@@ -15,7 +15,8 @@ foreach(file
         share/applications/vantora-lobby.desktop share/applications/vantora-local.desktop
         share/icons/hicolor/scalable/apps/vantora-lobby.svg
         share/vantora/vtserve/Sounds/Laugh3.wav share/vantora/vtserve/Sounds/Taunt001.wav
-        share/terminfo/v/vantora)
+        share/terminfo/v/vantora
+        lib/systemd/system/vtserve.service share/vantora/vtserve.conf)
     if(NOT EXISTS "${prefix}/${file}")
         message(FATAL_ERROR "not installed: ${file}")
     endif()
@@ -24,5 +25,26 @@ file(READ "${prefix}/share/applications/vantora-lobby.desktop" entry)
 if(NOT entry MATCHES "Exec=vtlobby" OR NOT entry MATCHES "Icon=vantora-lobby")
     message(FATAL_ERROR "the lobby's desktop entry does not start vtlobby with its icon")
 endif()
+# The service runs as its own user with its data in /var/lib/vantora and the
+# address from the settings; the package's scripts never enable it.
+file(READ "${prefix}/lib/systemd/system/vtserve.service" unit)
+foreach(line "User=vantora" "EnvironmentFile=-/etc/vantora/vtserve.conf" "StateDirectory=vantora"
+        "ExecStart=/usr/lib/vantora/vtserve --bind \${VTSERVE_BIND} --data /var/lib/vantora")
+    string(FIND "${unit}" "${line}" at)
+    if(at LESS 0)
+        message(FATAL_ERROR "the vtserve unit lacks: ${line}")
+    endif()
+endforeach()
+file(READ "${prefix}/share/vantora/vtserve.conf" settings)
+if(NOT settings MATCHES "\nVTSERVE_BIND=127.0.0.1\n")
+    message(FATAL_ERROR "the service's settings do not bind to the loopback address by default")
+endif()
+get_filename_component(packaging "${CMAKE_CURRENT_LIST_DIR}/../../packaging/debian" ABSOLUTE)
+foreach(script postinst prerm)
+    file(READ "${packaging}/${script}" text)
+    if(text MATCHES "\n[ \t]*systemctl[^\n]*(enable|start)")
+        message(FATAL_ERROR "the package's ${script} enables or starts the service")
+    endif()
+endforeach()
 file(REMOVE_RECURSE "${prefix}")
 message(STATUS "install layout ok")

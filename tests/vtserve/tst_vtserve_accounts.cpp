@@ -248,6 +248,23 @@ private slots:
         QVERIFY(!body.contains("secret"));
     }
 
+    void gamesPageLinksTheTables()
+    {
+        QList<MenuEntry> tables;
+        for (int i = 1; i <= 10; ++i)
+            tables.append({"Table " + QByteArray::number(i), i == 1 ? "2 here: <Ann>, Bob" : "empty", "Play"});
+        const QByteArray page = Http::GamesPage(tables, {{"Forum", "1 here: Cy", "Join"}}, {"Cy&Di"});
+        QVERIFY(page.contains("<a href=\"\\QuickLaunch1\">Table 1</a>"));
+        QVERIFY(page.contains("<a href=\"\\QuickLaunch9\">Play</a>"));
+        // The lobby reads one digit: a tenth link would start the first table.
+        QVERIFY(page.contains("Table 10"));
+        QVERIFY(!page.contains("QuickLaunch10"));
+        QVERIFY(!page.contains("QuickLaunch0"));
+        QVERIFY(page.contains("2 here: &lt;Ann&gt;, Bob"));
+        QVERIFY(page.contains("1 here: Cy"));
+        QVERIFY(page.contains("Cy&amp;Di"));
+    }
+
     void synthesisedSoundsAreWaveFiles()
     {
         for (const SoundSynth::Sound &sound : SoundSynth::Standard()) {

@@ -3,9 +3,35 @@
 
 #include <QTest>
 
+#include "PasswordHasher.h"
 #include "ServerBytes.h"
 #include "ServiceHarness.h"
 #include "TestMain.h"
+
+namespace {
+
+// A hasher that answers when the test says so, as the worker threads do
+// some time after the request.
+struct DeferredHasher : PasswordHasher {
+    struct Request {
+        QByteArray password, salt;
+        int iterations;
+        Done done;
+    };
+    void derive(const QByteArray &password, const QByteArray &salt, int iterations, Done done) override
+    {
+        requests.append({password, salt, iterations, std::move(done)});
+    }
+    // Answers the oldest request.
+    void answer()
+    {
+        const Request r = requests.takeFirst();
+        r.done(AccountStore::digest(r.password, r.salt, r.iterations));
+    }
+    QList<Request> requests;
+};
+
+} // namespace
 
 class TestVtserveLobby : public QObject
 {
@@ -34,6 +60,71 @@ private slots:
         QVERIFY(toAnn.endsWith("\x1b[L$Ann=13;0;1500\r\nBob=13;0;1500\x1b]"));
         QVERIFY(h.outbox.to(bob).endsWith("\x1b[L$Ann=13;0;1500\r\nBob=13;0;1500\x1b]"));
         QVERIFY(!h.outbox.to(bob).contains("(Enter)>"));
+    }
+
+    void loginsWaitForTheirDigestWithoutHoldingUpOthers()
+    {
+        Harness h;
+        DeferredHasher hasher;
+        h.service.setPasswordHasher(&hasher);
+        const int ann = h.lobby("Ann");
+        QCOMPARE(hasher.requests.size(), 1);
+        QVERIFY(h.outbox.to(ann).isEmpty());
+        // What Ann sends meanwhile waits for her login; Bob's login goes on.
+        h.say(ann, "\x1b[1Hello while I wait");
+        const int bob = h.lobby("Bob");
+        QCOMPARE(hasher.requests.size(), 2);
+        hasher.answer();
+        QVERIFY(h.outbox.to(ann).startsWith(Marker::ReadyMarker));
+        QVERIFY(h.outbox.to(ann).contains("Hello while I wait"));
+        QVERIFY(h.outbox.to(bob).isEmpty());
+        hasher.answer();
+        QVERIFY(h.outbox.to(bob).startsWith(Marker::ReadyMarker));
+        QCOMPARE(h.service.lobbyNames(), (QList<QByteArray>{"Ann", "Bob"}));
+
+        // A login checked before needs no digest; a table's identification
+        // and the ready that follows wait together for theirs.
+        h.lobby("Ann");
+        QVERIFY(hasher.requests.isEmpty());
+        const int table = h.table(0, "Bob", "not his");
+        QCOMPARE(hasher.requests.size(), 1);
+        QVERIFY(h.outbox.to(table).isEmpty());
+        hasher.answer();
+        QVERIFY(h.outbox.to(table).contains("Invalid User: log in through the lobby first."));
+        QVERIFY(!h.outbox.to(table).contains("garbage"));
+        QVERIFY(h.outbox.closed.contains(table));
+    }
+
+    void aLoginThatGoesAwayOrRacesAnotherIsSettledSafely()
+    {
+        Harness h;
+        DeferredHasher hasher;
+        h.service.setPasswordHasher(&hasher);
+        const int gone = h.lobby("Ann");
+        h.service.closed(gone);
+        hasher.answer();   // nobody left to tell, and no account made
+        QVERIFY(h.outbox.to(gone).isEmpty());
+        QVERIFY(!h.accounts.find("Ann"));
+
+        // Two first logins of one name at once: the first creates the
+        // account, the second is checked against it.
+        const int first = h.lobby("Zed", "one");
+        const int wrong = h.lobby("Zed", "two");
+        const int right = h.lobby("Zed", "one");
+        QCOMPARE(hasher.requests.size(), 3);
+        hasher.answer();
+        hasher.answer();
+        hasher.answer();
+        QVERIFY(h.outbox.to(first).startsWith(Marker::ReadyMarker));
+        // The other two were derived for a new account; they are checked
+        // again, the one with the first's password at once.
+        QVERIFY(h.outbox.to(right).startsWith(Marker::ReadyMarker));
+        QCOMPARE(hasher.requests.size(), 1);
+        hasher.answer();
+        QVERIFY(h.outbox.to(wrong).contains("Invalid User or password."));
+        QVERIFY(h.outbox.closed.contains(wrong));
+        QVERIFY(h.outbox.to(right).startsWith(Marker::ReadyMarker));
+        QVERIFY(h.outbox.closed.contains(first));   // replaced by the later login of the same account
     }
 
     void refusedLogins_data()

@@ -221,6 +221,7 @@ private slots:
         QTest::newRow("door") << true << QByteArray("Door Game  ") << QByteArray("\\SpawnDoor:5021");
         QTest::newRow("light door") << true << QByteArray("Door Game (light)") << QByteArray("\\SpawnDoorX:5022");
         QTest::newRow("race deck") << true << QByteArray("Race Deck") << QByteArray("\\SpawnNode:5003");
+        QTest::newRow("race cards") << true << QByteArray("Race Cards") << QByteArray("\\SpawnNode:5004");
     }
     void menuPressesLaunch()
     {

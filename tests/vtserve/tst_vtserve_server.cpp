@@ -229,6 +229,7 @@ private slots:
         reply = get("GET /games.htm HTTP/1.0\r\n\r\n");
         QVERIFY(reply.startsWith("HTTP/1.0 200 OK\r\n"));
         QVERIFY(reply.contains("Public Lobby"));
+        QVERIFY(reply.contains("<a href=\"\\QuickLaunch1\">"));
         reply = get("GET /" + QByteArray(9000, 'a') + " HTTP/1.0\r\n\r\n");
         QVERIFY(reply.startsWith("HTTP/1.0 400"));
     }
@@ -248,11 +249,13 @@ private slots:
         QVERIFY(table.reads.contains(Marker::ChatMarker + "\x1b[L$Ann=13;0;1500\x1b]"));
         QVERIFY(!table.got.contains("\x1b[0;0;0;0;100;0W"));
         QVERIFY(table.got.contains("pass|Pass;"));
+        // The first at the table may lock it: the offer comes in a read of its own.
+        QVERIFY(table.waitFor(Marker::LockOffer));
+        QVERIFY(table.reads.contains(Marker::LockOffer));
         // A press is answered with the status line.
         const qsizetype before = table.got.size();
         table.write("70;5");
-        QVERIFY(QTest::qWaitFor([&] { return table.got.size() > before; }, 5000));
-        QVERIFY(table.got.mid(before).contains("\x1b[21;1H"));
+        QVERIFY(QTest::qWaitFor([&] { return table.got.mid(before).contains("\x1b[21;1H"); }, 5000));
         // The games menu shows who sits where.
         RawClient menu(m_server->gamesMenuPort());
         QVERIFY(menu.identify("Ann", "pw"));

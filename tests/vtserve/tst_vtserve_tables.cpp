@@ -10,6 +10,8 @@
 #include "GameNode.h"
 #include "MinefieldDoor.h"
 #include "NodeView.h"
+#include "RaceTable.h"
+#include "RaceDeckTable.h"
 #include "ServiceHarness.h"
 #include "SketchTable.h"
 #include "TerminalProcess.h"
@@ -21,8 +23,9 @@ constexpr int CardTable1 = 0;
 constexpr int SketchGame = 2;
 constexpr int Door = 3;
 constexpr int LightDoor = 4;
-constexpr int RaceDeck = 5;
+constexpr int RaceGame = 5;
 constexpr int Bridge = 6;
+constexpr int RaceCards = 8;   // after the bridged door's two entries
 
 QByteArray cell(double column, double row)
 {
@@ -296,10 +299,11 @@ private slots:
         // Bob sees himself at the bottom, Cy (who plays after him) on his
         // left, Dee across and Ann on his right.
         CardPlayer bob(h, ids.at(1));
-        QVERIFY(bob.screen.textAt(19).contains("Bob"));
-        QVERIFY(bob.screen.textAt(16).startsWith(QByteArray(10, ' ') + " Cy"));
-        QVERIFY(bob.screen.textAt(2).contains("Dee"));
-        QVERIFY(bob.screen.textAt(16).mid(35).contains("Ann"));
+        // Each name tag on the row above its card's place.
+        QVERIFY(bob.screen.textAt(11).mid(24, 14).contains("Bob"));
+        QVERIFY(bob.screen.textAt(6).startsWith(QByteArray(10, ' ') + " Cy"));
+        QVERIFY(bob.screen.textAt(1).mid(24, 14).contains("Dee"));
+        QVERIFY(bob.screen.textAt(6).mid(38).contains("Ann"));
         // When Dee leaves, Eve takes her seat.
         h.service.closed(ids.at(3));
         QCOMPARE(table->seatOf(ids.at(4)), 3);
@@ -441,11 +445,123 @@ private slots:
         QCOMPARE(cardTable(h)->stage(), CardTable::Stage::Passing);
     }
 
+    void aLockedTableAsksNewcomersForItsPassword()
+    {
+        Harness h;
+        h.lobby("Sys");   // the first account: the sysop
+        for (const QByteArray name : {"Ann", "Bob", "Cy", "Dee", "Eve"})
+            h.lobby(name);
+        const int menu = h.menu(Channel::GamesMenu, "Ann");
+        const int ann = h.table(CardTable1, "Ann");
+        const int bob = h.table(CardTable1, "Bob");
+        // The first player is offered the lock, the second is not.
+        QVERIFY(h.outbox.to(ann).contains(Marker::LockOffer));
+        QVERIFY(!h.outbox.to(bob).contains(Marker::LockOffer));
+        h.say(bob, Marker::PasswordMarker + "mine");
+        QVERIFY(h.outbox.to(bob).contains("Only the first player at the table or the sysop may lock it."));
+        QVERIFY(!h.service.tableLocked(CardTable1));
+
+        h.outbox.clear();
+        h.say(ann, Marker::PasswordMarker + "secret");
+        QVERIFY(h.service.tableLocked(CardTable1));
+        QVERIFY(h.outbox.to(bob).contains("Ann locked the table"));
+        MiniScreen screen;
+        screen.feed(h.outbox.messagesTo(menu).last().bytes);
+        QVERIFY(screen.rowOf("(locked) Hearts: Ann, Bob") > 0);
+
+        // A newcomer is asked for the password; the wrong one sends them away.
+        const int cy = h.table(CardTable1, "Cy");
+        QCOMPARE(h.outbox.messagesTo(cy).last().bytes, Marker::PasswordMarker);
+        QVERIFY(h.outbox.messagesTo(cy).last().alone);
+        QCOMPARE(h.service.nodeOfGame(CardTable1)->memberCount(), 2);
+        h.say(cy, Marker::PasswordMarker + "guess");
+        QVERIFY(h.outbox.to(cy).contains("Wrong password for Card Table 1."));
+        QVERIFY(h.outbox.closed.contains(cy));
+        // A cancelled dialog sends the marker alone: refused as well.
+        const int cy2 = h.table(CardTable1, "Cy");
+        h.say(cy2, Marker::PasswordMarker);
+        QVERIFY(h.outbox.closed.contains(cy2));
+        // The right one lets them in; the sysop needs none.
+        const int dee = h.table(CardTable1, "Dee");
+        h.say(dee, Marker::PasswordMarker + "secret");
+        QVERIFY(!h.outbox.closed.contains(dee));
+        QVERIFY(cardTable(h)->seatOf(dee) >= 0);
+        const int sys = h.table(CardTable1, "Sys");
+        QVERIFY(cardTable(h)->seatOf(sys) >= 0);
+        QVERIFY(h.outbox.to(sys).contains(Marker::LockOffer));
+        // The other card table is not locked.
+        const int eve = h.table(1, "Eve");
+        QVERIFY(h.service.nodeOfGame(1)->hasMember(eve));
+
+        // When the table empties the lock goes.
+        for (const int id : {ann, bob, dee, sys})
+            h.service.closed(id);
+        QVERIFY(!h.service.tableLocked(CardTable1));
+        const int cy3 = h.table(CardTable1, "Cy");
+        QVERIFY(cardTable(h)->seatOf(cy3) >= 0);
+        QVERIFY(h.outbox.to(cy3).contains(Marker::LockOffer));
+    }
+
+    void raceTableSeatsPeopleAndComputersAndScoresTheHand()
+    {
+        Harness h([](ServiceConfig &config) {
+            config.cards.botMs = 10;
+            config.cards.humanMs = 500;
+            config.cards.handOverMs = 1000000;
+        });
+        h.lobby("Ann");
+        h.lobby("Bob");
+        const int ann = h.table(RaceGame, "Ann");
+        auto *race = dynamic_cast<RaceTable *>(h.service.nodeOfGame(RaceGame));
+        QVERIFY(race);
+        QCOMPARE(race->stage(), RaceTable::Stage::Playing);
+        QCOMPARE(race->seatCount(), 2);   // Ann against a computer
+        NodeView view;
+        view.take(h.outbox, ann);
+        QCOMPARE(view.caption, QByteArray("Race Deck Table - touring race"));
+        QVERIFY(view.screen.contains("draw|Draw;"));
+        // Bob takes the computer's seat.
+        const int bob = h.table(RaceGame, "Bob");
+        QCOMPARE(race->seatOf(bob), 1);
+        QVERIFY(h.outbox.to(ann).contains("Bob takes the seat of Bert (cpu)."));
+        QCOMPARE(race->hand()->turn(), 0);
+
+        // Out of turn, or before drawing: refused, with a line that says why.
+        const QByteArray firstCard = QByteArray::number(RacePainter::HandColumn(0) + 1) + ';'
+            + QByteArray::number(RacePainter::HandRow + 2);
+        h.outbox.clear();
+        h.say(bob, firstCard);
+        QVERIFY(h.outbox.to(bob).contains("It is not your turn."));
+        h.say(ann, firstCard);
+        QVERIFY(h.outbox.to(ann).contains("Draw a card first: press Draw or the deck."));
+        h.say(ann, Marker::ButtonPress + RacePainter::DrawButton);
+        QCOMPARE(race->hand()->hand(0).size(), 7);
+        QVERIFY(h.outbox.to(ann).contains("discard|Discard;"));
+        // A card, then Discard.
+        const int card = race->hand()->hand(0).first();
+        h.say(ann, firstCard);
+        QCOMPARE(race->viewFor(ann).selected, 0);
+        h.say(ann, Marker::ButtonPress + RacePainter::DiscardButton);
+        QCOMPARE(race->hand()->discardTop(), card);
+        QCOMPARE(race->hand()->turn(), 1);
+
+        // Nobody moves again: the computer moves for them, to the end of the hand.
+        for (int i = 0; i < 3000 && race->stage() == RaceTable::Stage::Playing; ++i)
+            h.advance(500);
+        QCOMPARE(race->stage(), RaceTable::Stage::HandOver);
+        const QList<int> totals = race->totals();
+        QCOMPARE(totals.size(), 2);
+        QCOMPARE(totals.at(0), race->hand()->score(0).total());
+        QCOMPARE(totals.at(1), race->hand()->score(1).total());
+        QVERIFY(h.outbox.to(ann).contains("Hand 1: Ann "));
+        QVERIFY(h.outbox.to(bob).contains("The computer moved for Bob."));
+    }
+
     void raceDeckShowsTheTwentyPictures()
     {
         Harness h;
         h.lobby("Ann");
-        const int ann = h.table(RaceDeck, "Ann");
+        const int ann = h.table(RaceCards, "Ann");
         CardPlayer player(h, ann);
         QList<int> codes;
         for (const ScreenModel::Card &c : player.screen.cards)
@@ -458,7 +574,14 @@ private slots:
         player.press(cell(stop.column + 2, stop.row + 3));
         QVERIFY(player.screen.rowOf("Stop: Hazard") > 0);
         player.press(Marker::ButtonPress + "deal");
-        QCOMPARE(player.screen.cardsBelow(29).size(), 7);
+        // The hand takes the last row's place; a press there reads its card.
+        QCOMPARE(player.screen.cardsBelow(24).size(), 7);
+        const ScreenModel::Card first = player.screen.cardsBelow(24).first();
+        player.press(cell(first.column + 2, first.row + 3));
+        QVERIFY(player.screen.rowOf(RaceDeckTable::NameOf(first.code - RaceDeckTable::FirstCode) + ": ") > 0);
+        // The title line brings the whole deck back.
+        player.press(cell(5, 1));
+        QCOMPARE(player.screen.cards.size(), 20);
     }
 
     // -- sketch table ------------------------------------------------------
@@ -662,6 +785,9 @@ private slots:
         h.say(light, Marker::ClientReady);
         QVERIFY(dynamic_cast<DoorNode *>(h.service.nodeOfGame(Door))->names().contains("Bob"));
         const int ann = h.table(Door, "Ann");
+        // Each entry captions its windows with its own name.
+        QVERIFY(h.outbox.to(light).contains(Marker::TitleMarker + "Door Game (light) - Minefield\r\n"));
+        QVERIFY(h.outbox.to(ann).contains(Marker::TitleMarker + "Door Game - Minefield\r\n"));
         h.outbox.clear();
         h.say(ann, Marker::ChatMarker + "hi all");
         // The lightweight client shows chat on its screen: it gets none.

@@ -5,12 +5,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPasswordDigestor>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+
+#include <openssl/evp.h>
 
 #include "ClientMessages.h"
 
@@ -106,8 +107,15 @@ QString AccountStore::keyOf(const QByteArray &name)
 
 QByteArray AccountStore::digest(const QByteArray &password, const QByteArray &salt, int iterations)
 {
-    return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, password, salt,
-                                              iterations, 32);
+    // OpenSSL's PBKDF2 gives the same bytes as Qt's QPasswordDigestor, about
+    // five times faster: logins are bounded by this.
+    QByteArray out(32, '\0');
+    if (PKCS5_PBKDF2_HMAC(password.constData(), int(password.size()), reinterpret_cast<const unsigned char *>(salt.constData()),
+                          int(salt.size()), qMax(1, iterations), EVP_sha256(), int(out.size()),
+                          reinterpret_cast<unsigned char *>(out.data()))
+        != 1)
+        return {};
+    return out;
 }
 
 AccountStore::Check AccountStore::login(const QByteArray &name, const QByteArray &password,
@@ -125,67 +133,117 @@ AccountStore::Check AccountStore::verify(const QByteArray &name, const QByteArra
 AccountStore::Check AccountStore::checkPassword(const QByteArray &name, const QByteArray &password,
                                                 Account *account, bool create)
 {
-    if (!ClientMessages::ValidUserName(name))
-        return Check::BadName;
+    for (int round = 0; round < 2; ++round) {
+        const Pending pending = begin(name, password, create);
+        if (!pending.needsDigest) {
+            if (account && (pending.result == Check::Accepted || pending.result == Check::Created))
+                *account = pending.account;
+            return pending.result;
+        }
+        const Check check = finish(pending, digest(pending.password, pending.salt, pending.iterations), account);
+        if (check != Check::Retry)
+            return check;
+    }
+    return Check::Failed;
+}
+
+QByteArray AccountStore::quickKey(const QString &key, const QByteArray &password) const
+{
+    return QCryptographicHash::hash(m_pepper + key.toLatin1() + '\0' + password, QCryptographicHash::Sha256);
+}
+
+AccountStore::Pending AccountStore::begin(const QByteArray &name, const QByteArray &password, bool create)
+{
+    Pending pending;
+    pending.name = name;
+    pending.password = password;
+    if (!ClientMessages::ValidUserName(name)) {
+        pending.result = Check::BadName;
+        return pending;
+    }
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     if (!db.isOpen())
-        return Check::Failed;
+        return pending;
     const QString key = keyOf(name);
-    const QByteArray quick = QCryptographicHash::hash(m_pepper + key.toLatin1() + '\0' + password,
-                                                      QCryptographicHash::Sha256);
-
     QSqlQuery query(db);
     query.prepare(QStringLiteral(
         "SELECT name, salt, digest, iterations, rank, icon, rating FROM accounts WHERE key = ?"));
     query.addBindValue(key);
     if (!query.exec()) {
         m_error = query.lastError().text();
-        return Check::Failed;
+        return pending;
     }
-    const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
     if (query.next()) {
         Account found;
         found.name = query.value(0).toString().toLatin1();
-        const QByteArray salt = query.value(1).toByteArray();
-        const QByteArray stored = query.value(2).toByteArray();
-        const int iterations = query.value(3).toInt();
+        pending.salt = query.value(1).toByteArray();
+        pending.stored = query.value(2).toByteArray();
+        pending.iterations = qMax(1, query.value(3).toInt());
         found.rank = query.value(4).toInt();
         found.icon = query.value(5).toInt();
         found.rating = query.value(6).toInt();
         query.finish();
+        pending.account = found;
         const auto cached = m_checked.constFind(key);
-        const bool known = cached != m_checked.constEnd() && sameBytes(*cached, quick);
-        if (!known && !sameBytes(digest(password, salt, qMax(1, iterations)), stored))
+        if (cached != m_checked.constEnd() && sameBytes(*cached, quickKey(key, password))) {
+            // Checked before in this run: no digest needed.
+            pending.result = finish(pending, pending.stored, nullptr);
+            return pending;
+        }
+        pending.needsDigest = true;
+        return pending;
+    }
+    query.finish();
+    if (!create) {
+        pending.result = Check::Unknown;
+        return pending;
+    }
+    if (!ClientMessages::ValidPassword(password)) {
+        pending.result = Check::BadPassword;
+        return pending;
+    }
+    pending.create = true;
+    pending.salt = randomBytes(16);
+    pending.iterations = m_iterations;
+    pending.needsDigest = true;
+    return pending;
+}
+
+AccountStore::Check AccountStore::finish(const Pending &pending, const QByteArray &derived, Account *account)
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (!db.isOpen() || derived.isEmpty())
+        return Check::Failed;
+    const QString key = keyOf(pending.name);
+    const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
+    if (!pending.create) {
+        if (!sameBytes(derived, pending.stored))
             return Check::WrongPassword;
-        m_checked.insert(key, quick);
+        m_checked.insert(key, quickKey(key, pending.password));
         QSqlQuery touch(db);
         touch.prepare(QStringLiteral("UPDATE accounts SET last_login = ? WHERE key = ?"));
         touch.addBindValue(now);
         touch.addBindValue(key);
         touch.exec();
         if (account)
-            *account = found;
+            *account = pending.account;
         return Check::Accepted;
     }
-    query.finish();
-    if (!create)
-        return Check::Unknown;
-    if (!ClientMessages::ValidPassword(password))
-        return Check::BadPassword;
+    if (find(pending.name))
+        return Check::Retry;
 
     Account created;
-    created.name = name;
+    created.name = pending.name;
     created.rank = count() == 0 ? SysopRank : UserRankPlain;
-    const QByteArray salt = randomBytes(16);
     QSqlQuery insert(db);
     insert.prepare(QStringLiteral(
         "INSERT INTO accounts (key, name, salt, digest, iterations, rank, icon, rating, created,"
         " last_login) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     insert.addBindValue(key);
-    insert.addBindValue(QString::fromLatin1(name));
-    insert.addBindValue(salt);
-    insert.addBindValue(digest(password, salt, m_iterations));
-    insert.addBindValue(m_iterations);
+    insert.addBindValue(QString::fromLatin1(pending.name));
+    insert.addBindValue(pending.salt);
+    insert.addBindValue(derived);
+    insert.addBindValue(pending.iterations);
     insert.addBindValue(created.rank);
     insert.addBindValue(created.icon);
     insert.addBindValue(created.rating);
@@ -195,7 +253,7 @@ AccountStore::Check AccountStore::checkPassword(const QByteArray &name, const QB
         m_error = insert.lastError().text();
         return Check::Failed;
     }
-    m_checked.insert(key, quick);
+    m_checked.insert(key, quickKey(key, pending.password));
     if (account)
         *account = created;
     return Check::Created;

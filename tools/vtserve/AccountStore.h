@@ -28,7 +28,27 @@ public:
         int rating = DefaultRating;
     };
 
-    enum class Check { Created, Accepted, WrongPassword, Unknown, BadName, BadPassword, Failed };
+    // Retry: the name was created by another login while this one's digest
+    // was being derived; check again.
+    enum class Check { Created, Accepted, WrongPassword, Unknown, BadName, BadPassword, Failed, Retry };
+
+    // A login in two steps, so that the digest can be derived away from the
+    // caller's thread: begin() looks the name up; when `needsDigest`, derive
+    // AccountStore::digest(password, salt, iterations) anywhere and hand it
+    // to finish(). Otherwise `result` (and `account`) already tell.
+    struct Pending {
+        bool needsDigest = false;
+        Check result = Check::Failed;
+        Account account;
+        QByteArray name;
+        QByteArray password;
+        QByteArray salt;
+        int iterations = 0;
+        bool create = false;         // no account yet: finish() creates it
+        QByteArray stored;           // the digest to compare with
+    };
+    Pending begin(const QByteArray &name, const QByteArray &password, bool create);
+    Check finish(const Pending &pending, const QByteArray &digest, Account *account);
 
     // `path` is the database file (":memory:" for a private in-memory one).
     explicit AccountStore(const QString &path, int iterations = DefaultIterations);
@@ -60,6 +80,7 @@ public:
 private:
     Check checkPassword(const QByteArray &name, const QByteArray &password, Account *account,
                         bool create);
+    QByteArray quickKey(const QString &key, const QByteArray &password) const;
     bool exec(const QString &sql);
 
     QString m_path;

@@ -8,20 +8,28 @@ namespace {
 
 constexpr int FeltColour = 42;         // dark green
 constexpr int FeltColumns = 57;
-constexpr int BoardColumn = 61;
+constexpr int FeltRows = 20;
+constexpr int BoardColumn = 59;        // the board's 19 columns end at 77, in sight
 constexpr int BoardWidth = 19;
 constexpr int StatusWidth = 78;        // column 80 would wrap the line
+// A card is 71 by 96 pixels whatever the client's cells are: 8 to 11
+// columns and 7 to 10 rows. The hand's band is wiped in cells, wide and
+// tall enough for the largest of those.
+constexpr int HandColumns = 60;
+constexpr int HandLastRow = 33;
+constexpr int WidestCard = 11;         // columns a card covers at 7-pixel cells
 
 struct Cell {
     int column;
     int row;
 };
 
-// Where each place's trick card and name go. A name label is 14 cells long
-// and must end left of the cards it is beside (West's once covered the left
-// edge of the card played at the bottom).
-constexpr std::array<Cell, 4> TrickCells = {{{25, 10}, {13, 6}, {25, 2}, {37, 6}}};
-constexpr std::array<Cell, 4> NameCells = {{{24, 19}, {11, 16}, {35, 2}, {36, 16}}};
+// Where each place's trick card goes, clear of each other at every cell
+// size, and its name tag: the row just above the card, so the tag sits
+// against its card whatever the cell height (a card's bottom edge moves
+// with it, its top edge does not).
+constexpr std::array<Cell, 4> TrickCells = {{{25, 12}, {11, 7}, {25, 2}, {39, 7}}};
+constexpr std::array<Cell, 4> NameCells = {{{25, 11}, {11, 6}, {25, 1}, {39, 6}}};
 
 QByteArray number(double value)
 {
@@ -74,11 +82,20 @@ QByteArray Names(const TableView &view)
     return out;
 }
 
+QByteArray Fill(int firstRow, int lastRow, int columns, int colour)
+{
+    // Spaces rather than a box: a box's height counts in cell widths, which
+    // covers a different number of rows at each cell size.
+    QByteArray out;
+    const QByteArray blanks(columns, ' ');
+    for (int row = firstRow; row <= lastRow; ++row)
+        out += At(row, 1) + Colours(37, colour) + blanks;
+    return out;
+}
+
 QByteArray FeltAndNames(const TableView &view)
 {
-    // The felt covers rows 1 to 20: 24.4 cell widths are 220 pixels with
-    // the usual 9-pixel cells.
-    return Box(1, 1, FeltColumns, 24.4, FeltColour) + Names(view);
+    return Fill(1, FeltRows, FeltColumns, FeltColour) + Names(view);
 }
 
 QByteArray TrickCard(Place place, int code)
@@ -133,7 +150,7 @@ int CardAt(int count, int column, int row)
         return -1;
     for (int i = count - 1; i >= 0; --i) {
         const int left = HandColumn(i, count);
-        const int width = i == count - 1 ? 8 : 4;
+        const int width = i == count - 1 ? WidestCard : 4;
         if (column >= left && column < left + width)
             return i;
     }
@@ -142,7 +159,7 @@ int CardAt(int count, int column, int row)
 
 QByteArray Hand(const QList<int> &hand, const QSet<int> &raised)
 {
-    QByteArray out = Box(1, RaisedRow, 58, 13, 40);
+    QByteArray out = Fill(RaisedRow, HandLastRow, HandColumns, 40);
     for (int i = 0; i < hand.size(); ++i) {
         const int code = hand.at(i);
         out += CardCommand(code, HandColumn(i, int(hand.size())), raised.contains(code) ? RaisedRow : HandRow);

@@ -1,19 +1,22 @@
 #pragma once
 
 // Paints the card table in the screen dialect of the card-table client.
-// Everything is placed in character cells, so the table looks the same at
-// both of the client's cell sizes (9 by 11 pixels, or 8 by 10 on small
-// screens):
+// Everything is placed in character cells, and the cards (pictures of a
+// fixed pixel size) are laid out so that the table holds together at every
+// cell size the client measures (7 by 14 pixels from the usual screen
+// font, 9 by 11, or 8 by 10 on small screens):
 //
-//  - rows 1 to 20, columns 1 to 58: the green felt with the trick, one card
-//    place per seat, the viewer's own seat at the bottom; every card drawn
-//    there has its top edge above pixel 230, where the client records it
-//    for its last-trick window. Only trick cards are drawn there, each once,
-//    and a negative card code tells the client the trick was taken away.
-//  - columns 61 to 79: the score board and the buttons;
+//  - rows 1 to 20, columns 1 to 57: the green felt with the trick, one card
+//    place per seat, the viewer's own seat at the bottom, each name tag on
+//    the row above its card; every card drawn there has its top edge above
+//    pixel 230, where the client records it for its last-trick window. Only
+//    trick cards are drawn there, each once, and a negative card code tells
+//    the client the trick was taken away.
+//  - columns 59 to 77: the score board; the buttons at column 62;
 //  - row 21: a line for the viewer;
-//  - rows 23 to 33: the viewer's hand, card tops at row 24 (row 23 for a
-//    card picked to pass), below the recording line at both cell sizes.
+//  - rows 23 to 33, columns 1 to 60: the viewer's hand, card tops at row 24
+//    (row 23 for a card picked to pass), below the recording line at every
+//    cell size.
 
 #include <QByteArray>
 #include <QList>
@@ -58,6 +61,8 @@ QByteArray Colours(int fore, int back);
 QByteArray CardCommand(int code, int column, int row);
 // A filled box over whole cells, without an outline.
 QByteArray Box(double column, double row, double width, double heightInCellWidths, int colour);
+// Rows first to last, columns 1 to `columns`, filled with blanks on `colour`.
+QByteArray Fill(int firstRow, int lastRow, int columns, int colour);
 
 QByteArray FullTable(const TableView &view);
 QByteArray FeltAndNames(const TableView &view);

@@ -170,8 +170,14 @@ void GameNode::tellAll(const QByteArray &lines, int except)
 void GameNode::sendTitle(int id)
 {
     const NodePlayer *p = member(id);
-    if (p)
-        sendTo(id, Marker::TitleMarker + captionFor(*p) + "\r\n", true);
+    if (!p)
+        return;
+    // Entries that share a node ("Door Game", "Door Game (light)") each
+    // caption their windows with their own name.
+    QByteArray caption = captionFor(*p);
+    if (!p->entry.isEmpty() && caption.startsWith(m_title))
+        caption = p->entry + caption.mid(m_title.size());
+    sendTo(id, Marker::TitleMarker + caption + "\r\n", true);
 }
 
 void GameNode::sendPlayerList()

@@ -48,6 +48,7 @@ struct NodePlayer {
     bool away = false;
     bool light = false;   // a lightweight door client: it shows chat on its screen, so it gets none
     bool guest = false;   // a door client that did not identify
+    QByteArray entry;     // the games-menu entry the player came through, when it is not the node's own name
 };
 
 class GameNode

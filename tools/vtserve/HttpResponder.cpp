@@ -44,7 +44,60 @@ QByteArray typeOf(const QByteArray &name)
     return "application/octet-stream";
 }
 
+QByteArray escaped(const QByteArray &text)
+{
+    return QString::fromLatin1(text).toHtmlEscaped().toLatin1();
+}
+
+// The lobby sends only the last character of a quick launch link, so only
+// the first nine entries can be reached by one.
+constexpr int MostQuickLaunches = 9;
+
+const char *const PageStyle =
+    "body{font-family:sans-serif;background:#0c1424;color:#e6e6e6;margin:1.2em 2em}"
+    "h1{color:#ffd24a;margin-bottom:.2em}h2{color:#8ec8ff;margin:1.2em 0 .4em}"
+    "table{border-collapse:collapse;min-width:32em}"
+    "th,td{padding:.35em .9em;text-align:left;border-bottom:1px solid #2c3a55}"
+    "th{color:#9fb3d1;font-weight:normal}td.who{color:#b8b8b8}"
+    "a{color:#7fe07f;font-weight:bold;text-decoration:none}a:hover{text-decoration:underline}"
+    "p.hint{color:#9fb3d1}";
+
 } // namespace
+
+QByteArray GamesPage(const QList<MenuEntry> &tables, const QList<MenuEntry> &rooms,
+                     const QList<QByteArray> &inLobby)
+{
+    QByteArray page = "<!DOCTYPE html>\n<html><head><meta charset=\"iso-8859-1\">"
+                      "<title>Vantora Games</title><style>";
+    page += PageStyle;
+    page += "</style></head><body>\n<h1>Vantora Games</h1>\n"
+            "<p class=\"hint\">Press a table to start it beside the lobby.</p>\n";
+    page += "<h2>Tables</h2>\n<table><tr><th>Table</th><th>Who is there</th><th></th></tr>\n";
+    for (qsizetype i = 0; i < tables.size(); ++i) {
+        const MenuEntry &table = tables.at(i);
+        const QByteArray title = escaped(table.label);
+        page += "<tr><td>";
+        if (i < MostQuickLaunches) {
+            const QByteArray link = "<a href=\"\\QuickLaunch" + QByteArray::number(i + 1) + "\">";
+            page += link + title + "</a></td><td class=\"who\">" + escaped(table.detail) + "</td><td>"
+                    + link + escaped(table.button) + "</a>";
+        } else {
+            page += title + "</td><td class=\"who\">" + escaped(table.detail) + "</td><td>games menu";
+        }
+        page += "</td></tr>\n";
+    }
+    page += "</table>\n<h2>Chat rooms</h2>\n<table><tr><th>Room</th><th>Who is there</th></tr>\n";
+    for (const MenuEntry &room : rooms)
+        page += "<tr><td>" + escaped(room.label) + "</td><td class=\"who\">" + escaped(room.detail) + "</td></tr>\n";
+    page += "</table>\n<p class=\"hint\">\"Parloras\" in the lobby opens the rooms.</p>\n"
+            "<h2>In the lobby</h2>\n<p>";
+    for (qsizetype i = 0; i < inLobby.size(); ++i)
+        page += (i ? ", " : "") + escaped(inLobby.at(i));
+    if (inLobby.isEmpty())
+        page += "nobody";
+    page += "</p>\n</body></html>\n";
+    return page;
+}
 
 bool RequestComplete(const QByteArray &received)
 {

@@ -9,6 +9,8 @@
 
 #include <functional>
 
+#include "MenuPainter.h"
+
 namespace Http {
 
 constexpr qsizetype MaxRequest = 8 * 1024;
@@ -28,6 +30,13 @@ struct Response {
 // `soundFolders` are searched in order; `gamesPage` makes "/games.htm".
 Response Respond(const QByteArray &request, const QStringList &soundFolders,
                  const std::function<QByteArray()> &gamesPage);
+
+// The page "/games.htm": the games menu's tables and the chat rooms with who
+// is at each, and who is in the lobby. A table's links are the lobby's quick
+// launch commands ("\QuickLaunch3" picks the third entry of the games menu),
+// so a click on the page in the lobby starts the table's program.
+QByteArray GamesPage(const QList<MenuEntry> &tables, const QList<MenuEntry> &rooms,
+                     const QList<QByteArray> &inLobby);
 
 // A sound name is used only when plain: no separator, no "..", not hidden,
 // not absolute, no control bytes.

@@ -38,12 +38,16 @@ const Picture Pictures[RaceDeckTable::Pictures] = {
     {"200", "Distance: 200 miles; at most two in a race.", 4},
 };
 
-constexpr int PerRow = 10;
-constexpr int Spacing = 8;             // columns from card to card
-constexpr int RowTops[2] = {3, 15};    // card tops, above the recording line
-constexpr int DealRow = 29;
-constexpr int StatusRow = 27;
-
+// A race card is 70 by 102 pixels. Seven to a row, ten columns apart,
+// they lie side by side without covering each other at the narrowest cells
+// (7 pixels), and three rows with their names fit the surface at the
+// tallest (14 pixels; eleven rows from top to top leave the name row free
+// of the card above at 11-pixel cells too).
+constexpr int PerRow = 7;
+constexpr int Spacing = 10;            // columns from card to card
+constexpr int RowTops[3] = {2, 13, 24};
+constexpr int NameBelow = 10;          // rows from a card's top to its name
+constexpr int DeckStatusRow = 35;
 } // namespace
 
 RaceDeckTable::RaceDeckTable(NodeHost &host, QByteArray title, quint32 seed)
@@ -53,12 +57,11 @@ RaceDeckTable::RaceDeckTable(NodeHost &host, QByteArray title, quint32 seed)
 
 int RaceDeckTable::PictureAt(int column, int row)
 {
-    for (int line = 0; line < 2; ++line) {
-        // A race card is 102 pixels high: about nine rows.
-        if (row < RowTops[line] || row > RowTops[line] + 9)
+    for (int line = 0; line < 3; ++line) {
+        if (row < RowTops[line] || row >= RowTops[line] + NameBelow)
             continue;
         const int index = (column - 1) / Spacing;
-        if (column >= 1 && index < PerRow)
+        if (column >= 1 && index < PerRow && line * PerRow + index < Pictures)
             return line * PerRow + index;
     }
     return -1;
@@ -103,7 +106,7 @@ QByteArray RaceDeckTable::screen() const
         const int line = p / PerRow;
         const int column = 1 + (p % PerRow) * Spacing;
         out += CardCommand(FirstCode + p, column, RowTops[line]);
-        out += At(RowTops[line] + 10, column) + Colours(p >= 15 ? 37 : p >= 11 ? 36 : p >= 6 ? 32 : p >= 1 ? 31 : 33, 40)
+        out += At(RowTops[line] + NameBelow, column) + Colours(p >= 15 ? 37 : p >= 11 ? 36 : p >= 6 ? 32 : p >= 1 ? 31 : 33, 40)
             + ServerBytes::Fit(NameOf(p), Spacing - 1);
     }
     return out + Refresh();
@@ -112,9 +115,19 @@ QByteArray RaceDeckTable::screen() const
 QByteArray RaceDeckTable::dealt(const QList<int> &hand) const
 {
     using namespace CardPainter;
-    QByteArray out = Box(1, DealRow - 1, 79, 13, 40) + At(DealRow - 1, 2) + Colours(36, 40) + "Your hand:";
-    for (int i = 0; i < hand.size(); ++i)
-        out += CardCommand(FirstCode + hand.at(i), 1 + i * Spacing, DealRow);
+    // The hand takes the place of the deck's last row, which has no room
+    // left below it.
+    const int top = RowTops[2];
+    QByteArray out;
+    for (int row = top; row <= DeckStatusRow; ++row)
+        out += At(row, 1) + Colours(37, 40) + QByteArray(79, ' ');
+    out += At(DeckStatusRow, 2) + Colours(36, 40)
+        + "Your hand is in the last row; press the title line for the whole deck.";
+    for (int i = 0; i < hand.size() && i < PerRow; ++i) {
+        out += CardCommand(FirstCode + hand.at(i), 1 + i * Spacing, top);
+        out += At(top + NameBelow, 1 + i * Spacing) + Colours(37, 40)
+            + ServerBytes::Fit(NameOf(hand.at(i)), Spacing - 1);
+    }
     return out + Refresh();
 }
 
@@ -124,16 +137,27 @@ void RaceDeckTable::arrived(const NodePlayer &player)
     tell(player.id, ServerBytes::ServiceLine('9', "The race deck of the card-table program, card by card."));
 }
 
-void RaceDeckTable::departed(const NodePlayer &)
+void RaceDeckTable::departed(const NodePlayer &player)
 {
+    m_hands.remove(player.id);
 }
 
 void RaceDeckTable::press(int id, int column, int row)
 {
-    const int picture = PictureAt(column, row);
+    if (row == 1 && m_hands.remove(id)) {
+        sendTo(id, screen());
+        return;
+    }
+    int picture = PictureAt(column, row);
+    // While a hand is shown, the last row holds its cards.
+    const auto hand = m_hands.constFind(id);
+    if (picture >= 2 * PerRow && hand != m_hands.cend()) {
+        const int index = picture - 2 * PerRow;
+        picture = index < hand->size() ? hand->at(index) : -1;
+    }
     const QByteArray text = picture < 0 ? QByteArray("Press a card to read about it.")
                                         : NameOf(picture) + ": " + DescriptionOf(picture);
-    sendTo(id, CardPainter::At(StatusRow, 2) + CardPainter::Colours(33, 40) + ServerBytes::Fit(text, 77));
+    sendTo(id, CardPainter::At(DeckStatusRow, 2) + CardPainter::Colours(33, 40) + ServerBytes::Fit(text, 77));
 }
 
 void RaceDeckTable::input(int id, const QByteArray &chunk)
@@ -150,6 +174,7 @@ void RaceDeckTable::input(int id, const QByteArray &chunk)
             std::shuffle(deck.begin(), deck.end(), random());
             deck.resize(7);
             std::sort(deck.begin(), deck.end());
+            m_hands.insert(id, deck);
             sendTo(id, dealt(deck));
         } else if (!(message.size() == 1 && quint8(message.at(0)) >= 0x20)) {
             commonMessage(id, message);

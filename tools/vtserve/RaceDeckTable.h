@@ -4,6 +4,9 @@
 // pictures of the deck laid out with their names; pressing one describes
 // it, and the "Deal" button deals a hand of seven from a full race deck.
 
+#include <QHash>
+#include <QList>
+
 #include "GameNode.h"
 
 class RaceDeckTable : public GameNode
@@ -33,4 +36,6 @@ private:
     QByteArray screen() const;
     QByteArray dealt(const QList<int> &hand) const;
     void press(int id, int column, int row);
+
+    QHash<int, QList<int>> m_hands;   // the hand each player was dealt, while shown
 };

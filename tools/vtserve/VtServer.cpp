@@ -8,11 +8,13 @@
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
 
 #include "HttpResponder.h"
+#include "PasswordHasher.h"
 #include "PtyLauncher.h"
 #include "SketchRules.h"
 #include "SoundSynth.h"
@@ -154,6 +156,11 @@ bool VtServer::start(QString *error)
     m_service = std::make_unique<VtService>(*m_accounts, static_cast<Outbox &>(*this), config, VtService::Clock(),
                                             [this](const QString &text) { log(text); });
     m_service->setPorts(m_gamesMenu->serverPort(), m_roomsMenu->serverPort(), roomPorts, m_gamePorts);
+    if (m_options.hashThreads != 0) {
+        const int threads = m_options.hashThreads > 0 ? m_options.hashThreads : QThread::idealThreadCount();
+        m_hasher = std::make_unique<PooledHasher>(threads);
+        m_service->setPasswordHasher(m_hasher.get());
+    }
     if (!config.doorCommand.isEmpty()) {
         const QString doors = m_dataFolder + QStringLiteral("/doors");
         QDir().mkpath(doors);

@@ -18,6 +18,7 @@
 #include "AccountStore.h"
 #include "VtService.h"
 
+class PooledHasher;
 class QTcpServer;
 class TerminalLauncher;
 class QTcpSocket;
@@ -36,6 +37,7 @@ struct ServerOptions {
     int passwordIterations = AccountStore::DefaultIterations;
     int maxConnections = 256;
     int maxPerAddress = 32;
+    int hashThreads = -1;            // threads deriving password digests; -1 one per core, 0 on the event thread
     int aloneGapMs = 40;             // quiet time around a message that must stand alone
     qsizetype maxQueued = 1024 * 1024;
     int tickMs = 200;                // the games' computer players and clocks move on each tick
@@ -94,6 +96,7 @@ private:
     QString m_dataFolder;
     QStringList m_soundFolders;
     std::unique_ptr<AccountStore> m_accounts;
+    std::unique_ptr<PooledHasher> m_hasher;   // before the service: it goes after it
     std::unique_ptr<VtService> m_service;
     QTcpServer *m_lobby = nullptr;
     QTcpServer *m_gamesMenu = nullptr;

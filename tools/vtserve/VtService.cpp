@@ -8,8 +8,11 @@
 #include "ClientMessages.h"
 #include "DoorNode.h"
 #include "GameNode.h"
+#include "HttpResponder.h"
+#include "PasswordHasher.h"
 #include "ProtocolMarkers.h"
 #include "RaceDeckTable.h"
+#include "RaceTable.h"
 #include "ServerBytes.h"
 #include "TerminalProcess.h"
 #include "_Globals.h"
@@ -22,11 +25,6 @@ const QByteArray kLobbyWhere = "the lobby";
 const QByteArray kGuestHeading = "-- Guest --";
 const QByteArray kAudienceHeading = "-- Audience --";
 const QByteArray kSpeakerHeading = "-- Speakers --";
-
-QByteArray htmlEscaped(const QByteArray &text)
-{
-    return QString::fromLatin1(text).toHtmlEscaped().toLatin1();
-}
 
 // The name a typed command names: its first word.
 QByteArray TypedName(const QByteArray &rest)
@@ -63,7 +61,7 @@ ServiceConfig ServiceConfig::standard(int roomBasePort, int tableBasePort, const
         // The lightweight client shows chat on its screen: its own port,
         // where the door sends it none.
         {"Door Game (light)", "\\SpawnDoorX", tableBasePort + 21, GameKind::Door, 3, true},
-        {"Race Deck", "\\SpawnNode", tableBasePort + 2, GameKind::RaceDeck, 4, false},
+        {"Race Deck", "\\SpawnNode", tableBasePort + 2, GameKind::Race, 4, false},
     };
     if (!doorCommand.isEmpty()) {
         const QByteArray title = doorTitle.isEmpty() ? QByteArray("Terminal Door") : doorTitle;
@@ -71,6 +69,8 @@ ServiceConfig ServiceConfig::standard(int roomBasePort, int tableBasePort, const
         config.games.append({title, "\\SpawnDoor", tableBasePort + 22, GameKind::BridgedDoor, 5, false});
         config.games.append({title + " (light)", "\\SpawnDoorX", tableBasePort + 23, GameKind::BridgedDoor, 5, true});
     }
+    // Last, so that the entries before keep their places with or without a door.
+    config.games.append({"Race Cards", "\\SpawnNode", tableBasePort + 3, GameKind::RaceDeck, 7, false});
     return config;
 }
 
@@ -140,6 +140,8 @@ VtService::VtService(AccountStore &accounts, Outbox &outbox, ServiceConfig confi
         m_rooms.append(Room{room, {}, {}, {}, {}, {}, {}, {}});
 
     m_host = std::make_unique<Host>(*this);
+    m_inlineHasher = std::make_unique<InlineHasher>();
+    m_hasher = m_inlineHasher.get();
     std::random_device entropy;
     int made = 0;
     for (const GameConfig &game : std::as_const(m_config.games)) {
@@ -150,6 +152,9 @@ VtService::VtService(AccountStore &accounts, Outbox &outbox, ServiceConfig confi
         switch (game.kind) {
         case GameKind::Hearts:
             node = std::make_unique<CardTable>(*m_host, game.title, seed, m_config.cards);
+            break;
+        case GameKind::Race:
+            node = std::make_unique<RaceTable>(*m_host, game.title, seed, m_config.cards);
             break;
         case GameKind::RaceDeck:
             node = std::make_unique<RaceDeckTable>(*m_host, game.title, seed);
@@ -181,6 +186,11 @@ GameNode *VtService::nodeOfGame(int game) const
         return nullptr;
     const auto it = m_nodes.find(m_config.games.at(game).node);
     return it == m_nodes.end() ? nullptr : it->second.get();
+}
+
+void VtService::setPasswordHasher(PasswordHasher *hasher)
+{
+    m_hasher = hasher ? hasher : m_inlineHasher.get();
 }
 
 void VtService::setTerminalLauncher(TerminalLauncher *launcher)
@@ -252,6 +262,7 @@ void VtService::opened(int connection, Channel channel, int room, const QString 
     c.openedAt = c.stageAt = c.refilledAt = c.keptAliveAt = now();
     c.messageTokens = m_config.burstMessages;
     c.byteTokens = m_config.burstBytes;
+    c.serial = ++m_serials;
     if (channel == Channel::Room && (room < 0 || room >= m_rooms.size())) {
         m_outbox.close(connection);
         return;
@@ -326,8 +337,20 @@ void VtService::forget(int id, bool announce)
         sendRoomList(c.room);
         repaintMenus(Channel::RoomsMenu);
     } else if (c.channel == Channel::Table) {
-        if (GameNode *node = nodeOfGame(c.room))
+        GameNode *node = nodeOfGame(c.room);
+        if (node)
             node->leave(id);
+        const auto lock = m_tableLocks.find(c.node);
+        if (lock != m_tableLocks.end()) {
+            lock->offered.remove(id);
+            if (!node || node->memberCount() == 0) {
+                // The lock goes with the last person at the table.
+                if (!lock->password.isEmpty())
+                    log(QStringLiteral("%1 is open again").arg(QString::fromLatin1(m_config.games.value(c.room).title)));
+                m_tableLocks.erase(lock);
+                repaintMenus(Channel::GamesMenu);
+            }
+        }
     }
 }
 
@@ -391,30 +414,42 @@ void VtService::received(int connection, const QByteArray &chunk)
         }
         if (message == Marker::KeepAlive)
             continue;
-        switch (c->stage) {
-        case Stage::Identify:
-            identify(*c, message);
-            break;
-        case Stage::RoomPassword:
-            if (message == Marker::ClientReady)
-                c->readySeen = true;
-            else if (message.startsWith(Marker::PasswordMarker))
-                checkRoomPassword(*c, message.mid(Marker::PasswordMarker.size()));
-            break;
-        case Stage::Ready:
-            if (message == Marker::ClientReady)
-                joinRoom(*c);
-            break;
-        case Stage::Active:
-            switch (c->channel) {
-            case Channel::Lobby: lobbyMessage(*c, message); break;
-            case Channel::GamesMenu:
-            case Channel::RoomsMenu: menuMessage(*c, message); break;
-            case Channel::Room: roomMessage(*c, message); break;
-            case Channel::Table: tableInput(*c, message); break;
-            }
-            break;
+        handle(*c, message);
+    }
+}
+
+void VtService::handle(Conn &conn, const QByteArray &message)
+{
+    Conn *c = &conn;
+    switch (c->stage) {
+    case Stage::Checking:
+        if (c->held.size() < 64)
+            c->held.append(message);
+        break;
+    case Stage::Identify:
+        identify(*c, message);
+        break;
+    case Stage::RoomPassword:
+        if (message == Marker::ClientReady)
+            c->readySeen = true;
+        else if (message.startsWith(Marker::PasswordMarker) && c->channel == Channel::Table)
+            checkTablePassword(*c, message.mid(Marker::PasswordMarker.size()));
+        else if (message.startsWith(Marker::PasswordMarker))
+            checkRoomPassword(*c, message.mid(Marker::PasswordMarker.size()));
+        break;
+    case Stage::Ready:
+        if (message == Marker::ClientReady)
+            joinRoom(*c);
+        break;
+    case Stage::Active:
+        switch (c->channel) {
+        case Channel::Lobby: lobbyMessage(*c, message); break;
+        case Channel::GamesMenu:
+        case Channel::RoomsMenu: menuMessage(*c, message); break;
+        case Channel::Room: roomMessage(*c, message); break;
+        case Channel::Table: tableInput(*c, message); break;
         }
+        break;
     }
 }
 
@@ -553,11 +588,57 @@ void VtService::adopt(Conn &c, const QByteArray &name, const AccountStore::Accou
     c.rating = account.rating;
 }
 
+void VtService::checkPassword(Conn &c, const QByteArray &name, const QByteArray &password, bool create, Checked then)
+{
+    const AccountStore::Pending pending = m_accounts.begin(name, password, create);
+    if (!pending.needsDigest) {
+        then(c, pending.result, pending.account);
+        return;
+    }
+    const Stage before = c.stage;
+    c.stage = Stage::Checking;
+    const int id = c.id;
+    const quint64 serial = c.serial;
+    m_hasher->derive(pending.password, pending.salt, pending.iterations,
+                     [this, id, serial, before, pending, name, password, create, then](const QByteArray &digest) {
+        Conn *c = conn(id);
+        if (!c || c->serial != serial)
+            return;   // gone while its digest was derived
+        AccountStore::Account account;
+        const AccountStore::Check check = m_accounts.finish(pending, digest, &account);
+        c->stage = before;
+        if (check == AccountStore::Check::Retry) {
+            // Another login created the name meanwhile: check against it.
+            checkPassword(*c, name, password, false, then);
+        } else {
+            then(*c, check, account);
+        }
+        // What came in meanwhile, in order.
+        c = conn(id);
+        if (!c || c->serial != serial || c->stage == Stage::Checking)
+            return;
+        const QList<QByteArray> held = std::exchange(c->held, {});
+        for (const QByteArray &message : held) {
+            c = conn(id);
+            if (!c || c->serial != serial)
+                return;
+            handle(*c, message);
+        }
+    });
+}
+
 void VtService::identifyLobby(Conn &c, const QByteArray &name, const QByteArray &password)
 {
     c.name = name.left(40);
-    AccountStore::Account account;
-    const AccountStore::Check check = m_accounts.login(name, password, &account);
+    checkPassword(c, name, password, true,
+                  [this](Conn &c, AccountStore::Check check, const AccountStore::Account &account) {
+                      lobbyChecked(c, check, account);
+                  });
+}
+
+void VtService::lobbyChecked(Conn &c, AccountStore::Check check, const AccountStore::Account &account)
+{
+    const QByteArray name = c.name;
     switch (check) {
     case AccountStore::Check::Created:
     case AccountStore::Check::Accepted:
@@ -576,6 +657,7 @@ void VtService::identifyLobby(Conn &c, const QByteArray &name, const QByteArray 
         return;
     case AccountStore::Check::Unknown:
     case AccountStore::Check::Failed:
+    case AccountStore::Check::Retry:
         reject(c, QStringLiteral("account store failed: %1").arg(m_accounts.errorText()),
                "Invalid User: the account store is not available.");
         return;
@@ -615,8 +697,15 @@ void VtService::identifyLobby(Conn &c, const QByteArray &name, const QByteArray 
 void VtService::identifyNode(Conn &c, const QByteArray &name, const QByteArray &password)
 {
     c.name = name.left(40);
-    AccountStore::Account account;
-    const AccountStore::Check check = m_accounts.verify(name, password, &account);
+    checkPassword(c, name, password, false,
+                  [this](Conn &c, AccountStore::Check check, const AccountStore::Account &account) {
+                      nodeChecked(c, check, account);
+                  });
+}
+
+void VtService::nodeChecked(Conn &c, AccountStore::Check check, const AccountStore::Account &account)
+{
+    const QByteArray name = c.name;
     if (check != AccountStore::Check::Accepted) {
         if (check == AccountStore::Check::WrongPassword)
             noteFailure(c.peer);
@@ -671,7 +760,11 @@ bool VtService::isDoor(const Conn &c) const
 
 NodePlayer VtService::playerOf(const Conn &c) const
 {
-    return NodePlayer{c.id, c.name, c.rank, c.icon, c.rating, c.away, c.light, c.guest};
+    NodePlayer player{c.id, c.name, c.rank, c.icon, c.rating, c.away, c.light, c.guest, {}};
+    const QByteArray entry = m_config.games.value(c.room).title;
+    if (GameNode *node = nodeOfGame(c.room); node && entry != node->title())
+        player.entry = entry;
+    return player;
 }
 
 void VtService::identifyTable(Conn &c)
@@ -696,9 +789,18 @@ void VtService::identifyTable(Conn &c)
             drop(id, QStringLiteral("came to the table again"));
         }
     }
+    if (lockableTable(c) && !m_tableLocks.value(c.node).password.isEmpty() && c.rank < AccountStore::SysopRank
+        && c.stage != Stage::RoomPassword) {
+        c.stage = Stage::RoomPassword;
+        send(c, Marker::PasswordMarker, true);
+        return;
+    }
+    const bool first = node->memberCount() == 0;
     c.stage = Stage::Active;
     c.stageAt = c.keptAliveAt = now();
     node->join(playerOf(c));
+    if (conn(c.id) && lockableTable(c))
+        offerTableLock(c, first);
 }
 
 void VtService::joinAsGuest(Conn &c)
@@ -715,18 +817,31 @@ void VtService::tableInput(Conn &c, const QByteArray &chunk)
     GameNode *node = nodeOfGame(c.room);
     if (!node)
         return;
+    if (chunk.startsWith(Marker::PasswordMarker) && lockableTable(c)) {
+        // The answer to the lock offer ("Room Security"): the rest of the read is the password.
+        lockTable(c, chunk.mid(Marker::PasswordMarker.size()));
+        return;
+    }
     if (c.guest && chunk.startsWith(Marker::IdentifyOpen)) {
         // The lightweight door client identifies a while after connecting.
         const Identity id = ParseIdentity(chunk);
-        AccountStore::Account account;
-        if (id.valid && !throttled(c.peer)
-            && m_accounts.verify(id.name, id.password, &account) == AccountStore::Check::Accepted) {
-            adopt(c, id.name, account);
-            c.guest = false;
-            node->identified(c.id, playerOf(c));
-        } else if (id.valid) {
+        if (!id.valid)
+            return;
+        if (throttled(c.peer)) {
             noteFailure(c.peer);
+            return;
         }
+        checkPassword(c, id.name, id.password, false,
+                      [this, name = id.name](Conn &c, AccountStore::Check check, const AccountStore::Account &account) {
+                          GameNode *node = nodeOfGame(c.room);
+                          if (check != AccountStore::Check::Accepted || !node) {
+                              noteFailure(c.peer);
+                          } else if (c.guest) {
+                              adopt(c, name, account);
+                              c.guest = false;
+                              node->identified(c.id, playerOf(c));
+                          }
+                      });
         return;
     }
     node->received(c.id, chunk);
@@ -1013,7 +1128,8 @@ QList<MenuEntry> VtService::menuEntries(Channel channel) const
     if (channel == Channel::GamesMenu) {
         for (qsizetype i = 0; i < m_config.games.size(); ++i) {
             const GameNode *node = nodeOfGame(int(i));
-            entries.append({m_config.games.at(i).title, node ? node->detail() : QByteArray("closed"), "Play"});
+            const QByteArray detail = node ? node->detail() : QByteArray("closed");
+            entries.append({m_config.games.at(i).title, tableLocked(int(i)) ? "(locked) " + detail : detail, "Play"});
         }
         return entries;
     }
@@ -1367,14 +1483,7 @@ void VtService::lockRoom(Conn &c, const QByteArray &password)
         send(c, ServerBytes::ServiceLine('4', "Only a moderator may lock the room."));
         return;
     }
-    QByteArray clean = password;
-    for (qsizetype k = 0; k < clean.size(); ++k) {
-        if (quint8(clean.at(k)) < 0x20) {
-            clean.truncate(k);
-            break;
-        }
-    }
-    clean = clean.left(64);
+    const QByteArray clean = cleanPassword(password);
     if (clean.isEmpty()) {
         if (room.password.isEmpty())
             return;
@@ -1391,34 +1500,91 @@ void VtService::lockRoom(Conn &c, const QByteArray &password)
     repaintMenus(Channel::RoomsMenu);
 }
 
+QByteArray VtService::cleanPassword(const QByteArray &typed)
+{
+    QByteArray clean = typed;
+    for (qsizetype k = 0; k < clean.size(); ++k) {
+        if (quint8(clean.at(k)) < 0x20) {
+            clean.truncate(k);
+            break;
+        }
+    }
+    return clean.left(64);
+}
+
+// ---------------------------------------------------------------------------
+// Table locks
+
+bool VtService::lockableTable(const Conn &c) const
+{
+    // Door clients have no lock button; their tables stay open.
+    return c.channel == Channel::Table && !isDoor(c) && !c.guest;
+}
+
+bool VtService::tableLocked(int game) const
+{
+    if (game < 0 || game >= m_config.games.size())
+        return false;
+    return !m_tableLocks.value(m_config.games.at(game).node).password.isEmpty();
+}
+
+void VtService::tellTable(int node, const QByteArray &lines)
+{
+    for (const auto &[id, other] : m_conns) {
+        if (other.channel == Channel::Table && other.stage == Stage::Active && other.node == node)
+            tell(other, lines);
+    }
+}
+
+void VtService::offerTableLock(Conn &c, bool first)
+{
+    if (!first && c.rank < AccountStore::SysopRank)
+        return;
+    m_tableLocks[c.node].offered.insert(c.id);
+    send(c, Marker::LockOffer, true);
+}
+
+void VtService::lockTable(Conn &c, const QByteArray &password)
+{
+    TableLock &lock = m_tableLocks[c.node];
+    const QByteArray title = m_config.games.value(c.room).title;
+    if (!lock.offered.contains(c.id) && c.rank < AccountStore::SysopRank) {
+        tell(c, ServerBytes::ServiceLine('4', "Only the first player at the table or the sysop may lock it."));
+        return;
+    }
+    const QByteArray clean = cleanPassword(password);
+    if (clean.isEmpty()) {
+        if (lock.password.isEmpty())
+            return;
+        lock.password.clear();
+        lock.lockedBy.clear();
+        tellTable(c.node, ServerBytes::ServiceLine('8', c.name + " unlocked the table."));
+        log(QStringLiteral("%1 unlocked %2").arg(QString::fromLatin1(c.name), QString::fromLatin1(title)));
+    } else {
+        lock.password = clean;
+        lock.lockedBy = c.name;
+        tellTable(c.node, ServerBytes::ServiceLine('8', c.name + " locked the table; newcomers are asked for its password."));
+        log(QStringLiteral("%1 locked %2").arg(QString::fromLatin1(c.name), QString::fromLatin1(title)));
+    }
+    repaintMenus(Channel::GamesMenu);
+}
+
+void VtService::checkTablePassword(Conn &c, const QByteArray &password)
+{
+    const TableLock lock = m_tableLocks.value(c.node);
+    const QByteArray title = m_config.games.value(c.room).title;
+    if (lock.password.isEmpty() || cleanPassword(password) == lock.password) {
+        identifyTable(c);
+        return;
+    }
+    noteFailure(c.peer);
+    reject(c, QStringLiteral("wrong table password for %1").arg(QString::fromLatin1(title)),
+           "Wrong password for " + title + '.');
+}
+
 // ---------------------------------------------------------------------------
 
 QByteArray VtService::gamesPage() const
 {
-    QByteArray page = "<!DOCTYPE html>\n<html><head><meta charset=\"iso-8859-1\">"
-                      "<title>Vantora Games</title></head><body>\n<h1>Vantora Games</h1>\n";
-    page += "<h2>Games</h2>\n<ul>\n";
-    for (qsizetype i = 0; i < m_config.games.size(); ++i) {
-        const GameConfig &game = m_config.games.at(i);
-        const GameNode *node = nodeOfGame(int(i));
-        page += "<li>" + htmlEscaped(game.title) + " (port " + QByteArray::number(game.port) + "): "
-            + htmlEscaped(node ? node->detail() : QByteArray("closed")) + "</li>\n";
-    }
-    page += "</ul>\n<h2>Chat rooms</h2>\n<ul>\n";
-    for (const Room &room : m_rooms) {
-        page += "<li>" + htmlEscaped(room.config.title) + " (port " + QByteArray::number(room.config.port) + "): ";
-        if (room.members.isEmpty())
-            page += "empty";
-        for (qsizetype i = 0; i < room.members.size(); ++i)
-            page += (i ? ", " : "") + htmlEscaped(conn(room.members.at(i))->name);
-        page += "</li>\n";
-    }
-    page += "</ul>\n<h2>In the lobby</h2>\n<p>";
-    const QList<QByteArray> names = lobbyNames();
-    for (qsizetype i = 0; i < names.size(); ++i)
-        page += (i ? ", " : "") + htmlEscaped(names.at(i));
-    if (names.isEmpty())
-        page += "nobody";
-    page += "</p>\n</body></html>\n";
-    return page;
+    return Http::GamesPage(menuEntries(Channel::GamesMenu), menuEntries(Channel::RoomsMenu), lobbyNames());
 }

@@ -23,6 +23,7 @@
 #include "SketchTable.h"
 
 class GameNode;
+class PasswordHasher;
 class TerminalLauncher;
 
 class Outbox
@@ -50,7 +51,8 @@ struct RoomConfig {
     RoomRole joinAs = RoomRole::Guest;
 };
 
-enum class GameKind { Hearts, RaceDeck, Sketch, Door, BridgedDoor, ArtGallery };
+// RaceDeck: the race cards one by one, each explained; Race: the touring race.
+enum class GameKind { Hearts, Race, RaceDeck, Sketch, Door, BridgedDoor, ArtGallery };
 
 struct GameConfig {
     QByteArray title;
@@ -125,8 +127,13 @@ public:
     void setPorts(int gamesMenuPort, int roomsMenuPort, const QList<int> &roomPorts, const QList<int> &gamePorts = {});
     // Where the bridged doors start their programs.
     void setTerminalLauncher(TerminalLauncher *launcher);
+    // Where password digests are derived; by default at once, on the
+    // caller's thread. The hasher must outlive the service's use of it.
+    void setPasswordHasher(PasswordHasher *hasher);
     // The node behind a games-menu entry (tests look inside).
     GameNode *nodeOfGame(int game) const;
+    // Whether the table of a games-menu entry asks newcomers for a password.
+    bool tableLocked(int game) const;
     QList<QByteArray> lobbyNames() const;
     QList<QByteArray> roomMembers(int room) const;
     int connectionCount() const { return int(m_conns.size()); }
@@ -134,7 +141,9 @@ public:
     QByteArray gamesPage() const;
 
 private:
-    enum class Stage { Identify, RoomPassword, Ready, Active };
+    // Checking: a password digest is being derived; what the client sends
+    // meanwhile is held and handled after.
+    enum class Stage { Identify, Checking, RoomPassword, Ready, Active };
 
     struct Conn {
         int id = 0;
@@ -146,6 +155,8 @@ private:
         qint64 stageAt = 0;
         bool readySeen = false;
         QByteArray partial;          // an identification cut short by the network
+        QList<QByteArray> held;      // messages that came while Checking
+        quint64 serial = 0;          // tells a connection from a later one with the same id
         QByteArray name;
         QString key;
         int rank = AccountStore::UserRankPlain;
@@ -196,10 +207,18 @@ private:
     void forget(int id, bool announce);
     bool withinLimits(Conn &c, qsizetype bytes, int messages);
 
+    void handle(Conn &c, const QByteArray &message);
+
     // identification
+    using Checked = std::function<void(Conn &, AccountStore::Check, const AccountStore::Account &)>;
+    // Checks a password through the hasher; `then` runs when the result is
+    // there and the connection is still open.
+    void checkPassword(Conn &c, const QByteArray &name, const QByteArray &password, bool create, Checked then);
     void identify(Conn &c, const QByteArray &message);
     void identifyLobby(Conn &c, const QByteArray &name, const QByteArray &password);
+    void lobbyChecked(Conn &c, AccountStore::Check check, const AccountStore::Account &account);
     void identifyNode(Conn &c, const QByteArray &name, const QByteArray &password);
+    void nodeChecked(Conn &c, AccountStore::Check check, const AccountStore::Account &account);
     void identifyTable(Conn &c);
     void joinAsGuest(Conn &c);
     bool isDoor(const Conn &c) const;
@@ -244,6 +263,13 @@ private:
     void moveMember(Conn &c, Conn &target, RoomRole role);
     void bootFromRoom(Conn &c, Conn &target);
     void lockRoom(Conn &c, const QByteArray &password);
+    // card tables: the first person at a table (or the sysop) may lock it
+    bool lockableTable(const Conn &c) const;
+    void offerTableLock(Conn &c, bool first);
+    void lockTable(Conn &c, const QByteArray &password);
+    void checkTablePassword(Conn &c, const QByteArray &password);
+    void tellTable(int node, const QByteArray &lines);
+    static QByteArray cleanPassword(const QByteArray &typed);
     void checkRoomPassword(Conn &c, const QByteArray &password);
     void sendRoomList(int room);
     void broadcastRoom(int room, const QByteArray &bytes, int except = -1);
@@ -256,6 +282,9 @@ private:
 
     AccountStore &m_accounts;
     Outbox &m_outbox;
+    std::unique_ptr<PasswordHasher> m_inlineHasher;
+    PasswordHasher *m_hasher = nullptr;
+    quint64 m_serials = 0;
     std::unique_ptr<Host> m_host;
     std::map<int, std::unique_ptr<GameNode>> m_nodes;   // by the node number of the games
     int m_guests = 0;
@@ -265,5 +294,11 @@ private:
     std::map<int, Conn> m_conns;
     QList<Room> m_rooms;
     QList<WhereIs> m_whereIs;
+    struct TableLock {
+        QByteArray password;         // empty: not locked
+        QByteArray lockedBy;
+        QSet<int> offered;           // the connections that were offered the lock
+    };
+    QHash<int, TableLock> m_tableLocks;   // by node
     QHash<QString, QList<qint64>> m_failures;   // peer address -> times of wrong passwords
 };

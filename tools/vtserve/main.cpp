@@ -40,6 +40,20 @@ bool portOption(const QCommandLineParser &parser, const QString &name, int *port
     return true;
 }
 
+bool countOption(const QCommandLineParser &parser, const QString &name, int least, int *value)
+{
+    if (!parser.isSet(name))
+        return true;
+    bool ok = false;
+    const int n = parser.value(name).toInt(&ok);
+    if (!ok || n < least || n > 100000) {
+        std::fprintf(stderr, "vtserve: --%s needs a number from %d to 100000\n", qPrintable(name), least);
+        return false;
+    }
+    *value = n;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -90,6 +104,18 @@ int main(int argc, char *argv[])
          QStringLiteral("command")},
         {QStringLiteral("door-title"), QStringLiteral("The bridged door's name on the games menu (default Terminal Door)."),
          QStringLiteral("title")},
+        {QStringLiteral("max-connections"),
+         QStringLiteral("Connections the service holds at once (default %1).").arg(defaults.maxConnections),
+         QStringLiteral("count")},
+        {QStringLiteral("max-per-address"),
+         QStringLiteral("Connections from one address at once (default %1).").arg(defaults.maxPerAddress),
+         QStringLiteral("count")},
+        {QStringLiteral("password-iterations"),
+         QStringLiteral("PBKDF2 iterations for the passwords of new accounts (default %1).").arg(defaults.passwordIterations),
+         QStringLiteral("count")},
+        {QStringLiteral("hash-threads"),
+         QStringLiteral("Threads that check passwords (default one per core; 0 checks them on the main thread)."),
+         QStringLiteral("count")},
         {QStringLiteral("art-folder"), QStringLiteral("A folder of ANSI art (.ans files) to offer as the Art Gallery door."),
          QStringLiteral("folder")},
         {QStringLiteral("words"),
@@ -123,6 +149,11 @@ int main(int argc, char *argv[])
         || !portOption(parser, QStringLiteral("room-base-port"), &options.roomBasePort)
         || !portOption(parser, QStringLiteral("table-base-port"), &options.tableBasePort)
         || !portOption(parser, QStringLiteral("http-port"), &options.httpPort, true))
+        return 2;
+    if (!countOption(parser, QStringLiteral("max-connections"), 1, &options.maxConnections)
+        || !countOption(parser, QStringLiteral("max-per-address"), 1, &options.maxPerAddress)
+        || !countOption(parser, QStringLiteral("password-iterations"), 1000, &options.passwordIterations)
+        || !countOption(parser, QStringLiteral("hash-threads"), 0, &options.hashThreads))
         return 2;
     options.dataFolder = parser.value(QStringLiteral("data"));
     if (parser.isSet(QStringLiteral("door-command"))) {

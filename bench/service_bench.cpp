@@ -1,0 +1,231 @@
+// service-bench: how many users vtserve holds. Starts build/bin/vtserve
+// twice on its own ports - once checking passwords on its main thread (the
+// baseline), once on its worker threads - and each time logs N new users in
+// at once from distinct loopback addresses (127.0.x.y), while one of the
+// first users keeps sending chat lines; then one line to everybody. Prints
+// the login rate, the chat fan-out latency during and after the logins and
+// the service's memory, and the ratios of the two runs.
+//
+//   service-bench [--users N] [--base-port P] [--iterations I]
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPasswordDigestor>
+#include <QProcess>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+#include "AccountStore.h"
+#include "ProtocolMarkers.h"
+
+namespace {
+
+struct Client {
+    std::unique_ptr<QTcpSocket> socket;
+    QByteArray got;
+    bool ready = false;
+};
+
+struct Figures {
+    double loginPerSecond = 0;
+    double fanoutDuringMs = 0;   // the slowest line sent while logins went on
+    double fanoutMs = 0;         // one line to all N, after
+    qint64 rssKb = 0;
+    bool ok = false;
+};
+
+void waitUntil(const std::function<bool()> &done, int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+qint64 rssOf(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+QHostAddress addressOf(int i)
+{
+    return QHostAddress(QStringLiteral("127.0.%1.%2").arg(1 + i / 200).arg(1 + i % 200));
+}
+
+Figures run(const QString &program, int users, int basePort, int iterations, int hashThreads)
+{
+    Figures f;
+    QTemporaryDir data;
+    QProcess service;
+    service.setStandardErrorFile(QProcess::nullDevice());   // its log lines
+    const int lobbyPort = basePort;
+    QStringList arguments = {QStringLiteral("--port"), QString::number(lobbyPort), QStringLiteral("--games-port"),
+                             QString::number(basePort + 1), QStringLiteral("--rooms-port"), QString::number(basePort + 2),
+                             QStringLiteral("--room-base-port"), QString::number(basePort + 10),
+                             QStringLiteral("--table-base-port"), QString::number(basePort + 20),
+                             QStringLiteral("--http-port"), QStringLiteral("-1"), QStringLiteral("--data"), data.path(),
+                             QStringLiteral("--max-connections"), QString::number(users + 50),
+                             QStringLiteral("--password-iterations"), QString::number(iterations)};
+    if (hashThreads >= 0)
+        arguments += {QStringLiteral("--hash-threads"), QString::number(hashThreads)};
+    service.start(program, arguments);
+    if (!service.waitForStarted(5000)) {
+        std::fprintf(stderr, "service-bench: cannot start %s\n", qPrintable(program));
+        return f;
+    }
+    // Wait for the lobby to listen.
+    bool listening = false;
+    for (int k = 0; k < 100 && !listening; ++k) {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, quint16(lobbyPort));
+        listening = probe.waitForConnected(100);
+        if (!listening)
+            QThread::msleep(50);
+    }
+    if (!listening) {
+        std::fprintf(stderr, "service-bench: the service does not listen on %d\n", lobbyPort);
+        service.kill();
+        service.waitForFinished();
+        return f;
+    }
+
+    std::vector<Client> clients(users);
+    const auto login = [&](int i) {
+        Client &c = clients[i];
+        c.socket = std::make_unique<QTcpSocket>();
+        QTcpSocket *s = c.socket.get();
+        s->bind(addressOf(i));
+        QObject::connect(s, &QTcpSocket::readyRead, s, [&c, s] {
+            c.got += s->readAll();
+            if (!c.ready && c.got.contains(Marker::ReadyMarker))
+                c.ready = true;
+        });
+        QObject::connect(s, &QTcpSocket::connected, s, [s, i] {
+            s->write(Marker::IdentifyOpen + "User" + QByteArray::number(i) + Marker::IdentifyClose + "pw");
+        });
+        s->connectToHost(QHostAddress::LocalHost, quint16(lobbyPort));
+    };
+    const auto readyCount = [&] {
+        return int(std::count_if(clients.begin(), clients.end(), [](const Client &c) { return c.ready; }));
+    };
+    // One line from user 0 to everybody who is in: milliseconds until all have it.
+    int lineNumber = 0;
+    const auto fanout = [&](int timeoutMs) {
+        const QByteArray text = "bench line " + QByteArray::number(++lineNumber) + " end";
+        QList<int> in;
+        for (int i = 1; i < users; ++i) {
+            if (clients[i].ready)
+                in.append(i);
+        }
+        QList<qsizetype> from;
+        for (const int i : in)
+            from.append(clients[i].got.size());
+        QElapsedTimer timer;
+        timer.start();
+        clients[0].socket->write(text + "\r\n");
+        waitUntil([&] {
+            for (qsizetype k = 0; k < in.size(); ++k) {
+                if (clients[in[k]].got.indexOf(text, from[k]) < 0)
+                    return false;
+            }
+            return true;
+        }, timeoutMs);
+        return double(timer.nsecsElapsed()) / 1e6;
+    };
+
+    // User 0 first, to speak; then everybody else at once.
+    login(0);
+    waitUntil([&] { return clients[0].ready; }, 10000);
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 1; i < users; ++i)
+        login(i);
+    QElapsedTimer sinceLine;
+    sinceLine.start();
+    while (readyCount() < users && timer.elapsed() < 120000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (sinceLine.elapsed() >= 250 && readyCount() > 1 && readyCount() < users) {
+            f.fanoutDuringMs = qMax(f.fanoutDuringMs, fanout(10000));
+            sinceLine.restart();
+        }
+    }
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    const int ready = readyCount();
+    f.loginPerSecond = (ready - 1) / seconds;
+    // Let the last user-list updates pass, then one line to everybody.
+    waitUntil([] { return false; }, 300);
+    f.fanoutMs = fanout(10000);
+    f.rssKb = rssOf(service.processId());
+    f.ok = ready == users;
+    if (!f.ok)
+        std::fprintf(stderr, "service-bench: only %d of %d users logged in\n", ready, users);
+    clients.clear();
+    service.terminate();
+    if (!service.waitForFinished(5000))
+        service.kill();
+    return f;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addOptions({
+        {QStringLiteral("users"), QStringLiteral("Users to log in (default 250)."), QStringLiteral("n"), QStringLiteral("250")},
+        {QStringLiteral("base-port"), QStringLiteral("First of the ports the service uses (default 17000)."),
+         QStringLiteral("port"), QStringLiteral("17000")},
+        {QStringLiteral("iterations"),
+         QStringLiteral("PBKDF2 iterations per password (default the service's, %1).").arg(AccountStore::DefaultIterations),
+         QStringLiteral("n"), QString::number(AccountStore::DefaultIterations)},
+    });
+    parser.addHelpOption();
+    parser.process(app);
+    const int users = qMax(2, parser.value(QStringLiteral("users")).toInt());
+    const int basePort = parser.value(QStringLiteral("base-port")).toInt();
+    const int iterations = parser.value(QStringLiteral("iterations")).toInt();
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/vtserve");
+
+    // The digest itself: Qt's PBKDF2 (what the service used) against the service's.
+    QElapsedTimer timer;
+    timer.start();
+    for (int k = 0; k < 5; ++k)
+        QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, "pw", "0123456789abcdef", iterations, 32);
+    const double qtMs = double(timer.nsecsElapsed()) / 5e6;
+    timer.restart();
+    for (int k = 0; k < 5; ++k)
+        AccountStore::digest("pw", "0123456789abcdef", iterations);
+    const double ownMs = double(timer.nsecsElapsed()) / 5e6;
+    std::printf("digest: Qt %.1f ms, service %.1f ms (%d iterations)\n", qtMs, ownMs, iterations);
+    std::printf("ratio digest_speed %.2f\n", qtMs / ownMs);
+
+    const Figures base = run(program, users, basePort, iterations, 0);
+    std::printf("baseline, passwords on the main thread: login_per_s %.1f fanout_during_ms %.1f fanout_ms %.1f rss_kb %lld\n",
+                base.loginPerSecond, base.fanoutDuringMs, base.fanoutMs, static_cast<long long>(base.rssKb));
+    const Figures pooled = run(program, users, basePort + 100, iterations, -1);
+    std::printf("worker threads (%d): login_per_s %.1f fanout_during_ms %.1f fanout_ms %.1f rss_kb %lld\n",
+                QThread::idealThreadCount(), pooled.loginPerSecond, pooled.fanoutDuringMs, pooled.fanoutMs,
+                static_cast<long long>(pooled.rssKb));
+    std::printf("%d logins in %.2f s\n", users - 1, (users - 1) / qMax(0.001, pooled.loginPerSecond));
+    // Against the baseline of this run: above 1 is better for logins, below 1 for latency.
+    std::printf("ratio login_per_s %.2f\n", pooled.loginPerSecond / qMax(0.001, base.loginPerSecond));
+    std::printf("ratio fanout_ms %.2f\n", pooled.fanoutDuringMs / qMax(0.001, base.fanoutDuringMs));
+    std::printf("ratio fanout_after_ms %.2f\n", pooled.fanoutMs / qMax(0.001, base.fanoutMs));
+    std::printf("ratio rss %.2f\n", double(pooled.rssKb) / qMax<qint64>(1, base.rssKb));
+    return base.ok && pooled.ok ? 0 : 1;
+}
