@@ -43,16 +43,36 @@ void LobbyDispatcher::Dispatch()
     const QByteArray text = PendingText;
     PendingText.clear();
 
-    if (text.startsWith(LobbyMenuCommand::Games))
-        openMenu(LobbyMenu::Games, text);
-    else if (text.startsWith(LobbyMenuCommand::Rooms))
-        openMenu(LobbyMenu::Rooms, text);
-    else if (text.startsWith(Marker::NoticeMarker))
-        notice(text);
-    else if (!text.contains(Marker::InviteMarker))
-        render(text);
-    else
-        invitation(text);
+    qsizetype from = 0;
+    do
+        from = dispatchPiece(text, from);
+    while (from < text.size());
+}
+
+qsizetype LobbyDispatcher::dispatchPiece(const QByteArray &text, qsizetype from)
+{
+    const QByteArrayView rest = QByteArrayView(text).sliced(from);
+    const auto all = [&] { return from == 0 ? text : text.mid(from); };
+    if (rest.startsWith(LobbyMenuCommand::Games))
+        openMenu(LobbyMenu::Games, all());
+    else if (rest.startsWith(LobbyMenuCommand::Rooms))
+        openMenu(LobbyMenu::Rooms, all());
+    else if (rest.startsWith(Marker::NoticeMarker))
+        notice(all());
+    else {
+        const qsizetype at = text.indexOf(Marker::InviteMarker, from);
+        if (at < 0) {
+            render(all());
+            return text.size();
+        }
+        if (at > from)
+            render(text.mid(from, at - from));
+        qsizetype next = 0;
+        const qsizetype end = InvitationEnd(text, at, &next);
+        invitation(text.mid(at, end - at));
+        return next;
+    }
+    return text.size();
 }
 
 void LobbyDispatcher::openMenu(LobbyMenu menu, const QByteArray &text)
@@ -99,11 +119,11 @@ void LobbyDispatcher::rendered(int code)
 
 void LobbyDispatcher::invitation(const QByteArray &text)
 {
-    if (!m_host.acceptInvitation(Inviter(text)))
-        return;
     const int port = InvitationPort(text);
-    if (port > 0)
-        m_host.startChatRoom(port);
+    m_host.acceptInvitationThen(Inviter(text), [this, port](bool yes) {
+        if (yes && port > 0)
+            m_host.startChatRoom(port);
+    });
 }
 
 void LobbyDispatcher::SendIntro()
@@ -142,6 +162,24 @@ int LobbyDispatcher::InvitationPort(const QByteArray &text)
 QByteArray LobbyDispatcher::Inviter(const QByteArray &text)
 {
     return TextAfter(text, '[');
+}
+
+qsizetype LobbyDispatcher::InvitationEnd(const QByteArray &text, qsizetype at, qsizetype *next)
+{
+    const qsizetype start = at + Marker::InviteMarker.size();
+    qsizetype limit = text.indexOf(Marker::InviteMarker, start);
+    if (limit < 0)
+        limit = text.size();
+    qsizetype end = start;
+    while (end < limit && text[end] != '\r' && text[end] != '\n' && text[end] != '\x1b')
+        ++end;
+    qsizetype after = end;
+    if (after < limit && text[after] == '\r')
+        ++after;
+    if (after < limit && text[after] == '\n')
+        ++after;
+    *next = after;
+    return end;
 }
 
 QByteArray LobbyDispatcher::NoticeCaption(const QByteArray &text)

@@ -61,6 +61,14 @@ public:
     virtual void sendWhereIsReply() = 0;
     // Asks the user whether to join the inviter's chat room.
     virtual bool acceptInvitation(const QByteArray &inviter) = 0;
+    // The same when the host gets to it (the window asks from the event
+    // loop, so that the connection is read on while the question is up);
+    // `then` gets the answer, or is never called when the question is not
+    // put. At once unless the host says otherwise.
+    virtual void acceptInvitationThen(const QByteArray &inviter, std::function<void(bool yes)> then)
+    {
+        then(acceptInvitation(inviter));
+    }
     // Starts the chat-room client on that port (above 0) of the current server.
     virtual void startChatRoom(int port) = 0;
 };
@@ -77,7 +85,10 @@ public:
 
     // One read event: everything that arrived, as one chunk.
     void Received(QByteArray chunk);
-    // Takes PendingText and acts on it.
+    // Takes PendingText and acts on it. An invitation is a piece of its own
+    // (from its marker to the end of its line, the next escape or the next
+    // invitation); what comes before and after it is dispatched as a chunk
+    // of its own, so a where-is or chat in the same read is not lost.
     void Dispatch();
     // Dispatches what is still pending, then sends the version, the e-mail
     // line and a keep-alive as three writes.
@@ -94,12 +105,19 @@ public:
     // next "[", and the inviter after the first "[".
     static int InvitationPort(const QByteArray &text);
     static QByteArray Inviter(const QByteArray &text);
+    // Where the invitation whose marker is at `at` ends (before its line end,
+    // an escape or the next invitation's marker), and in `next` where the
+    // text after it starts (past one line end).
+    static qsizetype InvitationEnd(const QByteArray &text, qsizetype at, qsizetype *next);
     // A notice after its marker and one spare byte: caption ">" text; the
     // whole rest for both when there is no ">".
     static QByteArray NoticeCaption(const QByteArray &text);
     static QByteArray NoticeText(const QByteArray &text);
 
 private:
+    // Dispatches the text from `from` on, up to the end of the first
+    // invitation in it; returns where the rest starts.
+    qsizetype dispatchPiece(const QByteArray &text, qsizetype from);
     void openMenu(LobbyMenu menu, const QByteArray &text);
     void notice(const QByteArray &text);
     void invitation(const QByteArray &text);

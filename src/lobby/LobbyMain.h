@@ -272,7 +272,12 @@ public:
     void Blink();
     void SendWhereIsReply();
     void SelectOwnRow();
+    // Asks about an invitation at once; false when another is open.
     bool AcceptInvitation(const QByteArray &inviter);
+    // Asks from the event loop, outside the read and the work that took the
+    // chunk, so that the connection is read and dispatched on while the
+    // question is up; `then` gets a Yes.
+    void AskInvitation(const QByteArray &inviter, std::function<void()> then);
     void StartChatRoom(int port);
 
     // ---- The menus and the chat view's links ----

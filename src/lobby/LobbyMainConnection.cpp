@@ -86,6 +86,10 @@ public:
     {
         return m_form.AcceptInvitation(inviter);
     }
+    void acceptInvitationThen(const QByteArray &inviter, std::function<void(bool yes)> then) override
+    {
+        m_form.AskInvitation(inviter, [then = std::move(then)] { then(true); });
+    }
     void startChatRoom(int port) override { m_form.StartChatRoom(port); }
 
 private:
@@ -224,22 +228,55 @@ void TLobbyMainForm::SendWhereIsReply()
     SendChatText(reply.text);
 }
 
+namespace {
+
+QString InvitationRefusal(const QByteArray &inviter)
+{
+    return DisplayText(inviter.left(80))
+           + QStringLiteral(" Invites You To Chat (another invitation is open).");
+}
+
+} // namespace
+
 bool TLobbyMainForm::AcceptInvitation(const QByteArray &inviter)
 {
-    // One invitation dialog at a time. The connection is read on while it
-    // is up; a further invitation meanwhile is only told in the chat.
+    // One invitation dialog at a time; a further invitation meanwhile is
+    // only told in the chat.
     if (m_invitationOpen || Closing) {
-        ChatNote(DisplayText(inviter.left(80))
-                 + QStringLiteral(" Invites You To Chat (another invitation is open)."));
+        ChatNote(InvitationRefusal(inviter));
         return false;
     }
     m_invitationOpen = true;
+    QPointer<TLobbyMainForm> self(this);
     const bool yes = UserDialogs::current().confirm(
         this, QStringLiteral("Confirm"),
         DisplayText(inviter) + QStringLiteral(" Invites You To Chat..\nAccept ?"),
         frameGeometry().topLeft() + QPoint(20, 20));
+    if (!self)
+        return false;
     m_invitationOpen = false;
     return yes && !Closing;
+}
+
+void TLobbyMainForm::AskInvitation(const QByteArray &inviter, std::function<void()> then)
+{
+    if (m_invitationOpen || Closing) {
+        ChatNote(InvitationRefusal(inviter));
+        return;
+    }
+    // Taken from now on: invitations that come before the dialog is up are
+    // told in the chat too.
+    m_invitationOpen = true;
+    // Not from inside the read: a socket does not report new bytes while its
+    // read handler runs, so a dialog opened there would stop the connection.
+    QMetaObject::invokeMethod(
+        this,
+        [this, inviter, then = std::move(then)] {
+            m_invitationOpen = false;
+            if (!Closing && AcceptInvitation(inviter))
+                then();
+        },
+        Qt::QueuedConnection);
 }
 
 void TLobbyMainForm::StartChatRoom(int port)

@@ -5,6 +5,7 @@
 #include <QColorDialog>
 #include <QInputDialog>
 #include <QEventLoop>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -98,11 +99,27 @@ bool QtUserDialogs::askText(QWidget *parent, const QString &caption, const QStri
     return ok;
 }
 
+namespace {
+
+bool OwnedBy(const QWidget *window, const QWidget *mainWindow)
+{
+    for (const QWidget *up = window->parentWidget(); up; up = up->parentWidget())
+        if (up == mainWindow)
+            return true;
+    return false;
+}
+
+} // namespace
+
 void CloseOwnDialogs(QWidget *mainWindow)
 {
     const QList<QWidget *> windows = QApplication::topLevelWidgets();
     for (QWidget *window : windows) {
         if (window == mainWindow || !window->isVisible())
+            continue;
+        // Another main window in the same process (a second room or table)
+        // is not this one's to close.
+        if (qobject_cast<QMainWindow *>(window) && !OwnedBy(window, mainWindow))
             continue;
         if (auto *dialog = qobject_cast<QDialog *>(window))
             dialog->reject();

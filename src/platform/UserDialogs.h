@@ -36,7 +36,8 @@ public:
 
 // Closes every other visible top-level window of the program (dialogs
 // answered "Cancel"), so that closing the main window ends the program
-// even while one of its dialogs, notices or message boxes is open.
+// even while one of its dialogs, notices or message boxes is open. Another
+// main window in the same process is left open unless it is owned.
 void CloseOwnDialogs(QWidget *mainWindow);
 
 // The real dialogs: QMessageBox and QInputDialog. They do not block the

@@ -79,6 +79,7 @@ private slots:
     void cleanup();
 
     void lobby_notices_fold_into_the_chat();
+    void invitations_one_dialog_while_the_connection_goes_on();
     void message_box_captures_one_at_a_time();
     void password_requests_one_dialog_then_quiet();
     void room_notices_fold_into_the_chat();
@@ -160,6 +161,41 @@ void tst_HostileWindows::lobby_notices_fold_into_the_chat()
     // Each read of the flood that folded notices says so in one line.
     QVERIFY(form->Memo2->toPlainText().count(QLatin1String(" shown here: 3 notice windows are open"))
             >= 2);
+}
+
+// A thousand invitations: one dialog, the others told in the chat, and
+// while the dialog is up the lobby still answers a where-is.
+void tst_HostileWindows::invitations_one_dialog_while_the_connection_goes_on()
+{
+    FakeLobbyServer server;
+    QVERIFY(server.listen());
+    auto form = connectedLobby(server);
+    server.clearReceived(0);
+    FakeDialogs &dialogs = m_fakes->dialogs;
+    dialogs.confirmAnswers = {true};
+    bool answeredWhileOpen = false;
+    dialogs.whileOpen = [&] {
+        answeredWhileOpen = QTest::qWaitFor(
+            [&] { return server.received(0).contains(QLatin1String("Vantora Chat Version")); },
+            10000);
+    };
+    for (int i = 0; i < 1000; ++i)
+        server.send(0, Marker::InviteMarker + ":" + QByteArray::number(5001 + i) + "[Bob"
+                           + QByteArray::number(i));
+    server.send(0, kWhereIs);
+    QTRY_VERIFY(!dialogs.asked.isEmpty());
+    // The others are told in the chat (which keeps its last lines only).
+    QTRY_VERIFY_WITH_TIMEOUT(form->Memo2->toPlainText().contains(QLatin1String(
+                                 "Bob999 Invites You To Chat (another invitation is open).")),
+                             10000);
+    QVERIFY(form->Memo2->toPlainText().count(QLatin1String("(another invitation is open)"))
+            >= TDispAnsi::MaxLines - 10);
+    QVERIFY(answeredWhileOpen);
+    QCOMPARE(dialogs.asked.size(), 1);
+    QCOMPARE(dialogs.asked[0].text, QStringLiteral("Bob0 Invites You To Chat..\nAccept ?"));
+    // The one accepted starts the chat room on its own port.
+    QTRY_COMPARE(m_fakes->launcher.launches.size(), 1);
+    QVERIFY(m_fakes->launcher.launches[0].arguments.contains(QStringLiteral("5001")));
 }
 
 void tst_HostileWindows::message_box_captures_one_at_a_time()

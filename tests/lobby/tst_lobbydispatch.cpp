@@ -161,7 +161,19 @@ void tst_LobbyDispatch::chunk_decides_what_happens_data()
         << QStringList{"receive lamps", "ask Bob"};
     QTest::newRow("invitation anywhere in the chunk")
         << QByteArray("x\xea\xeb\xe8:77[Eve") << false << false << false << plain << true
-        << QStringList{"receive lamps", "ask Eve", "chat room 77"};
+        << QStringList{"receive lamps", "render x", "ask Eve", "chat room 77"};
+    // An invitation ends at its line end, an escape or the next invitation;
+    // the rest of the read is dispatched on its own.
+    QTest::newRow("invitation, then a where-is in the same read")
+        << QByteArray("\xea\xeb\xe8:5005[Bob\r\n\x1b[7Bob \x1b]\xa4\xab" "Ann") << false << false
+        << false << int(TDispAnsi::WhereIsShown) << false
+        << QStringList{"receive lamps", "ask Bob", "render <1b>[7Bob <1b>]<a4><ab>Ann",
+                       "where-is reply"};
+    QTest::newRow("invitations back to back, then chat")
+        << QByteArray("\xea\xeb\xe8:1[Bob\xea\xeb\xe8:2[Cy\x1b[5hi") << false << false << false
+        << plain << true
+        << QStringList{"receive lamps", "ask Bob", "chat room 1", "ask Cy", "chat room 2",
+                       "render <1b>[5hi"};
     QTest::newRow("invitation without a port starts nothing")
         << QByteArray("\xea\xeb\xe8[Bob") << false << false << false << plain << true
         << QStringList{"receive lamps", "ask Bob"};
