@@ -172,6 +172,8 @@ void tst_Programs::door_placement_in_the_settings_tree()
         std::unique_ptr<QWidget> window(create());
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        // Small enough to lie wholly on the screen, which placement keeps.
+        window->resize(640, 400);
         window->move(7, 9);
         placed = window->geometry();
         window->close();
