@@ -304,7 +304,7 @@ void TestHostileFloods::userListFloodToTheChatRoom()
     server.send(Marker::ChatMarker + "after the list\r\n");
     QTRY_VERIFY_WITH_TIMEOUT(room->Memo5->toPlainText().contains(QLatin1String("after the list")),
                              120000);
-    QVERIFY2(counter.turns > 10, "the list was filled in one go");
+    QVERIFY2(counter.turns > 2, "the list was filled in one go");
     QCOMPARE(room->Memo6->rowCount(), rows);
     QCOMPARE(room->Memo6->caption(0), QByteArray("member0"));
     QCOMPARE(room->Memo6->caption(rows - 1), QByteArray("member") + QByteArray::number(rows - 1));
