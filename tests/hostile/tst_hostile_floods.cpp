@@ -18,6 +18,7 @@
 #include "DoodlixTableU.h"
 #include "FakeNodeServer.h"
 #include "Fakes.h"
+#include "LobbyUnderTest.h"
 #include "LobbyMain.h"
 #include "ParloraU.h"
 #include "Platform.h"
@@ -187,17 +188,7 @@ std::unique_ptr<TParloras> TestHostileFloods::openRoom(FakeNodeServer &server)
 
 std::unique_ptr<TLobbyMainForm> TestHostileFloods::openLobby(FakeNodeServer &server)
 {
-    LobbyStartup startup;
-    startup.settings = &m_user;
-    startup.machineSettings = &m_machine;
-    startup.arguments = QStringList{server.port(), server.host()};
-    startup.lobbyDir = QStringLiteral(VANTORA_BIN_DIR "/");
-    auto form = std::make_unique<TLobbyMainForm>(startup);
-    form->Activated = true;
-    form->show();
-    TDispAnsi::UserName = "Ann";
-    TDispAnsi::Password = "pw";
-    form->FileConnectItemClick();
+    auto form = ConnectLobbyAsAnn(m_user, m_machine, server.port(), server.host());
     if (!server.waitForBytes(kIdent))
         qWarning("the lobby did not identify");
     server.received.clear();

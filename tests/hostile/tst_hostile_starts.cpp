@@ -16,6 +16,7 @@
 #include "FakeLobbyServer.h"
 #include "FakeNodeServer.h"
 #include "Fakes.h"
+#include "LobbyUnderTest.h"
 #include "GameMenuFrame.h"
 #include "LobbyMain.h"
 #include "LobbyMedia.h"
@@ -77,17 +78,8 @@ void tst_HostileStarts::cleanup()
 
 std::unique_ptr<TLobbyMainForm> tst_HostileStarts::connectedLobby(FakeLobbyServer &server)
 {
-    LobbyStartup startup;
-    startup.settings = &m_user;
-    startup.machineSettings = &m_machine;
-    startup.arguments = QStringList{QString::number(server.port()), QStringLiteral("127.0.0.1")};
-    startup.lobbyDir = QStringLiteral(VANTORA_BIN_DIR "/");
-    auto form = std::make_unique<TLobbyMainForm>(startup);
-    form->Activated = true;
-    form->show();
-    TDispAnsi::UserName = "Ann";
-    TDispAnsi::Password = "pw";
-    form->FileConnectItemClick();
+    auto form = ConnectLobbyAsAnn(m_user, m_machine, QString::number(server.port()),
+                                  QStringLiteral("127.0.0.1"));
     if (!QTest::qWaitFor([&] { return server.received(0).contains(QLatin1String("Ann")); }))
         qWarning("the lobby did not identify itself");
     return form;
