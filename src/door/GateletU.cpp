@@ -16,6 +16,7 @@
 #include "Ansi.h"
 #include "AppInfo.h"
 #include "ByteText.h"
+#include "DesktopEffects.h"
 #include "DoorTerminal.h"
 #include "NodeCommandLine.h"
 #include "NodeSettings.h"
@@ -177,6 +178,7 @@ void TfrmGatelet::createEngine()
 {
     m_engine = std::make_unique<TAnsi>();
     m_engine->AttachSurface(&Image2->image());
+    DesktopEffects::Install(*m_engine);
     // No buttons and no list pictures: those requests draw nothing.
     m_engine->OnResourcePicture = [this](const TAnsiRect &rect, const QByteArray &name) {
         DrawResourcePicture(rect, name);

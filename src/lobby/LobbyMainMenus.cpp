@@ -20,6 +20,7 @@
 #include "ByteText.h"
 #include "ChatAnsi.h"
 #include "ChatPanelRules.h"
+#include "DesktopEffects.h"
 #include "GameMenuFrame.h"
 #include "LobbyDispatch.h"
 #include "LobbyIcons.h"
@@ -90,6 +91,7 @@ void PutFrameOnPage(QWidget *page, TGamesFrame *frame)
 void TLobbyMainForm::WireMenus()
 {
     m_engine = std::make_unique<TAnsi>();
+    DesktopEffects::Install(*m_engine);
     m_engine->OnFailure = [](const QString &message) {
         qWarning("Menu screen not understood: %s", qPrintable(message));
     };

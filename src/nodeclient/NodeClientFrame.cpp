@@ -26,6 +26,7 @@
 #include "Ansi.h"
 #include "ByteText.h"
 #include "Cp1252.h"
+#include "DesktopEffects.h"
 #include "ChatAnsi.h"
 #include "ChatPanelRules.h"
 #include "MessageBoxQueue.h"
@@ -354,6 +355,7 @@ void TNodeClientFrame::createEngine()
 {
     m_engine = std::make_unique<TAnsi>();
     m_engine->AttachSurface(&Image2->image());
+    DesktopEffects::Install(*m_engine);
     m_engine->OnResourcePicture = [this](const TAnsiRect &rect, const QByteArray &name) {
         DrawResourcePicture(rect, name);
     };

@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <QVariant>
 
-#include "Colors.h"
+#include "ColorValues.h"
 
 class SettingsStore
 {

@@ -1,13 +1,11 @@
 #include "Ansi.h"
 
-#include <QApplication>
 #include <QFontDatabase>
 
 #include <optional>
 
 #include "AppInfo.h"
 #include "ByteText.h"
-#include "MessageBoxQueue.h"
 
 namespace {
 
@@ -19,7 +17,7 @@ bool isMusicByte(quint8 byte)
 
 } // namespace
 
-TAnsi::TAnsi() : ShowMessage(&TAnsi::DefaultShowMessage) {}
+TAnsi::TAnsi() = default;
 
 TAnsi::~TAnsi() = default;
 
@@ -34,11 +32,6 @@ QFont TAnsi::ScreenFont(int pointSize)
     font.setHintingPreference(QFont::PreferFullHinting);
     font.setPointSize(qMax(1, pointSize));
     return font;
-}
-
-void TAnsi::DefaultShowMessage(const QByteArray &text)
-{
-    MessageBoxQueue::instance().show(text);
 }
 
 // ---------------------------------------------------------------------------

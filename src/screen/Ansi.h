@@ -119,12 +119,10 @@ public:
     // number ends the Write and lands here. Without a handler it is logged.
     std::function<void(const QString &message)> OnFailure;
     // Shows the text of a widget capture ended by "}" in a message box with
-    // an OK button. The default goes through the program's MessageBoxQueue:
-    // one box at a time that does not wait (the engine never runs a nested
-    // event loop); tests replace it.
+    // an OK button; without a handler the text is dropped. The suite's
+    // windows open it through the program's MessageBoxQueue
+    // (DesktopEffects).
     std::function<void(const QByteArray &text)> ShowMessage;
-    // The message box of a widget capture as the engine shows it by default.
-    static void DefaultShowMessage(const QByteArray &text);
     // The screen font at a size: "Terminal" when installed, else a
     // fixed-pitch font with the code page 437 glyphs.
     static QFont ScreenFont(int pointSize);

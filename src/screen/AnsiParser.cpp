@@ -1,6 +1,5 @@
 #include "AnsiParser.h"
 
-#include <QApplication>
 #include <QScopeGuard>
 
 AnsiByteParser::AnsiByteParser() = default;
@@ -67,8 +66,6 @@ void AnsiByteParser::beep()
 {
     if (OnBeep)
         OnBeep();
-    else if (qobject_cast<QApplication *>(QCoreApplication::instance()))
-        QApplication::beep();
 }
 
 void AnsiByteParser::drawLineCommand(const std::function<TColor(int code)> &colourOf)

@@ -36,7 +36,8 @@ public:
     // The Surface with its drawing state; nullptr when none is attached.
     AnsiCanvas *Surface() const { return m_canvas.get(); }
 
-    // Byte 07. The default sounds the desktop's beep.
+    // Byte 07; without a handler nothing sounds. The suite's windows sound
+    // the desktop's beep (DesktopEffects).
     std::function<void()> OnBeep;
 
 protected:

@@ -20,6 +20,7 @@
 
 #include "Ansi.h"
 #include "ByteText.h"
+#include "DesktopEffects.h"
 #include "DoodlixProtocol.h"
 #include "DoodlixScore.h"
 #include "HintIcons.h"
@@ -162,6 +163,7 @@ void TfrmDoodlixTable::createDrawingEngine()
 {
     m_drawing = std::make_unique<TLAnsi>();
     m_drawing->AttachSurface(&Image2->image());
+    DesktopEffects::InstallBeep(*m_drawing);
     m_drawing->OnSurfaceText = [this](const TAnsiRect &rect, const QByteArray &text) {
         DrawSurfaceText(rect, text);
     };
