@@ -18,10 +18,12 @@
 
 #include "IAeverButton.h"
 
+#include "Ansi.h"
 #include "ChatAnsi.h"
 #include "Fakes.h"
 #include "LobbyMain.h"
 #include "LoginU.h"
+#include "MessageBoxQueue.h"
 #include "Platform.h"
 #include "RegistrySettings.h"
 #include "ScrollingBanner.h"
@@ -40,6 +42,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void window_has_its_regions();
+    void menu_engine_beeps_and_queues_message_boxes();
     void empty_tree_gives_the_defaults();
     void settings_written_back_in_order_at_destruction();
     void thirty_servers_come_back_as_twenty_five();
@@ -86,6 +89,24 @@ void tst_LobbyMain::initTestCase()
 void tst_LobbyMain::cleanupTestCase()
 {
     Platform::setSound(nullptr);
+}
+
+void tst_LobbyMain::menu_engine_beeps_and_queues_message_boxes()
+{
+    MemorySettings user;
+    TLobbyMainForm form(startup(user));
+    QList<QByteArray> texts;
+    MessageBoxQueue &queue = MessageBoxQueue::instance();
+    queue.MakeBox = [&texts](const QByteArray &text) {
+        texts << text;
+        return new QWidget;
+    };
+    QVERIFY(form.Engine().OnBeep);
+    form.Engine().Write("\x1b[Wfrom the menu}");
+    QCOMPARE(texts, QList<QByteArray>{"from the menu"});
+    QVERIFY(queue.boxOpen());
+    queue.clear();
+    queue.MakeBox = nullptr;
 }
 
 void tst_LobbyMain::window_has_its_regions()
