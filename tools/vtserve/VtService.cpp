@@ -481,6 +481,8 @@ void VtService::tick()
         if (Conn *c = conn(id))
             joinAsGuest(*c);
     }
+    if (m_lobbyListDue && t - m_lobbyListAt >= m_config.userListMs)
+        writeLobbyList();
     for (auto &[index, node] : m_nodes)
         node->tick();
     for (const int id : ready) {
@@ -888,6 +890,21 @@ void VtService::broadcastLobby(const QByteArray &bytes, int except)
 
 void VtService::sendLobbyList()
 {
+    // Every login, logout and change of presence changes the list, and the
+    // clients only take it whole: sent at every change, a crowd logging in
+    // would cost the square of its size in rows.
+    if (m_config.userListMs > 0 && m_lobbyListSent && now() - m_lobbyListAt < m_config.userListMs) {
+        m_lobbyListDue = true;
+        return;
+    }
+    writeLobbyList();
+}
+
+void VtService::writeLobbyList()
+{
+    m_lobbyListDue = false;
+    m_lobbyListSent = true;
+    m_lobbyListAt = now();
     QList<const Conn *> users;
     for (const int id : lobbyIds())
         users.append(conn(id));

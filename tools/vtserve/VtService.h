@@ -78,6 +78,10 @@ struct ServiceConfig {
     int maxFailures = 5;
     int failureWindowMs = 60000;
     int historyLines = 30;
+    // The lobby's user list goes to its users at most this often: the
+    // changes in between (logins, logouts, presence) go out together in
+    // the next list. 0: every change at once.
+    int userListMs = 250;
 
     // Flood limits: token buckets refilled continuously.
     double burstMessages = 40;
@@ -243,7 +247,10 @@ private:
     void whereIs(Conn &c, const QByteArray &caption);
     bool answerWhereIs(Conn &c, const QByteArray &text);
     void helpText(Conn &c);
+    // The lobby's user list to every lobby user: at once when the last one
+    // went out long enough ago, else with the next tick.
     void sendLobbyList();
+    void writeLobbyList();
     void broadcastLobby(const QByteArray &bytes, int except = -1);
     QList<int> lobbyIds() const;
     Conn *lobbyOf(const QString &key);
@@ -300,5 +307,8 @@ private:
         QSet<int> offered;           // the connections that were offered the lock
     };
     QHash<int, TableLock> m_tableLocks;   // by node
+    bool m_lobbyListDue = false;          // a change waits for the next list
+    bool m_lobbyListSent = false;
+    qint64 m_lobbyListAt = 0;             // when the last list went out
     QHash<QString, QList<qint64>> m_failures;   // peer address -> times of wrong passwords
 };

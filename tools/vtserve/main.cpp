@@ -116,6 +116,10 @@ int main(int argc, char *argv[])
         {QStringLiteral("hash-threads"),
          QStringLiteral("Threads that check passwords (default one per core; 0 checks them on the main thread)."),
          QStringLiteral("count")},
+        {QStringLiteral("user-list-ms"),
+         QStringLiteral("Least time between two user lists to the lobby; the changes in between go out together\n"
+                        "(default %1; 0 sends every change at once).").arg(ServiceConfig().userListMs),
+         QStringLiteral("ms")},
         {QStringLiteral("art-folder"), QStringLiteral("A folder of ANSI art (.ans files) to offer as the Art Gallery door."),
          QStringLiteral("folder")},
         {QStringLiteral("words"),
@@ -155,6 +159,10 @@ int main(int argc, char *argv[])
         || !countOption(parser, QStringLiteral("password-iterations"), 1000, &options.passwordIterations)
         || !countOption(parser, QStringLiteral("hash-threads"), 0, &options.hashThreads))
         return 2;
+    int userListMs = ServiceConfig().userListMs;
+    if (!countOption(parser, QStringLiteral("user-list-ms"), 0, &userListMs))
+        return 2;
+    options.tune = [userListMs](ServiceConfig &config) { config.userListMs = userListMs; };
     options.dataFolder = parser.value(QStringLiteral("data"));
     if (parser.isSet(QStringLiteral("door-command"))) {
         options.doorCommand = QProcess::splitCommand(parser.value(QStringLiteral("door-command")));
