@@ -110,6 +110,9 @@ int main(int argc, char *argv[])
         {QStringLiteral("max-per-address"),
          QStringLiteral("Connections from one address at once (default %1).").arg(defaults.maxPerAddress),
          QStringLiteral("count")},
+        {QStringLiteral("listen-backlog"),
+         QStringLiteral("Connections waiting to be taken that each port holds (default --max-connections)."),
+         QStringLiteral("count")},
         {QStringLiteral("password-iterations"),
          QStringLiteral("PBKDF2 iterations for the passwords of new accounts (default %1).").arg(defaults.passwordIterations),
          QStringLiteral("count")},
@@ -156,6 +159,7 @@ int main(int argc, char *argv[])
         return 2;
     if (!countOption(parser, QStringLiteral("max-connections"), 1, &options.maxConnections)
         || !countOption(parser, QStringLiteral("max-per-address"), 1, &options.maxPerAddress)
+        || !countOption(parser, QStringLiteral("listen-backlog"), 1, &options.listenBacklog)
         || !countOption(parser, QStringLiteral("password-iterations"), 1000, &options.passwordIterations)
         || !countOption(parser, QStringLiteral("hash-threads"), 0, &options.hashThreads))
         return 2;
