@@ -643,6 +643,49 @@ private slots:
         QVERIFY(!cy.screen.buttons.contains(RacePainter::TwoTeamsButton));
     }
 
+    void aFinishedRaceOfTwoTeamsRatesAgainstTheOtherTeamOnly()
+    {
+        Harness h([](ServiceConfig &config) {
+            config.cards.botMs = 10;
+            config.cards.humanMs = 20;
+            config.cards.handOverMs = 20;
+        });
+        h.lobby("Ann");
+        CardPlayer ann(h, h.table(RaceGame, "Ann"));
+        auto *race = dynamic_cast<RaceTable *>(h.service.nodeOfGame(RaceGame));
+        QVERIFY(race);
+        ann.press(Marker::ButtonPress + RacePainter::NewGameButton);
+        ann.press(Marker::ButtonPress + RacePainter::TwoTeamsButton);
+        QCOMPARE(race->seatCount(), 4);
+        // The computer moves for Ann too, hand after hand, to 5000. When a
+        // hazard meets her safety, her line names the safety.
+        int coups = 0;
+        for (int i = 0; i < 200000 && race->stage() != RaceTable::Stage::GameOver; ++i) {
+            h.advance(30);
+            const Race::Hand *hand = race->hand();
+            if (race->stage() == RaceTable::Stage::Playing && hand->phase() == Race::Hand::Phase::Coup
+                && hand->coupSeat() == race->seatOf(ann.id)) {
+                const QByteArray safety = Race::nameOf(Race::safetyFor(hand->coupHazard())).toLower();
+                QVERIFY2(race->viewFor(ann.id).status.startsWith("Coup! Press Coup! (or your " + safety + ')'),
+                         race->viewFor(ann.id).status.constData());
+                ++coups;
+            }
+        }
+        QVERIFY(coups > 0);
+        QCOMPARE(race->stage(), RaceTable::Stage::GameOver);
+        const QList<int> totals = race->totals();
+        QCOMPARE(totals.size(), 2);
+        QVERIFY(std::max(totals.at(0), totals.at(1)) >= 5000);
+        // Everybody at 1500: each of the two other team's seats is a game
+        // worth 12 points won or lost; Ann's partner does not count.
+        const int own = totals.at(race->hand()->teamOf(race->seatOf(ann.id)));
+        const int theirs = totals.at(1 - race->hand()->teamOf(race->seatOf(ann.id)));
+        const int expected = own > theirs ? 1512 : own == theirs ? 1500 : 1488;
+        ann.update();
+        QVERIFY(ann.view.chat.join().contains("Ann's rating: 1500 -> " + QByteArray::number(expected)));
+        QCOMPARE(h.accounts.find("Ann")->rating, expected);
+    }
+
     void raceDeckShowsTheTwentyPictures()
     {
         Harness h;

@@ -69,7 +69,7 @@ QByteArray RaceTable::statusFor(int id) const
         const int who = actor();
         if (m_hand->phase() == Race::Hand::Phase::Coup) {
             if (who == seat)
-                return "Coup! Press Coup! (or your " + lower(nameOf(safetyFor(m_hand->coupHazard())))
+                return "Coup! Press Coup! (or your " + lower(Race::nameOf(safetyFor(m_hand->coupHazard())))
                     + ") against the " + lower(Race::nameOf(m_hand->coupHazard())) + ", or Let it go.";
             return nameOf(who) + " may answer with a coup.";
         }
