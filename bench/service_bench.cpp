@@ -1,12 +1,15 @@
 // service-bench: how many users vtserve holds. Starts build/bin/vtserve
-// twice on its own ports - once checking passwords on its main thread (the
-// baseline), once on its worker threads - and each time logs N new users in
+// three times on its own ports - checking passwords on its main thread and
+// sending the lobby's user list at every change; on worker threads with a
+// list at every change and Qt's listening queue of 50 (the baseline); on
+// worker threads as it runs by default (the lists coalesced, a listening
+// queue as long as the connection limit) - and each time logs N new users in
 // at once from distinct loopback addresses (127.0.x.y), while one of the
 // first users keeps sending chat lines; then one line to everybody. Prints
 // the login rate, the chat fan-out latency during and after the logins and
-// the service's memory, and the ratios of the two runs.
+// the service's memory, and the ratios against the baseline.
 //
-//   service-bench [--users N] [--base-port P] [--iterations I]
+//   service-bench [--users N] [--base-port P] [--iterations I] [--skip-main-thread]
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -22,15 +25,32 @@
 #include <cstdio>
 #include <memory>
 
+#include <openssl/evp.h>
+
 #include "AccountStore.h"
 #include "ProtocolMarkers.h"
 
 namespace {
 
+// A client keeps only the tail of what came: enough to find a marker or a
+// line cut between two reads.
 struct Client {
     std::unique_ptr<QTcpSocket> socket;
-    QByteArray got;
+    QByteArray tail;
     bool ready = false;
+    QByteArray awaited;          // the chat line being waited for
+    bool got = false;            // it came
+
+    void take(const QByteArray &bytes)
+    {
+        tail += bytes;
+        if (!ready && tail.contains(Marker::ReadyMarker))
+            ready = true;
+        if (!awaited.isEmpty() && !got && tail.contains(awaited))
+            got = true;
+        if (tail.size() > 256)
+            tail = tail.right(256);
+    }
 };
 
 struct Figures {
@@ -66,7 +86,7 @@ QHostAddress addressOf(int i)
     return QHostAddress(QStringLiteral("127.0.%1.%2").arg(1 + i / 200).arg(1 + i % 200));
 }
 
-Figures run(const QString &program, int users, int basePort, int iterations, int hashThreads)
+Figures run(const QString &program, int users, int basePort, int iterations, const QStringList &extra)
 {
     Figures f;
     QTemporaryDir data;
@@ -80,8 +100,7 @@ Figures run(const QString &program, int users, int basePort, int iterations, int
                              QStringLiteral("--http-port"), QStringLiteral("-1"), QStringLiteral("--data"), data.path(),
                              QStringLiteral("--max-connections"), QString::number(users + 50),
                              QStringLiteral("--password-iterations"), QString::number(iterations)};
-    if (hashThreads >= 0)
-        arguments += {QStringLiteral("--hash-threads"), QString::number(hashThreads)};
+    arguments += extra;
     service.start(program, arguments);
     if (!service.waitForStarted(5000)) {
         std::fprintf(stderr, "service-bench: cannot start %s\n", qPrintable(program));
@@ -109,11 +128,7 @@ Figures run(const QString &program, int users, int basePort, int iterations, int
         c.socket = std::make_unique<QTcpSocket>();
         QTcpSocket *s = c.socket.get();
         s->bind(addressOf(i));
-        QObject::connect(s, &QTcpSocket::readyRead, s, [&c, s] {
-            c.got += s->readAll();
-            if (!c.ready && c.got.contains(Marker::ReadyMarker))
-                c.ready = true;
-        });
+        QObject::connect(s, &QTcpSocket::readyRead, s, [&c, s] { c.take(s->readAll()); });
         QObject::connect(s, &QTcpSocket::connected, s, [s, i] {
             s->write(Marker::IdentifyOpen + "User" + QByteArray::number(i) + Marker::IdentifyClose + "pw");
         });
@@ -128,22 +143,23 @@ Figures run(const QString &program, int users, int basePort, int iterations, int
         const QByteArray text = "bench line " + QByteArray::number(++lineNumber) + " end";
         QList<int> in;
         for (int i = 1; i < users; ++i) {
-            if (clients[i].ready)
+            if (clients[i].ready) {
                 in.append(i);
+                clients[i].awaited = text;
+                clients[i].got = false;
+            }
         }
-        QList<qsizetype> from;
-        for (const int i : in)
-            from.append(clients[i].got.size());
         QElapsedTimer timer;
         timer.start();
         clients[0].socket->write(text + "\r\n");
+        qsizetype k = 0;   // the clients before it have the line
         waitUntil([&] {
-            for (qsizetype k = 0; k < in.size(); ++k) {
-                if (clients[in[k]].got.indexOf(text, from[k]) < 0)
-                    return false;
-            }
-            return true;
+            while (k < in.size() && clients[in[k]].got)
+                ++k;
+            return k == in.size();
         }, timeoutMs);
+        for (const int i : in)
+            clients[i].awaited.clear();
         return double(timer.nsecsElapsed()) / 1e6;
     };
 
@@ -167,7 +183,7 @@ Figures run(const QString &program, int users, int basePort, int iterations, int
     const int ready = readyCount();
     f.loginPerSecond = (ready - 1) / seconds;
     // Let the last user-list updates pass, then one line to everybody.
-    waitUntil([] { return false; }, 300);
+    waitUntil([] { return false; }, 800);
     f.fanoutMs = fanout(10000);
     f.rssKb = rssOf(service.processId());
     f.ok = ready == users;
@@ -193,6 +209,7 @@ int main(int argc, char *argv[])
         {QStringLiteral("iterations"),
          QStringLiteral("PBKDF2 iterations per password (default the service's, %1).").arg(AccountStore::DefaultIterations),
          QStringLiteral("n"), QString::number(AccountStore::DefaultIterations)},
+        {QStringLiteral("skip-main-thread"), QStringLiteral("Leave out the run that checks passwords on the main thread.")},
     });
     parser.addHelpOption();
     parser.process(app);
@@ -211,21 +228,50 @@ int main(int argc, char *argv[])
     for (int k = 0; k < 5; ++k)
         AccountStore::digest("pw", "0123456789abcdef", iterations);
     const double ownMs = double(timer.nsecsElapsed()) / 5e6;
-    std::printf("digest: Qt %.1f ms, service %.1f ms (%d iterations)\n", qtMs, ownMs, iterations);
+    timer.restart();
+    for (int k = 0; k < 5; ++k) {
+        unsigned char out[32];
+        PKCS5_PBKDF2_HMAC("pw", 2, reinterpret_cast<const unsigned char *>("0123456789abcdef"), 16, iterations,
+                          EVP_sha256(), 32, out);
+    }
+    const double opensslMs = double(timer.nsecsElapsed()) / 5e6;
+    std::printf("digest: Qt %.1f ms, OpenSSL's PKCS5_PBKDF2_HMAC %.1f ms, service %.1f ms (%d iterations)\n", qtMs,
+                opensslMs, ownMs, iterations);
     std::printf("ratio digest_speed %.2f\n", qtMs / ownMs);
+    std::printf("ratio digest_vs_openssl_pbkdf2 %.2f\n", opensslMs / ownMs);
+    // Every new account costs one digest; no pool logs them in faster than
+    // the cores derive them.
+    const int cores = qMax(1, QThread::idealThreadCount());
+    std::printf("digests alone: %d logins need %.2f s of %d cores (at most %.1f logins/s)\n", users - 1,
+                (users - 1) * ownMs / 1000.0 / cores, cores, 1000.0 * cores / qMax(0.001, ownMs));
 
-    const Figures base = run(program, users, basePort, iterations, 0);
-    std::printf("baseline, passwords on the main thread: login_per_s %.1f fanout_during_ms %.1f fanout_ms %.1f rss_kb %lld\n",
-                base.loginPerSecond, base.fanoutDuringMs, base.fanoutMs, static_cast<long long>(base.rssKb));
-    const Figures pooled = run(program, users, basePort + 100, iterations, -1);
-    std::printf("worker threads (%d): login_per_s %.1f fanout_during_ms %.1f fanout_ms %.1f rss_kb %lld\n",
-                QThread::idealThreadCount(), pooled.loginPerSecond, pooled.fanoutDuringMs, pooled.fanoutMs,
-                static_cast<long long>(pooled.rssKb));
-    std::printf("%d logins in %.2f s\n", users - 1, (users - 1) / qMax(0.001, pooled.loginPerSecond));
+    const auto print = [](const char *what, const Figures &f) {
+        std::printf("%s: login_per_s %.1f fanout_during_ms %.1f fanout_ms %.1f rss_kb %lld\n", what, f.loginPerSecond,
+                    f.fanoutDuringMs, f.fanoutMs, static_cast<long long>(f.rssKb));
+    };
+    // As the service was: a user list at every change, and the listening
+    // queue Qt gives by default.
+    const QStringList listsAtOnce = {QStringLiteral("--user-list-ms"), QStringLiteral("0"), QStringLiteral("--listen-backlog"),
+                                     QStringLiteral("50")};
+    Figures mainThread;
+    mainThread.ok = true;
+    if (!parser.isSet(QStringLiteral("skip-main-thread"))) {
+        mainThread = run(program, users, basePort, iterations, QStringList{QStringLiteral("--hash-threads"), QStringLiteral("0")} + listsAtOnce);
+        print("passwords on the main thread, a user list at every change, a listening queue of 50", mainThread);
+    }
+    const Figures base = run(program, users, basePort + 100, iterations, listsAtOnce);
+    std::printf("(worker threads: %d)\n", QThread::idealThreadCount());
+    print("baseline: passwords on worker threads, a user list at every change, a listening queue of 50", base);
+    const Figures now = run(program, users, basePort + 200, iterations, {});
+    print("now: passwords on worker threads, the user lists coalesced, a listening queue of --max-connections", now);
+    std::printf("%d logins in %.2f s\n", users - 1, (users - 1) / qMax(0.001, now.loginPerSecond));
     // Against the baseline of this run: above 1 is better for logins, below 1 for latency.
-    std::printf("ratio login_per_s %.2f\n", pooled.loginPerSecond / qMax(0.001, base.loginPerSecond));
-    std::printf("ratio fanout_ms %.2f\n", pooled.fanoutDuringMs / qMax(0.001, base.fanoutDuringMs));
-    std::printf("ratio fanout_after_ms %.2f\n", pooled.fanoutMs / qMax(0.001, base.fanoutMs));
-    std::printf("ratio rss %.2f\n", double(pooled.rssKb) / qMax<qint64>(1, base.rssKb));
-    return base.ok && pooled.ok ? 0 : 1;
+    std::printf("ratio login_per_s %.2f\n", now.loginPerSecond / qMax(0.001, base.loginPerSecond));
+    std::printf("ratio fanout_ms %.2f\n", now.fanoutDuringMs / qMax(0.001, base.fanoutDuringMs));
+    std::printf("ratio fanout_after_ms %.2f\n", now.fanoutMs / qMax(0.001, base.fanoutMs));
+    std::printf("ratio rss %.2f\n", double(now.rssKb) / qMax<qint64>(1, base.rssKb));
+    if (mainThread.loginPerSecond > 0)
+        std::printf("ratio login_per_s_against_main_thread %.2f\n",
+                    now.loginPerSecond / qMax(0.001, mainThread.loginPerSecond));
+    return mainThread.ok && base.ok && now.ok ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 // Accounts on disk, and the parts of client text the service takes apart.
 
 #include <QFile>
+#include <QPasswordDigestor>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -85,6 +86,14 @@ private slots:
         // RFC 7914's PBKDF2-HMAC-SHA256 test vector.
         QCOMPARE(AccountStore::digest("passwd", "salt", 1).toHex(),
                  QByteArray("55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc"));
+        // Its second vector, many iterations: the first 32 of its 64 bytes.
+        QCOMPARE(AccountStore::digest("Password", "NaCl", 80000).toHex(),
+                 QByteArray("4ddcd8f60b98be21830cee5ef22701f9641a4418d04c0414aeff08876b34ab56"));
+        // Keys longer than a hash block are hashed first; Qt's PBKDF2 agrees.
+        for (const QByteArray &password : {QByteArray(64, 'k'), QByteArray(65, 'k'), QByteArray(200, 'x'), QByteArray()}) {
+            QCOMPARE(AccountStore::digest(password, "0123456789abcdef", 1000),
+                     QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, password, "0123456789abcdef", 1000, 32));
+        }
     }
 
     void names_data()

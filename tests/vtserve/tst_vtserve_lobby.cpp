@@ -62,6 +62,47 @@ private slots:
         QVERIFY(!h.outbox.to(bob).contains("(Enter)>"));
     }
 
+    void userListsAreCoalescedWithinTheirInterval()
+    {
+        Harness h([](ServiceConfig &config) { config.userListMs = 250; });
+        const auto lists = [&h](int id) { return h.outbox.to(id).count(Marker::PlayerListLine); };
+        // A change in a quiet lobby goes out at once.
+        const int ann = h.lobby("Ann");
+        QCOMPARE(lists(ann), 1);
+        // A crowd arriving within the interval: their enter lines at once,
+        // one list for all of them with the next tick after the interval.
+        h.outbox.clear();
+        QList<int> crowd;
+        for (const QByteArray name : {"Bob", "Cy", "Dee"})
+            crowd.append(h.lobby(name));
+        QVERIFY(h.outbox.to(ann).contains("Dee (Enter)>"));
+        QCOMPARE(lists(ann), 0);
+        h.advance(100);
+        QCOMPARE(lists(ann), 0);
+        h.advance(150);
+        QCOMPARE(lists(ann), 1);
+        const QByteArray full = "\x1b[L$Ann=13;0;1500\r\nBob=13;0;1500\r\nCy=13;0;1500\r\nDee=13;0;1500\x1b]";
+        QVERIFY(h.outbox.to(ann).endsWith(full));
+        for (const int id : crowd) {
+            QCOMPARE(lists(id), 1);
+            QVERIFY(h.outbox.to(id).endsWith(full));
+        }
+        // Nothing changed: no list. A logout and a change of presence
+        // inside the next interval: one list that has both.
+        h.outbox.clear();
+        h.advance(1000);
+        QCOMPARE(lists(ann), 0);
+        h.service.closed(crowd.at(0));
+        QCOMPARE(lists(ann), 1);   // the interval had passed: at once
+        h.say(crowd.at(1), Marker::PresenceMarker + "5");
+        h.service.closed(crowd.at(2));
+        QCOMPARE(lists(ann), 1);
+        h.advance(250);
+        QCOMPARE(lists(ann), 2);
+        QVERIFY(h.outbox.to(ann).endsWith("\x1b[L$Ann=13;0;1500\r\nCy=13;1;1500\x1b]"));
+        QCOMPARE(lists(crowd.at(1)), 2);
+    }
+
     void loginsWaitForTheirDigestWithoutHoldingUpOthers()
     {
         Harness h;

@@ -557,6 +557,135 @@ private slots:
         QVERIFY(h.outbox.to(bob).contains("The computer moved for Bob."));
     }
 
+    void raceTablePlayersChooseTheSizeOfANewGame()
+    {
+        Harness h([](ServiceConfig &config) { config.cards.botMs = 1000000; });
+        h.lobby("Ann");
+        h.lobby("Bob");
+        h.lobby("Cy");
+        CardPlayer ann(h, h.table(RaceGame, "Ann"));
+        auto *race = dynamic_cast<RaceTable *>(h.service.nodeOfGame(RaceGame));
+        QVERIFY(race);
+        QCOMPARE(race->seatCount(), 2);
+        QVERIFY(ann.view.chat.join().contains("New Game chooses two or three players or two teams."));
+        const QList<QByteArray> sizes = {RacePainter::TwoPlayersButton, RacePainter::ThreePlayersButton,
+                                         RacePainter::TwoTeamsButton};
+
+        // "New Game" puts the three sizes in the places of the buttons; a
+        // press on the table puts them away again.
+        ann.press(Marker::ButtonPress + RacePainter::NewGameButton);
+        QCOMPARE(ann.screen.buttons.keys(), (QList<QByteArray>{"players2", "players3", "teams"}));
+        QCOMPARE(ann.screen.buttons.value("players2").caption, QByteArray("2 players"));
+        QCOMPARE(ann.screen.buttons.value("players3").caption, QByteArray("3 players"));
+        QCOMPARE(ann.screen.buttons.value("teams").caption, QByteArray("Two teams"));
+        for (const QByteArray &name : sizes) {
+            const ScreenModel::Button b = ann.screen.buttons.value(name);
+            QVERIFY(b.left >= 67 && b.right <= 79 && b.top >= 13 && b.bottom <= 24);
+            for (const QByteArray &other : sizes) {
+                const ScreenModel::Button o = ann.screen.buttons.value(other);
+                QVERIFY(other == name || b.bottom < o.top || o.bottom < b.top);
+            }
+        }
+        QVERIFY(ann.screen.textAt(RacePainter::StatusRow).startsWith("New game: press 2 players, 3 players or Two teams"));
+        ann.press(cell(RacePainter::HandColumn(0) + 1, RacePainter::HandRow + 2));
+        QVERIFY(ann.screen.buttons.contains(RacePainter::NewGameButton));
+        for (const QByteArray &name : sizes)
+            QVERIFY(!ann.screen.buttons.contains(name));
+        QCOMPARE(race->seatCount(), 2);
+
+        // Alone at the table, Ann starts a game of two teams at once:
+        // computers drive the three other seats.
+        ann.press(Marker::ButtonPress + RacePainter::NewGameButton);
+        ann.press(Marker::ButtonPress + RacePainter::TwoTeamsButton);
+        QCOMPARE(race->seatCount(), 4);
+        QCOMPARE(race->totals().size(), 2);
+        QCOMPARE(race->seatOf(ann.id), 0);
+        QVERIFY(ann.view.chat.join().contains("A new race begins: two teams of two"));
+        QVERIFY(ann.screen.buttons.contains(RacePainter::NewGameButton));
+        QVERIFY(!ann.screen.buttons.contains(RacePainter::TwoTeamsButton));
+        QCOMPARE(race->viewFor(ann.id).teams.size(), 2);
+
+        // Bob takes a computer's seat. With two people a new game needs
+        // both, for the same size: a different size starts the asking over.
+        CardPlayer bob(h, h.table(RaceGame, "Bob"));
+        QVERIFY(race->seatOf(bob.id) > 0);
+        bob.press(Marker::ButtonPress + RacePainter::NewGameButton);
+        bob.press(Marker::ButtonPress + RacePainter::ThreePlayersButton);
+        QCOMPARE(race->seatCount(), 4);
+        ann.update();
+        QVERIFY(ann.view.chat.join().contains("Bob would like a new game of 3 players (1 of 2)"));
+        ann.press(Marker::ButtonPress + RacePainter::NewGameButton);
+        ann.press(Marker::ButtonPress + RacePainter::TwoPlayersButton);
+        QCOMPARE(race->seatCount(), 4);
+        QVERIFY(ann.view.chat.join().contains("Ann would like a new game of 2 players (1 of 2)"));
+        bob.press(Marker::ButtonPress + RacePainter::NewGameButton);
+        bob.press(Marker::ButtonPress + RacePainter::ThreePlayersButton);
+        QCOMPARE(race->seatCount(), 4);
+        ann.press(Marker::ButtonPress + RacePainter::NewGameButton);
+        ann.press(Marker::ButtonPress + RacePainter::ThreePlayersButton);
+        QCOMPARE(race->seatCount(), 3);
+        QCOMPARE(race->totals().size(), 3);
+        QVERIFY(race->seatOf(ann.id) >= 0 && race->seatOf(bob.id) >= 0);
+
+        // A game of two for three people: the third watches, and a watcher
+        // has no say in the next game.
+        CardPlayer cy(h, h.table(RaceGame, "Cy"));
+        QVERIFY(race->seatOf(cy.id) >= 0);
+        for (CardPlayer *p : {&ann, &bob, &cy}) {
+            p->press(Marker::ButtonPress + RacePainter::NewGameButton);
+            p->press(Marker::ButtonPress + RacePainter::TwoPlayersButton);
+        }
+        QCOMPARE(race->seatCount(), 2);
+        QVERIFY(race->seatOf(cy.id) < 0);
+        cy.press(Marker::ButtonPress + RacePainter::NewGameButton);
+        cy.press(Marker::ButtonPress + RacePainter::TwoTeamsButton);
+        QCOMPARE(race->seatCount(), 2);
+        QVERIFY(!cy.screen.buttons.contains(RacePainter::TwoTeamsButton));
+    }
+
+    void aFinishedRaceOfTwoTeamsRatesAgainstTheOtherTeamOnly()
+    {
+        Harness h([](ServiceConfig &config) {
+            config.cards.botMs = 10;
+            config.cards.humanMs = 20;
+            config.cards.handOverMs = 20;
+        });
+        h.lobby("Ann");
+        CardPlayer ann(h, h.table(RaceGame, "Ann"));
+        auto *race = dynamic_cast<RaceTable *>(h.service.nodeOfGame(RaceGame));
+        QVERIFY(race);
+        ann.press(Marker::ButtonPress + RacePainter::NewGameButton);
+        ann.press(Marker::ButtonPress + RacePainter::TwoTeamsButton);
+        QCOMPARE(race->seatCount(), 4);
+        // The computer moves for Ann too, hand after hand, to 5000. When a
+        // hazard meets her safety, her line names the safety.
+        int coups = 0;
+        for (int i = 0; i < 200000 && race->stage() != RaceTable::Stage::GameOver; ++i) {
+            h.advance(30);
+            const Race::Hand *hand = race->hand();
+            if (race->stage() == RaceTable::Stage::Playing && hand->phase() == Race::Hand::Phase::Coup
+                && hand->coupSeat() == race->seatOf(ann.id)) {
+                const QByteArray safety = Race::nameOf(Race::safetyFor(hand->coupHazard())).toLower();
+                QVERIFY2(race->viewFor(ann.id).status.startsWith("Coup! Press Coup! (or your " + safety + ')'),
+                         race->viewFor(ann.id).status.constData());
+                ++coups;
+            }
+        }
+        QVERIFY(coups > 0);
+        QCOMPARE(race->stage(), RaceTable::Stage::GameOver);
+        const QList<int> totals = race->totals();
+        QCOMPARE(totals.size(), 2);
+        QVERIFY(std::max(totals.at(0), totals.at(1)) >= 5000);
+        // Everybody at 1500: each of the two other team's seats is a game
+        // worth 12 points won or lost; Ann's partner does not count.
+        const int own = totals.at(race->hand()->teamOf(race->seatOf(ann.id)));
+        const int theirs = totals.at(1 - race->hand()->teamOf(race->seatOf(ann.id)));
+        const int expected = own > theirs ? 1512 : own == theirs ? 1500 : 1488;
+        ann.update();
+        QVERIFY(ann.view.chat.join().contains("Ann's rating: 1500 -> " + QByteArray::number(expected)));
+        QCOMPARE(h.accounts.find("Ann")->rating, expected);
+    }
+
     void raceDeckShowsTheTwentyPictures()
     {
         Harness h;

@@ -1,58 +1,21 @@
 #include "CardTable.h"
 
-#include <QtMath>
-
 #include <algorithm>
 
-#include "AccountStore.h"
-#include "ClientMessages.h"
-#include "ProtocolMarkers.h"
 #include "ServerBytes.h"
 
 using namespace Hearts;
 using CardPainter::Place;
 
-namespace {
-
-const char *const BotNames[] = {"Ada (cpu)", "Bert (cpu)", "Cleo (cpu)", "Dex (cpu)"};
-constexpr int BotRating = 1500;
-
-} // namespace
-
 CardTable::CardTable(NodeHost &host, QByteArray title, quint32 seed, CardTiming timing)
-    : GameNode(host, std::move(title), seed)
-    , m_timing(timing)
+    : SeatedTable(host, std::move(title), seed, timing)
 {
     for (int s = 0; s < 4; ++s)
-        m_seats[s].botName = BotNames[s];
+        m_seats[s].botName = BotName(s);
 }
 
 // ---------------------------------------------------------------------------
 // Seats and views
-
-int CardTable::seatOf(int id) const
-{
-    for (int s = 0; s < 4; ++s) {
-        if (m_seats.at(s).id == id)
-            return s;
-    }
-    return -1;
-}
-
-int CardTable::humans() const
-{
-    return int(std::count_if(m_seats.begin(), m_seats.end(), [](const Seat &s) { return s.id >= 0; }));
-}
-
-QByteArray CardTable::nameOf(int seat) const
-{
-    const Seat &s = m_seats.at(seat);
-    if (s.id >= 0) {
-        if (const NodePlayer *p = member(s.id))
-            return p->name;
-    }
-    return s.botName;
-}
 
 QList<int> CardTable::viewers() const
 {
@@ -206,30 +169,19 @@ QByteArray CardTable::captionFor(const NodePlayer &) const
 
 void CardTable::arrived(const NodePlayer &player)
 {
-    int seat = -1;
-    for (int s = 0; s < 4 && seat < 0; ++s) {
-        if (!human(s) && m_seats.at(s).lastName == player.name)
-            seat = s;
-    }
-    for (int s = 0; s < 4 && seat < 0; ++s) {
-        if (!human(s))
-            seat = s;
-    }
+    const int seat = freeSeatFor(player.name);
     const bool wasEmpty = humans() == 0;
     tell(player.id, ServerBytes::ServiceLine('9', "Hearts: avoid the hearts and the queen of spades; the lowest score wins when somebody reaches 100."));
     if (seat < 0) {
         m_watchers.append(player.id);
         tell(player.id, ServerBytes::ServiceLine('8', "All four seats are taken; you watch until one is free."));
     } else {
-        m_seats[seat].id = player.id;
-        m_seats[seat].lastName = player.name;
-        m_seats[seat].buttons.clear();
-        m_seats[seat].note.clear();
+        seatPerson(seat, player);
         if (m_stage == Stage::Playing && m_round->turn() == seat)
             m_humanDueAt = host().now() + m_timing.humanMs;
         tellAll(ServerBytes::ServiceLine('5', player.name + " takes the seat of " + m_seats.at(seat).botName + '.'), player.id);
     }
-    if (m_stage == Stage::Idle || (wasEmpty && host().now() - m_emptySince > m_timing.keepEmptyMs)) {
+    if (m_stage == Stage::Idle || (wasEmpty && keptTooLong())) {
         newGame();
         return;
     }
@@ -253,13 +205,9 @@ void CardTable::departed(const NodePlayer &player)
     if (seat < 0)
         return;
     Seat &s = m_seats[seat];
-    s.id = -1;
+    unseat(seat, player);
     s.chosen.clear();
     s.raised.clear();
-    s.buttons.clear();
-    s.note.clear();
-    s.wantsNewGame = false;
-    m_notRatedVotes.remove(AccountStore::keyOf(player.name));
     seatWatchers();
     if (humans() == 0) {
         m_emptySince = host().now();
@@ -293,24 +241,6 @@ void CardTable::seatWatchers()
 
 // ---------------------------------------------------------------------------
 // Input
-
-void CardTable::input(int id, const QByteArray &chunk)
-{
-    for (const QByteArray &message : ClientMessages::Split(chunk)) {
-        if (!hasMember(id))
-            return;   // voted off by an earlier message
-        int column = 0;
-        int row = 0;
-        if (ClientMessages::ParseCellText(message, &column, &row))
-            press(id, column, row);
-        else if (message.startsWith(Marker::ButtonPress))
-            button(id, message.mid(Marker::ButtonPress.size()));
-        else if (message.size() == 1 && quint8(message.at(0)) >= 0x20)
-            continue;   // a key typed on the table; the table has no keys
-        else
-            commonMessage(id, message);
-    }
-}
 
 void CardTable::press(int id, int column, int row)
 {
@@ -388,18 +318,8 @@ void CardTable::button(int id, const QByteArray &name)
             newGame();
             return;
         }
-        s.wantsNewGame = true;
-        int want = 0;
-        for (int k = 0; k < 4; ++k)
-            want += human(k) && m_seats.at(k).wantsNewGame ? 1 : 0;
-        if (want == humans()) {
-            tellAll(ServerBytes::ServiceLine('8', "Everybody asked for a new game."));
+        if (askForNewGame(seat))
             newGame();
-        } else {
-            tellAll(ServerBytes::ServiceLine('8', nameOf(seat) + " would like a new game (" + QByteArray::number(want)
-                                                      + " of " + QByteArray::number(humans())
-                                                      + "); press New Game to agree."));
-        }
     }
 }
 
@@ -410,10 +330,7 @@ void CardTable::newGame()
 {
     m_totals = {};
     m_handNumber = 0;
-    m_notRated = false;
-    m_notRatedVotes.clear();
-    for (Seat &s : m_seats)
-        s.wantsNewGame = false;
+    clearVotes();
     tellAll(ServerBytes::ServiceLine('5', "A new game of Hearts begins."));
     deal();
 }
@@ -564,59 +481,12 @@ void CardTable::finishGame()
     for (const int s : winners(m_totals))
         names += (names.isEmpty() ? "" : " and ") + nameOf(s);
     tellAll(ServerBytes::ServiceLine('5', "\x1b[B" + names + " won the game!\x1b]"));
-    rate();
-}
-
-void CardTable::rate()
-{
-    if (m_notRated) {
-        tellAll(ServerBytes::ServiceLine('9', "The players voted not to rate this game."));
-        return;
-    }
-    std::array<int, 4> ratings{};
-    for (int s = 0; s < 4; ++s) {
-        const NodePlayer *p = human(s) ? member(m_seats.at(s).id) : nullptr;
-        ratings[s] = p ? p->rating : BotRating;
-    }
-    bool changed = false;
-    for (int s = 0; s < 4; ++s) {
-        NodePlayer *p = human(s) ? member(m_seats.at(s).id) : nullptr;
-        if (!p || p->guest)
-            continue;
-        // Each other seat counts as one game between two players.
-        double delta = 0;
-        for (int o = 0; o < 4; ++o) {
-            if (o == s)
-                continue;
-            const double expected = 1.0 / (1.0 + qPow(10.0, (ratings.at(o) - ratings.at(s)) / 400.0));
-            const double result = m_totals.at(s) < m_totals.at(o) ? 1.0 : m_totals.at(s) == m_totals.at(o) ? 0.5 : 0.0;
-            delta += 12.0 * (result - expected);
-        }
-        const int rating = qBound(100, qRound(ratings.at(s) + delta), 3000);
-        tellAll(ServerBytes::ServiceLine('9', p->name + "'s rating: " + QByteArray::number(p->rating) + " -> "
-                                                  + QByteArray::number(rating)));
-        p->rating = rating;
-        host().saveRating(p->name, rating);
-        changed = true;
-    }
-    if (changed)
-        sendPlayerList();
-}
-
-void CardTable::voteNotRated(int id)
-{
-    const int seat = seatOf(id);
-    if (seat < 0 || m_notRated)
-        return;
-    m_notRatedVotes.insert(AccountStore::keyOf(nameOf(seat)));
-    const int votes = int(m_notRatedVotes.size());
-    if (votes * 2 > humans()) {
-        m_notRated = true;
-        tellAll(ServerBytes::ServiceLine('8', "This game will not be rated."));
-    } else {
-        tellAll(ServerBytes::ServiceLine('8', nameOf(seat) + " votes not to rate this game (" + QByteArray::number(votes)
-                                                  + " of " + QByteArray::number(humans()) + ")."));
-    }
+    // The lowest score wins.
+    rate([this](int seat, int other) {
+        const int own = m_totals.at(seat);
+        const int theirs = m_totals.at(other);
+        return own < theirs ? 1.0 : own == theirs ? 0.5 : 0.0;
+    });
 }
 
 void CardTable::tick()
@@ -664,14 +534,5 @@ void CardTable::tick()
 
 QByteArray CardTable::detail() const
 {
-    if (humans() == 0 && m_watchers.isEmpty())
-        return "Hearts; computers fill empty seats";
-    QByteArray text = "Hearts:";
-    for (int s = 0; s < 4; ++s) {
-        if (human(s))
-            text += (text.endsWith(':') ? " " : ", ") + nameOf(s);
-    }
-    if (!m_watchers.isEmpty())
-        text += " +" + QByteArray::number(m_watchers.size()) + " watching";
-    return text;
+    return seatsDetail("Hearts", "Hearts; computers fill empty seats");
 }

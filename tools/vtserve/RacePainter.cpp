@@ -142,9 +142,13 @@ QByteArray Buttons(int wanted, QSet<QByteArray> *shown)
         {Coup, CoupButton, "67;15;79;17;100;42", "Coup!;Play your safety against the hazard"},
         {LetGo, LetGoButton, "67;18;79;20;100;44", "Let it go;Keep your safety for later"},
         {NewGame, NewGameButton, "67;21;79;23;100;41", "New Game;Start a new game"},
+        {TwoPlayers, TwoPlayersButton, "67;15;79;17;100;41", "2 players;A new game of two players"},
+        {ThreePlayers, ThreePlayersButton, "67;18;79;20;100;41", "3 players;A new game of three players"},
+        {TwoTeams, TwoTeamsButton, "67;21;79;23;100;41", "Two teams;A new game of two teams of two"},
     };
     QByteArray out;
-    // Removals first: a coup's buttons take the places of Draw and Discard.
+    // Removals first: a coup's buttons take the places of Draw and Discard,
+    // the sizes of a new game those of all three.
     for (const Spec &s : specs) {
         if (!(wanted & s.button) && shown->contains(s.name)) {
             out += "\x1b[0;0;0;0;100;0W" + s.name + "|>";
@@ -158,6 +162,17 @@ QByteArray Buttons(int wanted, QSet<QByteArray> *shown)
         }
     }
     return out;
+}
+
+int PlayersOfButton(const QByteArray &name)
+{
+    if (name == TwoPlayersButton)
+        return 2;
+    if (name == ThreePlayersButton)
+        return 3;
+    if (name == TwoTeamsButton)
+        return 4;
+    return 0;
 }
 
 } // namespace RacePainter

@@ -64,13 +64,19 @@ int HandColumn(int index);
 Target TargetAt(const RaceView &view, int column, int row);
 
 // The buttons a viewer needs; `shown` holds those the client shows and is
-// kept up to date.
-enum Button { Draw = 1, Discard = 2, Coup = 4, LetGo = 8, NewGame = 16 };
+// kept up to date. "New Game" offers the sizes of a new game in the places
+// of the others: two or three players, or two teams of two.
+enum Button { Draw = 1, Discard = 2, Coup = 4, LetGo = 8, NewGame = 16, TwoPlayers = 32, ThreePlayers = 64, TwoTeams = 128 };
 QByteArray Buttons(int wanted, QSet<QByteArray> *shown);
 inline const QByteArray DrawButton = "draw";
 inline const QByteArray DiscardButton = "discard";
 inline const QByteArray CoupButton = "coup";
 inline const QByteArray LetGoButton = "letgo";
 inline const QByteArray NewGameButton = "newgame";
+inline const QByteArray TwoPlayersButton = "players2";
+inline const QByteArray ThreePlayersButton = "players3";
+inline const QByteArray TwoTeamsButton = "teams";
+// The players of a new game a size button names; 0 for another button.
+int PlayersOfButton(const QByteArray &name);
 
 } // namespace RacePainter

@@ -1,21 +1,13 @@
 #include "RaceTable.h"
 
-#include <QtMath>
-
 #include <algorithm>
 
-#include "AccountStore.h"
-#include "ClientMessages.h"
-#include "ProtocolMarkers.h"
 #include "ServerBytes.h"
 
 using namespace Race;
 using RacePainter::Target;
 
 namespace {
-
-const char *const BotNames[] = {"Ada (cpu)", "Bert (cpu)", "Cleo (cpu)", "Dex (cpu)"};
-constexpr int BotRating = 1500;
 
 QByteArray lower(const QByteArray &text)
 {
@@ -31,37 +23,12 @@ QByteArray coupLine(const QByteArray &name, int hazard)
 } // namespace
 
 RaceTable::RaceTable(NodeHost &host, QByteArray title, quint32 seed, CardTiming timing)
-    : GameNode(host, std::move(title), seed)
-    , m_timing(timing)
+    : SeatedTable(host, std::move(title), seed, timing)
 {
 }
 
 // ---------------------------------------------------------------------------
 // Seats and views
-
-int RaceTable::seatOf(int id) const
-{
-    for (int s = 0; s < m_seats.size(); ++s) {
-        if (m_seats.at(s).id == id)
-            return s;
-    }
-    return -1;
-}
-
-int RaceTable::humans() const
-{
-    return int(std::count_if(m_seats.begin(), m_seats.end(), [](const Seat &s) { return s.id >= 0; }));
-}
-
-QByteArray RaceTable::nameOf(int seat) const
-{
-    const Seat &s = m_seats.at(seat);
-    if (s.id >= 0) {
-        if (const NodePlayer *p = member(s.id))
-            return p->name;
-    }
-    return s.botName;
-}
 
 QByteArray RaceTable::teamName(int team) const
 {
@@ -102,7 +69,7 @@ QByteArray RaceTable::statusFor(int id) const
         const int who = actor();
         if (m_hand->phase() == Race::Hand::Phase::Coup) {
             if (who == seat)
-                return "Coup! Press Coup! (or your " + lower(nameOf(safetyFor(m_hand->coupHazard())))
+                return "Coup! Press Coup! (or your " + lower(Race::nameOf(safetyFor(m_hand->coupHazard())))
                     + ") against the " + lower(Race::nameOf(m_hand->coupHazard())) + ", or Let it go.";
             return nameOf(who) + " may answer with a coup.";
         }
@@ -175,7 +142,9 @@ void RaceTable::paintButtons(int id)
     if (seat < 0)
         return;
     int wanted = RacePainter::NewGame;
-    if (actor() == seat) {
+    if (m_seats.at(seat).choosing)
+        wanted = RacePainter::TwoPlayers | RacePainter::ThreePlayers | RacePainter::TwoTeams;
+    else if (actor() == seat) {
         switch (m_hand->phase()) {
         case Race::Hand::Phase::Draw: wanted |= RacePainter::Draw; break;
         case Race::Hand::Phase::Play: wanted |= RacePainter::Discard; break;
@@ -216,18 +185,11 @@ QByteArray RaceTable::captionFor(const NodePlayer &) const
 void RaceTable::arrived(const NodePlayer &player)
 {
     tell(player.id, ServerBytes::ServiceLine('9', "The touring race: 1000 miles a hand, 5000 points a game. Draw, then press a "
-                                                  "card and the piles it goes on."));
+                                                  "card and the piles it goes on. New Game chooses two or three players or "
+                                                  "two teams."));
     const bool wasEmpty = humans() == 0;
-    int seat = -1;
-    for (int s = 0; s < m_seats.size() && seat < 0; ++s) {
-        if (!human(s) && m_seats.at(s).lastName == player.name)
-            seat = s;
-    }
-    for (int s = 0; s < m_seats.size() && seat < 0; ++s) {
-        if (!human(s))
-            seat = s;
-    }
-    if (m_stage == Stage::Idle || (wasEmpty && host().now() - m_emptySince > m_timing.keepEmptyMs)) {
+    const int seat = freeSeatFor(player.name);
+    if (m_stage == Stage::Idle || (wasEmpty && keptTooLong())) {
         m_watchers.append(player.id);
         newGame();
         return;
@@ -237,10 +199,7 @@ void RaceTable::arrived(const NodePlayer &player)
         tell(player.id, ServerBytes::ServiceLine('8', "Every seat is taken; you watch until one is free or a new game starts."));
     } else {
         tellAll(ServerBytes::ServiceLine('5', player.name + " takes the seat of " + m_seats.at(seat).botName + '.'), player.id);
-        m_seats[seat].id = player.id;
-        m_seats[seat].lastName = player.name;
-        m_seats[seat].buttons.clear();
-        m_seats[seat].note.clear();
+        seatPerson(seat, player);
         m_seats[seat].selected = -1;
     }
     if (wasEmpty || actor() == seat)
@@ -259,12 +218,8 @@ void RaceTable::departed(const NodePlayer &player)
     if (seat < 0)
         return;
     Seat &s = m_seats[seat];
-    s.id = -1;
+    unseat(seat, player);
     s.selected = -1;
-    s.buttons.clear();
-    s.note.clear();
-    s.wantsNewGame = false;
-    m_notRatedVotes.remove(AccountStore::keyOf(player.name));
     if (!m_watchers.isEmpty()) {
         s.id = m_watchers.takeFirst();
         tell(s.id, ServerBytes::ServiceLine('5', "A seat is free: you play now."));
@@ -283,27 +238,14 @@ void RaceTable::departed(const NodePlayer &player)
 // ---------------------------------------------------------------------------
 // Input
 
-void RaceTable::input(int id, const QByteArray &chunk)
-{
-    for (const QByteArray &message : ClientMessages::Split(chunk)) {
-        if (!hasMember(id))
-            return;
-        int column = 0;
-        int row = 0;
-        if (ClientMessages::ParseCellText(message, &column, &row))
-            press(id, column, row);
-        else if (message.startsWith(Marker::ButtonPress))
-            button(id, message.mid(Marker::ButtonPress.size()));
-        else if (message.size() == 1 && quint8(message.at(0)) >= 0x20)
-            continue;   // the table has no keys
-        else
-            commonMessage(id, message);
-    }
-}
-
 void RaceTable::press(int id, int column, int row)
 {
     const int seat = seatOf(id);
+    if (seat >= 0 && m_seats.at(seat).choosing) {
+        // A press on the table puts the choice of a new game away.
+        m_seats[seat].choosing = false;
+        paintButtons(id);
+    }
     if (seat < 0 || m_stage != Stage::Playing) {
         paintStatus(id);   // every press gets an answer: the client waits for one
         return;
@@ -411,21 +353,30 @@ void RaceTable::button(int id, const QByteArray &name)
         return;
     Seat &s = m_seats[seat];
     if (name == RacePainter::NewGameButton) {
+        // The sizes of a new game take the buttons' places until one is
+        // pressed, or the table.
+        s.choosing = true;
+        s.note = "New game: press 2 players, 3 players or Two teams; computers fill the rest.";
+        paintStatus(id);
+        s.note.clear();
+        return;
+    }
+    if (const int players = RacePainter::PlayersOfButton(name)) {
+        s.choosing = false;
         if (m_stage == Stage::GameOver || m_stage == Stage::Idle) {
-            newGame();
+            newGame(players);
             return;
         }
-        s.wantsNewGame = true;
-        int want = 0;
-        for (int k = 0; k < m_seats.size(); ++k)
-            want += human(k) && m_seats.at(k).wantsNewGame ? 1 : 0;
-        if (want == humans()) {
-            tellAll(ServerBytes::ServiceLine('8', "Everybody asked for a new game."));
-            newGame();
-        } else {
-            tellAll(ServerBytes::ServiceLine('8', nameOf(seat) + " would like a new game (" + QByteArray::number(want) + " of "
-                                                      + QByteArray::number(humans()) + "); press New Game to agree."));
+        if (players != m_wantedPlayers) {
+            // Another size: the wishes for the one before do not count for it.
+            m_wantedPlayers = players;
+            for (Seat &other : m_seats)
+                other.wantsNewGame = false;
         }
+        if (askForNewGame(seat, "a new game of " + sizeWords(players)))
+            newGame(players);
+        else
+            paintButtons(id);
         return;
     }
     if (m_stage != Stage::Playing)
@@ -513,9 +464,15 @@ void RaceTable::schedule()
         m_dueAt = host().now() + m_timing.botMs;
 }
 
-void RaceTable::newGame()
+QByteArray RaceTable::sizeWords(int players)
 {
-    // As many seats as people here (two to four); people beyond four watch.
+    return players == 4 ? QByteArray("two teams of two") : QByteArray::number(players) + " players";
+}
+
+void RaceTable::newGame(int players)
+{
+    // As many seats as asked for, or as people here (two to four); people
+    // beyond them watch, computers take the seats left.
     QList<int> people;
     for (const Seat &s : std::as_const(m_seats)) {
         if (s.id >= 0)
@@ -523,10 +480,11 @@ void RaceTable::newGame()
     }
     people += m_watchers;
     m_watchers.clear();
-    const int count = qBound(2, int(people.size()), 4);
+    const int count = players ? qBound(2, players, 4) : qBound(2, int(people.size()), 4);
+    m_wantedPlayers = 0;
     QList<Seat> seats(count);
     for (int s = 0; s < count; ++s) {
-        seats[s].botName = BotNames[s];
+        seats[s].botName = BotName(s);
         if (s < people.size()) {
             seats[s].id = people.at(s);
             const int old = seatOf(people.at(s));
@@ -536,17 +494,18 @@ void RaceTable::newGame()
                 seats[s].lastName = p->name;
         }
     }
-    for (int k = count; k < people.size(); ++k)
+    for (int k = count; k < people.size(); ++k) {
+        // A player who watches now: their buttons go.
+        if (const int old = seatOf(people.at(k)); old >= 0)
+            sendTo(people.at(k), RacePainter::Buttons(0, &m_seats[old].buttons));
         m_watchers.append(people.at(k));
+    }
     m_seats = seats;
     m_hand.reset();
     m_totals = QList<int>(count == 4 ? 2 : count, 0);
     m_handNumber = 0;
-    m_notRated = false;
-    m_notRatedVotes.clear();
-    tellAll(ServerBytes::ServiceLine('5', "A new race begins: " + (count == 4 ? QByteArray("two teams of two")
-                                                                               : QByteArray::number(count) + " players")
-                                              + ", 1000 miles a hand, 5000 points to win."));
+    clearVotes();
+    tellAll(ServerBytes::ServiceLine('5', "A new race begins: " + sizeWords(count) + ", 1000 miles a hand, 5000 points to win."));
     deal();
 }
 
@@ -608,61 +567,15 @@ void RaceTable::finishGame()
     for (const int team : winners(m_totals))
         names += (names.isEmpty() ? "" : " and ") + teamName(team);
     tellAll(ServerBytes::ServiceLine('5', "\x1b[B" + names + " won the race!\x1b]"));
-    rate();
-}
-
-void RaceTable::rate()
-{
-    if (m_notRated) {
-        tellAll(ServerBytes::ServiceLine('9', "The players voted not to rate this game."));
-        return;
-    }
-    QList<int> ratings;
-    for (int s = 0; s < m_seats.size(); ++s) {
-        const NodePlayer *p = human(s) ? member(m_seats.at(s).id) : nullptr;
-        ratings.append(p ? p->rating : BotRating);
-    }
-    bool changed = false;
-    for (int s = 0; s < m_seats.size(); ++s) {
-        NodePlayer *p = human(s) ? member(m_seats.at(s).id) : nullptr;
-        if (!p || p->guest)
-            continue;
-        // Each seat of another team counts as one game between two players.
-        const int own = m_totals.at(m_hand->teamOf(s));
-        double delta = 0;
-        for (int o = 0; o < m_seats.size(); ++o) {
-            if (m_hand->teamOf(o) == m_hand->teamOf(s))
-                continue;
-            const int theirs = m_totals.at(m_hand->teamOf(o));
-            const double expected = 1.0 / (1.0 + qPow(10.0, (ratings.at(o) - ratings.at(s)) / 400.0));
-            const double result = own > theirs ? 1.0 : own == theirs ? 0.5 : 0.0;
-            delta += 12.0 * (result - expected);
-        }
-        const int rating = qBound(100, qRound(ratings.at(s) + delta), 3000);
-        tellAll(ServerBytes::ServiceLine('9', p->name + "'s rating: " + QByteArray::number(p->rating) + " -> "
-                                                  + QByteArray::number(rating)));
-        p->rating = rating;
-        host().saveRating(p->name, rating);
-        changed = true;
-    }
-    if (changed)
-        sendPlayerList();
-}
-
-void RaceTable::voteNotRated(int id)
-{
-    const int seat = seatOf(id);
-    if (seat < 0 || m_notRated)
-        return;
-    m_notRatedVotes.insert(AccountStore::keyOf(nameOf(seat)));
-    const int votes = int(m_notRatedVotes.size());
-    if (votes * 2 > humans()) {
-        m_notRated = true;
-        tellAll(ServerBytes::ServiceLine('8', "This game will not be rated."));
-    } else {
-        tellAll(ServerBytes::ServiceLine('8', nameOf(seat) + " votes not to rate this game (" + QByteArray::number(votes) + " of "
-                                                  + QByteArray::number(humans()) + ")."));
-    }
+    // Each seat of another team counts as a game; the highest total wins.
+    rate([this](int seat, int other) {
+        const int team = m_hand->teamOf(seat);
+        if (m_hand->teamOf(other) == team)
+            return -1.0;
+        const int own = m_totals.at(team);
+        const int theirs = m_totals.at(m_hand->teamOf(other));
+        return own > theirs ? 1.0 : own == theirs ? 0.5 : 0.0;
+    });
 }
 
 void RaceTable::tick()
@@ -693,14 +606,5 @@ void RaceTable::tick()
 
 QByteArray RaceTable::detail() const
 {
-    if (humans() == 0 && m_watchers.isEmpty())
-        return "the touring race; computers fill empty seats";
-    QByteArray text = "Race:";
-    for (int s = 0; s < m_seats.size(); ++s) {
-        if (human(s))
-            text += (text.endsWith(':') ? " " : ", ") + nameOf(s);
-    }
-    if (!m_watchers.isEmpty())
-        text += " +" + QByteArray::number(m_watchers.size()) + " watching";
-    return text;
+    return seatsDetail("Race", "the touring race; computers fill empty seats");
 }

@@ -72,6 +72,10 @@ QTcpServer *VtServer::listen(int port, QString *error, const QString &what)
 {
     auto *server = new QTcpServer(this);
     server->setMaxPendingConnections(64);
+    // A crowd that connects at once waits in the kernel's queue until the
+    // event loop takes it; past the queue's end a connection is answered
+    // only by the client's retry, a second or more later.
+    server->setListenBacklogSize(m_options.listenBacklog > 0 ? m_options.listenBacklog : qMax(50, m_options.maxConnections));
     if (!server->listen(m_options.bind, quint16(qMax(0, port)))) {
         if (error) {
             *error = QStringLiteral("cannot listen for the %1 on %2 port %3: %4")

@@ -37,6 +37,7 @@ struct ServerOptions {
     int passwordIterations = AccountStore::DefaultIterations;
     int maxConnections = 256;
     int maxPerAddress = 32;
+    int listenBacklog = 0;           // connections the kernel holds until they are taken; 0: maxConnections
     int hashThreads = -1;            // threads deriving password digests; -1 one per core, 0 on the event thread
     int aloneGapMs = 40;             // quiet time around a message that must stand alone
     qsizetype maxQueued = 1024 * 1024;

@@ -110,12 +110,19 @@ int main(int argc, char *argv[])
         {QStringLiteral("max-per-address"),
          QStringLiteral("Connections from one address at once (default %1).").arg(defaults.maxPerAddress),
          QStringLiteral("count")},
+        {QStringLiteral("listen-backlog"),
+         QStringLiteral("Connections waiting to be taken that each port holds (default --max-connections)."),
+         QStringLiteral("count")},
         {QStringLiteral("password-iterations"),
          QStringLiteral("PBKDF2 iterations for the passwords of new accounts (default %1).").arg(defaults.passwordIterations),
          QStringLiteral("count")},
         {QStringLiteral("hash-threads"),
          QStringLiteral("Threads that check passwords (default one per core; 0 checks them on the main thread)."),
          QStringLiteral("count")},
+        {QStringLiteral("user-list-ms"),
+         QStringLiteral("Least time between two user lists to the lobby; the changes in between go out together\n"
+                        "(default %1; 0 sends every change at once).").arg(ServiceConfig().userListMs),
+         QStringLiteral("ms")},
         {QStringLiteral("art-folder"), QStringLiteral("A folder of ANSI art (.ans files) to offer as the Art Gallery door."),
          QStringLiteral("folder")},
         {QStringLiteral("words"),
@@ -152,9 +159,14 @@ int main(int argc, char *argv[])
         return 2;
     if (!countOption(parser, QStringLiteral("max-connections"), 1, &options.maxConnections)
         || !countOption(parser, QStringLiteral("max-per-address"), 1, &options.maxPerAddress)
+        || !countOption(parser, QStringLiteral("listen-backlog"), 1, &options.listenBacklog)
         || !countOption(parser, QStringLiteral("password-iterations"), 1000, &options.passwordIterations)
         || !countOption(parser, QStringLiteral("hash-threads"), 0, &options.hashThreads))
         return 2;
+    int userListMs = ServiceConfig().userListMs;
+    if (!countOption(parser, QStringLiteral("user-list-ms"), 0, &userListMs))
+        return 2;
+    options.tune = [userListMs](ServiceConfig &config) { config.userListMs = userListMs; };
     options.dataFolder = parser.value(QStringLiteral("data"));
     if (parser.isSet(QStringLiteral("door-command"))) {
         options.doorCommand = QProcess::splitCommand(parser.value(QStringLiteral("door-command")));
