@@ -22,9 +22,9 @@
 #include "ChatAnsi.h"
 #include "CardamoU.h"
 #include "DoodlixTableU.h"
-#include "FakeNodeServer.h"
 #include "Fakes.h"
 #include "LobbyMain.h"
+#include "LoopbackServer.h"
 #include "ParloraU.h"
 #include "Platform.h"
 #include "PortalisU.h"
@@ -118,9 +118,9 @@ bool chatShows(TRichEditURL *view, const QByteArray &text)
 const QByteArray kIdent = Marker::IdentifyOpen + "Ann" + Marker::IdentifyClose + "pw";
 
 template <class Window>
-std::unique_ptr<Window> openNode(FakeNodeServer &server)
+std::unique_ptr<Window> openNode(LoopbackServer &server)
 {
-    auto window = std::make_unique<Window>(QStringList{server.host(), server.port(), "Ann", "pw"});
+    auto window = std::make_unique<Window>(QStringList{server.host(), server.portText(), "Ann", "pw"});
     window->show();
     window->FormActivate();
     if (!server.waitForBytes(Marker::ClientReady, 10000))
@@ -150,7 +150,7 @@ void report(const char *attack, const char *program, const StallMeter &meter, QS
 template <class Window>
 void chatFloodOn(const char *program)
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto window = openNode<Window>(server);
     const QByteArray flood = chatFlood();
     const QByteArray last = lastFloodLine(flood);
@@ -162,7 +162,7 @@ void chatFloodOn(const char *program)
 
 void chatFloodOnParlora()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto window = openNode<TParloras>(server);
     QTest::qWait(1200);   // the room asks to be ready after 900 ms
     const QByteArray flood = chatFlood();
@@ -175,12 +175,12 @@ void chatFloodOnParlora()
 
 void longLineOnParlora()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto window = openNode<TParloras>(server);
     QTest::qWait(1200);
     StallMeter meter;
     server.send(QByteArray(1024 * 1024, 'x'));
-    meter.run([&] { return server.clientGone() || window->Memo5->document()->characterCount() > 60000; });
+    meter.run([&] { return server.closed() || window->Memo5->document()->characterCount() > 60000; });
     server.send("\r\nafter the long line\r\n");
     meter.run([&] { return chatShows(window->Memo5, "after the long line"); });
     report("long_line", "Parlora", meter);
@@ -188,7 +188,7 @@ void longLineOnParlora()
 
 void userListOnParlora()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto window = openNode<TParloras>(server);
     QTest::qWait(1200);
     StallMeter meter;
@@ -205,7 +205,7 @@ void userListOnParlora()
 template <class Window>
 double screenFloodOn(const char *program)
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto window = openNode<Window>(server);
     const QByteArray flood = screenFlood(10 * 1000 * 1000);
     StallMeter meter;
@@ -223,7 +223,7 @@ double screenFloodOn(const char *program)
 // The lobby: a long line, then a where-is that must be answered.
 void longLineOnLobby()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     MemorySettings user;
     MemorySettings machine;
     FakeWindowLister windows;
@@ -231,7 +231,7 @@ void longLineOnLobby()
     LobbyStartup startup;
     startup.settings = &user;
     startup.machineSettings = &machine;
-    startup.arguments = QStringList{server.port(), server.host()};
+    startup.arguments = QStringList{server.portText(), server.host()};
     startup.lobbyDir = QStringLiteral(VANTORA_BIN_DIR "/");
     auto form = std::make_unique<TLobbyMainForm>(startup);
     form->Activated = true;
@@ -241,11 +241,11 @@ void longLineOnLobby()
     form->FileConnectItemClick();
     if (!server.waitForBytes(kIdent, 10000))
         std::fprintf(stderr, "the lobby did not identify\n");
-    server.received.clear();
+    server.clearReceived();
     StallMeter meter;
     server.send(QByteArray(4 * 1024 * 1024, 'y'));
     server.send("\r\n\x1b[7Bob \x1b]\xa4\xab" "Ann");
-    meter.run([&] { return server.received.contains("Vantora Chat Version"); });
+    meter.run([&] { return server.received().contains("Vantora Chat Version"); });
     report("long_line", "VTLobby", meter);
     form.reset();
     Platform::setWindowLister(nullptr);

@@ -12,9 +12,9 @@
 #include "CardPictures.h"
 #include "CardamoU.h"
 #include "IAeverButton.h"
-#include "FakeNodeServer.h"
 #include "Fakes.h"
 #include "LastTrickWinU.h"
+#include "LoopbackServer.h"
 #include "Platform.h"
 #include "ProtocolMarkers.h"
 #include "SurfaceImage.h"
@@ -68,7 +68,7 @@ private:
     std::unique_ptr<TfrmCardamo> openConnected();
     void feed(TfrmCardamo &table, const QByteArray &screen);
 
-    std::unique_ptr<FakeNodeServer> m_server;
+    std::unique_ptr<LoopbackServer> m_server;
     std::unique_ptr<InstalledFakes> m_fakes;
     FakeDialogs *m_dialogs = nullptr;
     FakeLauncher *m_launcher = nullptr;
@@ -82,7 +82,7 @@ void TestCardamo::initTestCase()
 
 void TestCardamo::init()
 {
-    m_server = std::make_unique<FakeNodeServer>();
+    m_server = std::make_unique<LoopbackServer>(LoopbackServer::OneClient);
     m_fakes = std::make_unique<InstalledFakes>();
     m_dialogs = &m_fakes->dialogs;
     m_launcher = &m_fakes->launcher;
@@ -98,12 +98,12 @@ void TestCardamo::cleanup()
 std::unique_ptr<TfrmCardamo> TestCardamo::openConnected()
 {
     auto table = std::make_unique<TfrmCardamo>(
-        QStringList{m_server->host(), m_server->port(), "Ann", "pw"});
+        QStringList{m_server->host(), m_server->portText(), "Ann", "pw"});
     table->show();
     table->FormActivate();
     if (!m_server->waitForBytes(kReady))
         qWarning("the table did not get ready");
-    m_server->received.clear();
+    m_server->clearReceived();
     return table;
 }
 
@@ -131,7 +131,7 @@ void TestCardamo::pressSendsTheCell()
     const QPoint point(12 * engine->CellWidth() + 2, 3 * engine->CellHeight() + 1);
     QTest::mouseClick(table->Image2, Qt::LeftButton, {}, point);
     QVERIFY(m_server->waitForBytes("12;3"));
-    QCOMPARE(m_server->received, QByteArray("12;3"));
+    QCOMPARE(m_server->received(), QByteArray("12;3"));
     QCOMPARE(table->LastClickX, point.x());
     QCOMPARE(table->LastClickY, point.y());
     QCOMPARE(table->Image2->cursor().shape(), Qt::BusyCursor);
@@ -148,7 +148,7 @@ void TestCardamo::pressBeyondColumn80SendsOneOne()
     QVERIFY(x < table->Image2->width());
     QTest::mouseClick(table->Image2, Qt::LeftButton, {}, QPoint(x, 30));
     QVERIFY(m_server->waitForBytes("1;1"));
-    QCOMPARE(m_server->received, QByteArray("1;1"));
+    QCOMPARE(m_server->received(), QByteArray("1;1"));
 }
 
 void TestCardamo::doubleClickSendsTheCellAbove()
@@ -160,7 +160,7 @@ void TestCardamo::doubleClickSendsTheCellAbove()
     // The presses send their own cells; 200 ms later the cell 150 pixels
     // above the press: (40 - 150) / 16 truncates to -6.
     QVERIFY(m_server->waitForBytes("7;-6"));
-    QCOMPARE(m_server->received, QByteArray("7;27;27;-6"));
+    QCOMPARE(m_server->received(), QByteArray("7;27;27;-6"));
 }
 
 void TestCardamo::typedCharactersGoOneByOne()
@@ -168,15 +168,14 @@ void TestCardamo::typedCharactersGoOneByOne()
     auto table = openConnected();
     QTest::mouseClick(table->Image2, Qt::LeftButton, {}, QPoint(1, 1));
     QVERIFY(m_server->waitForBytes("0;0"));
-    m_server->received.clear();
-    m_server->pieces.clear();
+    m_server->clearReceived();
     QTest::keyClicks(table->Scrollbox1, QStringLiteral("ab"));
     QVERIFY(m_server->waitForBytes("ab"));
-    QCOMPARE(m_server->received, QByteArray("ab"));
+    QCOMPARE(m_server->received(), QByteArray("ab"));
     // Typing in the chat input sends nothing until Return.
     QTest::keyClicks(table->Memo4, QStringLiteral("cd"));
     QTest::qWait(30);
-    QCOMPARE(m_server->received, QByteArray("ab"));
+    QCOMPARE(m_server->received(), QByteArray("ab"));
 }
 
 void TestCardamo::buttonsFromTheServer()
@@ -199,7 +198,7 @@ void TestCardamo::buttonsFromTheServer()
     QCOMPARE(shaped->gradientColor(), QColor(Qt::black));
     button->click();
     QVERIFY(m_server->waitForBytes(Marker::ButtonPress + "bid"));
-    QCOMPARE(m_server->received, Marker::ButtonPress + "bid");
+    QCOMPARE(m_server->received(), Marker::ButtonPress + "bid");
 
     // The same name again updates it; an icon index of 100 or more has none.
     feed(*table, "\x1b[30;5;40;7;100;31Wbid|Double>");

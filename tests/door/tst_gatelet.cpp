@@ -9,13 +9,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTcpServer>
 #include <QToolButton>
 
 #include "Ansi.h"
-#include "FakeNodeServer.h"
 #include "Fakes.h"
 #include "GateletU.h"
+#include "LoopbackServer.h"
 #include "Platform.h"
 #include "ProtocolMarkers.h"
 #include "RegistrySettings.h"
@@ -56,7 +55,7 @@ private slots:
 private:
     std::unique_ptr<TfrmGatelet> open(const QStringList &args);
 
-    std::unique_ptr<FakeNodeServer> m_server;
+    std::unique_ptr<LoopbackServer> m_server;
     std::unique_ptr<InstalledFakes> m_fakes;
     FakeDialogs *m_dialogs = nullptr;
     FakeSoundPlayer *m_sound = nullptr;
@@ -69,7 +68,7 @@ void TestGatelet::initTestCase()
 
 void TestGatelet::init()
 {
-    m_server = std::make_unique<FakeNodeServer>();
+    m_server = std::make_unique<LoopbackServer>(LoopbackServer::OneClient);
     m_fakes = std::make_unique<InstalledFakes>();
     m_dialogs = &m_fakes->dialogs;
     m_sound = &m_fakes->sound;
@@ -117,11 +116,11 @@ void TestGatelet::identifiesAfter1200And500()
 {
     QElapsedTimer clock;
     clock.start();
-    auto door = open({m_server->host(), m_server->port(), "Ann", "pw"});
+    auto door = open({m_server->host(), m_server->portText(), "Ann", "pw"});
     QVERIFY(m_server->waitForClient());
     const qint64 connected = clock.elapsed();
     QVERIFY(m_server->waitForBytes(kIdent + Marker::ClientReady));
-    QCOMPARE(m_server->received, kIdent + Marker::ClientReady);
+    QCOMPARE(m_server->received(), kIdent + Marker::ClientReady);
     const qint64 identified = m_server->timeOf(kIdent);
     const qint64 ready = m_server->timeOf(kIdent + Marker::ClientReady);
     QVERIFY2(ready - identified >= Waits::scaled(500) - 10,
@@ -133,11 +132,11 @@ void TestGatelet::identifiesAfter1200And500()
 
 void TestGatelet::hostAndPortOnly()
 {
-    auto door = open({m_server->host(), m_server->port()});
-    QCOMPARE(door->NodePort, m_server->port().toInt());
+    auto door = open({m_server->host(), m_server->portText()});
+    QCOMPARE(door->NodePort, m_server->portText().toInt());
     QVERIFY(m_server->waitForClient());
     QTest::qWait(Waits::scaled(1200 + 500) + 100);
-    QVERIFY(m_server->received.isEmpty());
+    QVERIFY(m_server->received().isEmpty());
     QVERIFY(door->isVisible());
     QTest::keyClicks(door->Scrollbox1, QStringLiteral("n"));
     QVERIFY(m_server->waitForBytes("n"));
@@ -145,39 +144,38 @@ void TestGatelet::hostAndPortOnly()
 
 void TestGatelet::noArgumentsUsesPort2112AndCloses()
 {
-    QTcpServer server;
-    if (!server.listen(QHostAddress::Any, 2112))
+    LoopbackServer server;
+    if (!server.listen(2112, QHostAddress::Any))
         QSKIP("port 2112 is taken on this machine");
     auto door = open({});
     QCOMPARE(door->NodeHost, QByteArray("localhost"));
     QCOMPARE(door->NodePort, 2112);
-    QTRY_VERIFY(server.hasPendingConnections());
+    QTRY_VERIFY(server.connections() > 0);
     QTRY_VERIFY(!door->isVisible());
 }
 
 void TestGatelet::connectOnAnOpenConnection()
 {
-    auto door = open({m_server->host(), m_server->port(), "Ann", "pw"});
+    auto door = open({m_server->host(), m_server->portText(), "Ann", "pw"});
     QVERIFY(m_server->waitForBytes(kIdent + Marker::ClientReady));
-    m_server->received.clear();
-    m_server->pieces.clear();
+    m_server->clearReceived();
     QElapsedTimer clock;
     clock.start();
     door->Button1->click();
     QVERIFY(m_server->waitForBytes(kIdent + Marker::ClientReady));
-    QCOMPARE(m_server->received, kIdent + Marker::ClientReady);
+    QCOMPARE(m_server->received(), kIdent + Marker::ClientReady);
     QVERIFY(clock.elapsed() >= Waits::scaled(1700) - 20);
     QVERIFY(door->ClientSocket->state() == QAbstractSocket::ConnectedState);
 }
 
 void TestGatelet::connectWithoutUserNameStillIdentifies()
 {
-    auto door = open({m_server->host(), m_server->port()});
+    auto door = open({m_server->host(), m_server->portText()});
     QVERIFY(m_server->waitForClient());
     door->Button1->click();
     const QByteArray empty = Marker::IdentifyOpen + Marker::IdentifyClose + Marker::ClientReady;
     QVERIFY(m_server->waitForBytes(empty));
-    QCOMPARE(m_server->received, empty);
+    QCOMPARE(m_server->received(), empty);
 }
 
 void TestGatelet::chatTextGoesToTheScreen()
@@ -192,7 +190,7 @@ void TestGatelet::chatTextGoesToTheScreen()
 
 void TestGatelet::playerListReachesTheEngineUnchanged()
 {
-    auto door = open({m_server->host(), m_server->port()});
+    auto door = open({m_server->host(), m_server->portText()});
     QVERIFY(m_server->waitForClient());
     const QByteArray list = "\x1b[L$Ann=13;0;1500\x1b]";
     door->dispatch(Marker::ChatMarker + list);
@@ -213,7 +211,7 @@ void TestGatelet::playerListReachesTheEngineUnchanged()
 
 void TestGatelet::buttonRequestDrawsAndSendsNothing()
 {
-    auto door = open({m_server->host(), m_server->port()});
+    auto door = open({m_server->host(), m_server->portText()});
     QVERIFY(m_server->waitForClient());
     QTest::qWait(20);
     const QImage before = door->Image2->image().copy();
@@ -224,12 +222,12 @@ void TestGatelet::buttonRequestDrawsAndSendsNothing()
     QCOMPARE(door->Image2->image(), before);
     QCOMPARE(int(door->Scrollbox1->children().size()), childrenBefore);
     QVERIFY(!door->findChild<QAbstractButton *>("bid"));
-    QVERIFY(m_server->received.isEmpty());
+    QVERIFY(m_server->received().isEmpty());
 }
 
 void TestGatelet::keysAndPresses()
 {
-    auto door = open({m_server->host(), m_server->port()});
+    auto door = open({m_server->host(), m_server->portText()});
     QVERIFY(m_server->waitForClient());
     QVERIFY(door->Scrollbox1->hasFocus());
     QTest::keyClicks(door->Scrollbox1, QStringLiteral("a"));
@@ -249,7 +247,7 @@ void TestGatelet::keysAndPresses()
 
 void TestGatelet::engineReply()
 {
-    auto door = open({m_server->host(), m_server->port()});
+    auto door = open({m_server->host(), m_server->portText()});
     QVERIFY(m_server->waitForClient());
     QElapsedTimer clock;
     clock.start();
@@ -260,29 +258,23 @@ void TestGatelet::engineReply()
 
 void TestGatelet::failureShowsNothingAndConnectRetries()
 {
-    QTcpServer probe;
-    QVERIFY(probe.listen(QHostAddress::LocalHost));
-    const quint16 port = probe.serverPort();
-    probe.close();
+    const quint16 port = LoopbackServer::unusedPort();
     auto door = open({"127.0.0.1", QString::number(port), "Ann", "pw"});
     QTRY_VERIFY(door->ClientSocket->state() == QAbstractSocket::UnconnectedState);
     QTest::qWait(50);
     QVERIFY(door->isVisible());
     QVERIFY(m_dialogs->asked.isEmpty());
     // "Connect" tries again; now something listens.
-    QTcpServer server;
-    QVERIFY(server.listen(QHostAddress::LocalHost, port));
+    LoopbackServer server;
+    QVERIFY(server.listen(port));
     door->Button1->click();
-    QTRY_VERIFY(server.hasPendingConnections());
-    QTcpSocket *peer = server.nextPendingConnection();
-    QByteArray got;
-    QTRY_VERIFY((got += peer->readAll()).contains(Marker::ClientReady));
-    QVERIFY(got.startsWith(kIdent));
+    QVERIFY(server.waitForBytes(Marker::ClientReady));
+    QVERIFY(server.received().startsWith(kIdent));
 }
 
 void TestGatelet::hangUpClosesWithoutMessage()
 {
-    auto door = open({m_server->host(), m_server->port()});
+    auto door = open({m_server->host(), m_server->portText()});
     QVERIFY(m_server->waitForClient());
     m_server->hangUp();
     QTRY_VERIFY(!door->isVisible());
@@ -295,7 +287,7 @@ void TestGatelet::largeFontRoundTrip()
         RegistrySettings store;
         store.writeBool(VantoraKey("LargeFont"), true);
         store.flush();
-        auto door = open({m_server->host(), m_server->port()});
+        auto door = open({m_server->host(), m_server->portText()});
         QVERIFY(door->SpeedButton1->isChecked());
         QCOMPARE(door->engine()->FontSize(), 11);
         QCOMPARE(door->engine()->RowCount(), 26);

@@ -8,14 +8,13 @@
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QStatusBar>
-#include <QTcpServer>
 #include <QToolBar>
 #include <QToolButton>
 
 #include "Ansi.h"
 #include "DoorTerminal.h"
-#include "FakeNodeServer.h"
 #include "Fakes.h"
+#include "LoopbackServer.h"
 #include "Platform.h"
 #include "PortalisU.h"
 #include "ProtocolMarkers.h"
@@ -76,7 +75,7 @@ private:
     std::unique_ptr<TfrmPortalis> openConnected();
     void feed(TfrmPortalis &door, const QByteArray &screen);
 
-    std::unique_ptr<FakeNodeServer> m_server;
+    std::unique_ptr<LoopbackServer> m_server;
     std::unique_ptr<InstalledFakes> m_fakes;
     FakeDialogs *m_dialogs = nullptr;
     FakeSoundPlayer *m_sound = nullptr;
@@ -89,7 +88,7 @@ void TestPortalis::initTestCase()
 
 void TestPortalis::init()
 {
-    m_server = std::make_unique<FakeNodeServer>();
+    m_server = std::make_unique<LoopbackServer>(LoopbackServer::OneClient);
     m_fakes = std::make_unique<InstalledFakes>();
     m_dialogs = &m_fakes->dialogs;
     m_sound = &m_fakes->sound;
@@ -109,14 +108,13 @@ std::unique_ptr<TfrmPortalis> TestPortalis::open(const QStringList &args)
 
 std::unique_ptr<TfrmPortalis> TestPortalis::openConnected()
 {
-    auto door = open({m_server->host(), m_server->port(), "Ann", "pw"});
+    auto door = open({m_server->host(), m_server->portText(), "Ann", "pw"});
     if (!m_server->waitForBytes(kIdent + Marker::ClientReady))
         qWarning("the door did not get ready");
     if (!QTest::qWaitFor(
             [&] { return door->Memo5->toPlainText().contains(QLatin1String("Connecting...")); }))
         qWarning("the door did not show that it connects");
-    m_server->received.clear();
-    m_server->pieces.clear();
+    m_server->clearReceived();
     return door;
 }
 
@@ -168,12 +166,12 @@ void TestPortalis::window()
 void TestPortalis::identifiedStart()
 {
     auto door = std::make_unique<TfrmPortalis>(
-        QStringList{m_server->host(), m_server->port(), "Ann", "pw"});
+        QStringList{m_server->host(), m_server->portText(), "Ann", "pw"});
     door->Memo5->setPlainText(QStringLiteral("old line"));
     door->show();
     door->FormActivate();
     QVERIFY(m_server->waitForBytes(kIdent + Marker::ClientReady));
-    QCOMPARE(m_server->received, kIdent + Marker::ClientReady);
+    QCOMPARE(m_server->received(), kIdent + Marker::ClientReady);
     const qint64 gap = m_server->timeOf(kIdent + Marker::ClientReady) - m_server->timeOf(kIdent);
     QVERIFY2(gap >= Waits::scaled(200) - 10, qPrintable(QString::number(gap)));
     QTRY_VERIFY(door->Memo5->toPlainText().contains(QLatin1String("Connecting...")));
@@ -185,18 +183,18 @@ void TestPortalis::identifiedStart()
 
 void TestPortalis::plainTerminalToAForeignServer()
 {
-    auto door = open({m_server->host(), m_server->port()});
+    auto door = open({m_server->host(), m_server->portText()});
     QVERIFY(m_server->waitForClient());
     QTRY_VERIFY(door->Memo5->toPlainText().contains(QLatin1String("Connecting...")));
     QCOMPARE(door->Shape1->brushColor(), kLime);
     QCOMPARE(door->Shape2->brushColor(), kLime);
     QTest::qWait(Waits::scaled(400));
-    QVERIFY(m_server->received.isEmpty());
+    QVERIFY(m_server->received().isEmpty());
     QVERIFY(door->isVisible());
     QTest::keyClicks(door->Scrollbox1, QStringLiteral("go"));
     QTest::keyClick(door->Scrollbox1, Qt::Key_Return);
     QVERIFY(m_server->waitForBytes("go\r"));
-    QCOMPARE(m_server->received, QByteArray("go\r"));
+    QCOMPARE(m_server->received(), QByteArray("go\r"));
     // The server's screens are shown and its chat reaches the chat view.
     feed(*door, "\x1b[2J\x1b[1;1HDOOR" + Marker::ChatMarker + "Sysop> welcome\r\n");
     QCOMPARE(door->engine()->CharAtCell(1, 1), quint8('D'));
@@ -205,8 +203,8 @@ void TestPortalis::plainTerminalToAForeignServer()
 
 void TestPortalis::noArgumentsClosesOnceConnected()
 {
-    QTcpServer server;
-    if (!server.listen(QHostAddress::LocalHost, 1030))
+    LoopbackServer server;
+    if (!server.listen(1030))
         QSKIP("port 1030 is taken on this machine");
     RegistrySettings store;
     store.writeString(VantoraKey("Server"), QStringLiteral("127.0.0.1"));
@@ -214,7 +212,7 @@ void TestPortalis::noArgumentsClosesOnceConnected()
     auto door = open({});
     QCOMPARE(door->NodeHost, QByteArray("127.0.0.1"));
     QCOMPARE(door->NodePort, 1030);
-    QTRY_VERIFY(server.hasPendingConnections());
+    QTRY_VERIFY(server.connections() > 0);
     QTRY_VERIFY(!door->isVisible());
 }
 
@@ -246,13 +244,13 @@ void TestPortalis::keysWithTheSurfaceFocused()
     QCoreApplication::sendEvent(door->Scrollbox1, &press);
     // Arrows wait for the release; everything else is sent on the press.
     QTest::qWait(20);
-    QCOMPARE(m_server->received, DoorTerminal::IsArrow(key) ? QByteArray() : sent);
+    QCOMPARE(m_server->received(), DoorTerminal::IsArrow(key) ? QByteArray() : sent);
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
     QCoreApplication::sendEvent(door->Scrollbox1, &release);
     QVERIFY(m_server->waitForBytes(sent));
     QTest::qWait(20);
-    QCOMPARE(m_server->received, sent);
-    QCOMPARE(m_server->pieces.size(), 1);
+    QCOMPARE(m_server->received(), sent);
+    QCOMPARE(m_server->pieces().size(), 1);
 }
 
 void TestPortalis::keysWithTheChatInputFocused()
@@ -263,7 +261,7 @@ void TestPortalis::keysWithTheChatInputFocused()
     for (int key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right, Qt::Key_Escape})
         QTest::keyClick(door->Memo4, Qt::Key(key));
     QTest::qWait(50);
-    QVERIFY(m_server->received.isEmpty());
+    QVERIFY(m_server->received().isEmpty());
     QCOMPARE(door->Memo4->toPlainText(), QStringLiteral("hi"));
 }
 
@@ -278,11 +276,11 @@ void TestPortalis::arrowHeldSendsOnceOnRelease()
         sendKey(door->Scrollbox1, QEvent::KeyPress, Qt::Key_Up, true);
     }
     QTest::qWait(30);
-    QVERIFY(m_server->received.isEmpty());
+    QVERIFY(m_server->received().isEmpty());
     sendKey(door->Scrollbox1, QEvent::KeyRelease, Qt::Key_Up);
     QVERIFY(m_server->waitForBytes("8"));
     QTest::qWait(30);
-    QCOMPARE(m_server->received, QByteArray("8"));
+    QCOMPARE(m_server->received(), QByteArray("8"));
 }
 
 void TestPortalis::pressCells_data()
@@ -309,7 +307,7 @@ void TestPortalis::pressCells()
     door->Shape1->setBrushColor(Qt::red);
     QTest::mouseClick(door->Image2, Qt::LeftButton, {}, point);
     QVERIFY(m_server->waitForBytes(sent));
-    QCOMPARE(m_server->received, sent);
+    QCOMPARE(m_server->received(), sent);
     QCOMPARE(door->LastClickX, point.x());
     QCOMPARE(door->LastClickY, point.y());
     QCOMPARE(door->Shape1->brushColor(), kLime);
@@ -338,7 +336,7 @@ void TestPortalis::doubleClick()
     // Each press sends its cell; 200 ms later the cell 150 pixels higher.
     QVERIFY(m_server->waitForBytes("12;2312;23"));
     QVERIFY(m_server->waitForBytes("12;2312;2312;8"));
-    QCOMPARE(m_server->received, QByteArray("12;2312;2312;8"));
+    QCOMPARE(m_server->received(), QByteArray("12;2312;2312;8"));
     const qint64 gap = m_server->timeOf("12;2312;2312;8") - m_server->timeOf("12;2312;23");
     QVERIFY2(gap >= Waits::scaled(200) - 10, qPrintable(QString::number(gap)));
 }
@@ -350,10 +348,10 @@ void TestPortalis::engineReplyAfter200ms()
     clock.start();
     feed(*door, "\x1b[6n");
     QCOMPARE(door->Shape1->brushColor(), kLime);
-    QVERIFY(m_server->received.isEmpty());
+    QVERIFY(m_server->received().isEmpty());
     QVERIFY(m_server->waitForBytes("\x1b[6"));
     QVERIFY(clock.elapsed() >= Waits::scaled(200) - 10);
-    QCOMPARE(m_server->received, QByteArray("\x1b[6"));
+    QCOMPARE(m_server->received(), QByteArray("\x1b[6"));
 }
 
 void TestPortalis::chatLineBehindTheMarker()
@@ -367,7 +365,7 @@ void TestPortalis::chatLineBehindTheMarker()
     QTest::keyClick(door->Memo4, Qt::Key_Return);
     const QByteArray line = Marker::ChatMarker + "\x1b[4\x1b[Bhello";
     QVERIFY(m_server->waitForBytes(line));
-    QCOMPARE(m_server->received, line);
+    QCOMPARE(m_server->received(), line);
     QVERIFY(door->Memo4->toPlainText().isEmpty());
 }
 
@@ -410,7 +408,7 @@ void TestPortalis::largeFontRoundTrip()
         store.flush();
     }
     {
-        auto door = open({m_server->host(), m_server->port()});
+        auto door = open({m_server->host(), m_server->portText()});
         QVERIFY(door->SpeedButton1->isChecked());
         QCOMPARE(door->engine()->FontSize(), 11);
         QCOMPARE(door->engine()->RowCount(), 26);
@@ -425,7 +423,7 @@ void TestPortalis::largeFontRoundTrip()
     }
     RegistrySettings store;
     QCOMPARE(store.readBool(VantoraKey("LargeFont"), true), false);
-    auto door = open({m_server->host(), m_server->port()});
+    auto door = open({m_server->host(), m_server->portText()});
     QVERIFY(!door->SpeedButton1->isChecked());
     QCOMPARE(door->engine()->FontSize(), 9);
 }

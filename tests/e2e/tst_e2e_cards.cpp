@@ -21,9 +21,9 @@
 #include "Fakes.h"
 #include "LastTrickWinU.h"
 #include "LocalService.h"
+#include "LoopbackServer.h"
 #include "RacePainter.h"
 #include "RaceTable.h"
-#include "LocalServers.h"
 #include "Platform.h"
 #include "ProtocolMarkers.h"
 #include "SurfaceImage.h"
@@ -345,7 +345,7 @@ void TestE2eCards::aWholeHandAgainstTheComputers()
     // Play: on each turn try the cards from the left, as a person does,
     // until the table takes one.
     // A table that only ever draws a hand, for comparison.
-    TfrmCardamo fresh(QStringList{QStringLiteral("127.0.0.1"), QString::number(unusedPort())});
+    TfrmCardamo fresh(QStringList{QStringLiteral("127.0.0.1"), QString::number(LoopbackServer::unusedPort())});
     fresh.show();
     fresh.FormActivate();
     QCOMPARE(fresh.engine()->CellWidth(), cw);

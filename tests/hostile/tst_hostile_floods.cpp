@@ -16,10 +16,10 @@
 #include "CardamoU.h"
 #include "ChatAnsi.h"
 #include "DoodlixTableU.h"
-#include "FakeNodeServer.h"
 #include "Fakes.h"
 #include "LobbyUnderTest.h"
 #include "LobbyMain.h"
+#include "LoopbackServer.h"
 #include "ParloraU.h"
 #include "Platform.h"
 #include "ProtocolMarkers.h"
@@ -133,11 +133,11 @@ private slots:
 
 private:
     template <class Window>
-    std::unique_ptr<Window> openNode(FakeNodeServer &server);
-    std::unique_ptr<TParloras> openRoom(FakeNodeServer &server);
-    std::unique_ptr<TLobbyMainForm> openLobby(FakeNodeServer &server);
+    std::unique_ptr<Window> openNode(LoopbackServer &server);
+    std::unique_ptr<TParloras> openRoom(LoopbackServer &server);
+    std::unique_ptr<TLobbyMainForm> openLobby(LoopbackServer &server);
     template <class Window>
-    void checkChatFlood(Window &window, FakeNodeServer &server);
+    void checkChatFlood(Window &window, LoopbackServer &server);
 
     std::unique_ptr<InstalledFakes> m_fakes;
     QString m_log;
@@ -168,30 +168,30 @@ void TestHostileFloods::cleanup()
 }
 
 template <class Window>
-std::unique_ptr<Window> TestHostileFloods::openNode(FakeNodeServer &server)
+std::unique_ptr<Window> TestHostileFloods::openNode(LoopbackServer &server)
 {
     auto window = TestEnvironment::shownWindow<Window>(
-        QStringList{server.host(), server.port(), "Ann", "pw"});
+        QStringList{server.host(), server.portText(), "Ann", "pw"});
     if (!server.waitForBytes(kIdent + Marker::ClientReady))
         qWarning("the window did not get ready");
     return window;
 }
 
-std::unique_ptr<TParloras> TestHostileFloods::openRoom(FakeNodeServer &server)
+std::unique_ptr<TParloras> TestHostileFloods::openRoom(LoopbackServer &server)
 {
     auto room = TestEnvironment::shownWindow<TParloras>(
-        QStringList{server.host(), server.port(), "Ann", "pw"});
+        QStringList{server.host(), server.portText(), "Ann", "pw"});
     if (!server.waitForBytes(kIdent + Marker::ClientReady))
         qWarning("the room did not get ready");
     return room;
 }
 
-std::unique_ptr<TLobbyMainForm> TestHostileFloods::openLobby(FakeNodeServer &server)
+std::unique_ptr<TLobbyMainForm> TestHostileFloods::openLobby(LoopbackServer &server)
 {
-    auto form = ConnectLobbyAsAnn(m_user, m_machine, server.port(), server.host());
+    auto form = ConnectLobbyAsAnn(m_user, m_machine, server.portText(), server.host());
     if (!server.waitForBytes(kIdent))
         qWarning("the lobby did not identify");
-    server.received.clear();
+    server.clearReceived();
     return form;
 }
 
@@ -199,7 +199,7 @@ std::unique_ptr<TLobbyMainForm> TestHostileFloods::openLobby(FakeNodeServer &ser
 // keeps the last ones), over many turns of the event loop; a line sent
 // afterwards still comes after them.
 template <class Window>
-void TestHostileFloods::checkChatFlood(Window &window, FakeNodeServer &server)
+void TestHostileFloods::checkChatFlood(Window &window, LoopbackServer &server)
 {
     TDispAnsi::LogFileName = m_log;
     TurnCounter counter;
@@ -237,21 +237,21 @@ void TestHostileFloods::checkChatFlood(Window &window, FakeNodeServer &server)
 
 void TestHostileFloods::chatFloodToTheCardTable()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto table = openNode<TfrmCardamo>(server);
     checkChatFlood(*table, server);
 }
 
 void TestHostileFloods::chatFloodToTheSketchGame()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto game = openNode<TfrmDoodlixTable>(server);
     checkChatFlood(*game, server);
 }
 
 void TestHostileFloods::chatFloodToTheChatRoom()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto room = openRoom(server);
     checkChatFlood(*room, server);
 }
@@ -260,7 +260,7 @@ void TestHostileFloods::chatFloodToTheChatRoom()
 // notice line, the rest of it is dropped, and the next line is whole.
 void TestHostileFloods::endlessLineToTheChatRoom()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto room = openRoom(server);
     server.send("start " + QByteArray(1024 * 1024, 'x'));
     server.send("\r\nthe next line\r\n");
@@ -280,7 +280,7 @@ void TestHostileFloods::endlessLineToTheChatRoom()
 // block is shown after it; the list was filled over many turns.
 void TestHostileFloods::userListFloodToTheChatRoom()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto room = openRoom(server);
     constexpr int rows = 30000;
     QByteArray block = "\x1b[L";
@@ -305,7 +305,7 @@ void TestHostileFloods::userListFloodToTheChatRoom()
 // while the engine draws, and chat still comes through afterwards.
 void TestHostileFloods::screenFloodToTheCardTable()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto table = openNode<TfrmCardamo>(server);
     QByteArray screen;
     while (screen.size() < 6 * 1024 * 1024)
@@ -337,11 +337,11 @@ void TestHostileFloods::screenFloodToTheCardTable()
 // that follows is answered.
 void TestHostileFloods::endlessLineToTheLobby()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto lobby = openLobby(server);
     server.send(QByteArray(4 * 1024 * 1024, 'y'));
     server.send("\r\n\x1b[7Bob \x1b]\xa4\xab" "Ann");
-    QTRY_VERIFY_WITH_TIMEOUT(server.received.contains("Vantora Chat Version"), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(server.received().contains("Vantora Chat Version"), 60000);
     QCOMPARE(longestLine(lobby->Memo2), int(TDispAnsi::MaxLineLength));
     QVERIFY(lobby->Memo2->toPlainText().contains(QLatin1String("longer than 64 KiB")));
     QVERIFY(lobby->Memo2->toPlainText().contains(QLatin1String("Looking For")));
@@ -353,7 +353,7 @@ void TestHostileFloods::chatFloodToTheLobbyWithADialogOpen()
 {
     HoldingDialogs dialogs;
     UserDialogs::setCurrent(&dialogs);
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto lobby = openLobby(server);
 
     QByteArray chat;

@@ -13,13 +13,12 @@
 #include "CardamoProtocol.h"
 #include "ChatAnsi.h"
 #include "ClientPrograms.h"
-#include "FakeLobbyServer.h"
-#include "FakeNodeServer.h"
 #include "Fakes.h"
 #include "LobbyUnderTest.h"
 #include "GameMenuFrame.h"
 #include "LobbyMain.h"
 #include "LobbyMedia.h"
+#include "LoopbackServer.h"
 #include "SteadyClock.h"
 #include "TestMain.h"
 #include "Waits.h"
@@ -44,9 +43,9 @@ private slots:
     void qt_options_on_the_command_line_are_arguments();
 
 private:
-    std::unique_ptr<TLobbyMainForm> connectedLobby(FakeLobbyServer &server);
+    std::unique_ptr<TLobbyMainForm> connectedLobby(LoopbackServer &server);
     // The lobby with its games menu connected to `menu`.
-    void openMenu(TLobbyMainForm &form, FakeLobbyServer &lobby, FakeLobbyServer &menu);
+    void openMenu(TLobbyMainForm &form, LoopbackServer &lobby, LoopbackServer &menu);
     QString chat(TLobbyMainForm &form) const;
 
     std::unique_ptr<InstalledFakes> m_fakes;
@@ -76,21 +75,21 @@ void tst_HostileStarts::cleanup()
     m_fakes.reset();
 }
 
-std::unique_ptr<TLobbyMainForm> tst_HostileStarts::connectedLobby(FakeLobbyServer &server)
+std::unique_ptr<TLobbyMainForm> tst_HostileStarts::connectedLobby(LoopbackServer &server)
 {
-    auto form = ConnectLobbyAsAnn(m_user, m_machine, QString::number(server.port()),
+    auto form = ConnectLobbyAsAnn(m_user, m_machine, server.portText(),
                                   QStringLiteral("127.0.0.1"));
-    if (!QTest::qWaitFor([&] { return server.received(0).contains(QLatin1String("Ann")); }))
+    if (!QTest::qWaitFor([&] { return server.received(0).contains("Ann"); }))
         qWarning("the lobby did not identify itself");
     return form;
 }
 
-void tst_HostileStarts::openMenu(TLobbyMainForm &form, FakeLobbyServer &lobby,
-                                 FakeLobbyServer &menu)
+void tst_HostileStarts::openMenu(TLobbyMainForm &form, LoopbackServer &lobby,
+                                 LoopbackServer &menu)
 {
     form.btnGames->click();
     QVERIFY(QTest::qWaitFor([&] { return form.SlideIsOpen(); }));
-    lobby.send(0, "\\SpawnMenu:" + QByteArray::number(menu.port()));
+    lobby.send("\\SpawnMenu:" + QByteArray::number(menu.port()), 0);
     QVERIFY(QTest::qWaitFor([&] { return menu.connections() == 1 && form.GamesFrame1->MenuActive; }));
 }
 
@@ -134,14 +133,14 @@ void tst_HostileStarts::a_table_opened_by_a_table_opens_none()
 
 void tst_HostileStarts::menu_starts_by_rate_and_running()
 {
-    FakeLobbyServer lobby, menu;
-    QVERIFY(lobby.listen());
-    QVERIFY(menu.listen());
+    LoopbackServer lobby, menu;
+    QVERIFY(lobby.isListening());
+    QVERIFY(menu.isListening());
     auto form = connectedLobby(lobby);
     openMenu(*form, lobby, menu);
     FakeLauncher &launcher = m_fakes->launcher;
     for (int i = 0; i < 20; ++i) {
-        menu.send(0, "\\SpawnNode:" + QByteArray::number(5001 + i));
+        menu.send("\\SpawnNode:" + QByteArray::number(5001 + i), 0);
         QTest::qWait(2);
     }
     QTRY_VERIFY(chat(*form).contains(QLatin1String("too soon")));
@@ -154,7 +153,7 @@ void tst_HostileStarts::menu_starts_by_rate_and_running()
         m_now += 1000;
         const int before = int(launcher.launches.size());
         const qsizetype refusals = chat(*form).count(QLatin1String("still running"));
-        menu.send(0, "\\SpawnDoodlix:" + QByteArray::number(5101 + i));
+        menu.send("\\SpawnDoodlix:" + QByteArray::number(5101 + i), 0);
         QTRY_VERIFY2(launcher.launches.size() > before
                          || chat(*form).count(QLatin1String("still running")) > refusals,
                      qPrintable(chat(*form)));
@@ -163,7 +162,7 @@ void tst_HostileStarts::menu_starts_by_rate_and_running()
     // One ends: one more may start.
     launcher.running.remove(launcher.launches.at(3).pid);
     m_now += 1000;
-    menu.send(0, "\\SpawnNode:5200");
+    menu.send("\\SpawnNode:5200", 0);
     QTRY_COMPARE(launcher.launches.size(), 9);
     // A refused start is a chat line, never a message box.
     QCOMPARE(m_fakes->dialogs.asked.size(), 0);
@@ -171,19 +170,19 @@ void tst_HostileStarts::menu_starts_by_rate_and_running()
 
 void tst_HostileStarts::menu_hosts_that_are_options_are_refused()
 {
-    FakeLobbyServer lobby, menu;
-    QVERIFY(lobby.listen());
-    QVERIFY(menu.listen());
+    LoopbackServer lobby, menu;
+    QVERIFY(lobby.isListening());
+    QVERIFY(menu.isListening());
     auto form = connectedLobby(lobby);
     openMenu(*form, lobby, menu);
-    menu.send(0, "\\SpawnDoor{-stylesheet=/dev/zero}:23");
+    menu.send("\\SpawnDoor{-stylesheet=/dev/zero}:23", 0);
     QTRY_VERIFY(chat(*form).contains(QLatin1String("no host name: -stylesheet=/dev/zero")));
-    menu.send(0, "\\SwitchServer{-platform}:1024");
+    menu.send("\\SwitchServer{-platform}:1024", 0);
     QTRY_VERIFY(chat(*form).contains(QLatin1String("no host name: -platform")));
     QVERIFY(m_fakes->launcher.launches.isEmpty());
     QCOMPARE(form->ComboBox3->currentText(), QStringLiteral("127.0.0.1"));
     // A door on a real host still starts.
-    menu.send(0, "\\SpawnDoor{doors.example.net}:23");
+    menu.send("\\SpawnDoor{doors.example.net}:23", 0);
     QTRY_COMPARE(m_fakes->launcher.launches.size(), 1);
     QCOMPARE(m_fakes->launcher.launches.at(0).arguments,
              (QStringList{"doors.example.net", "23"}));
@@ -191,9 +190,9 @@ void tst_HostileStarts::menu_hosts_that_are_options_are_refused()
 
 void tst_HostileStarts::switching_servers_asks_once_per_host()
 {
-    FakeLobbyServer lobby, other;
-    QVERIFY(lobby.listen());
-    QVERIFY(other.listen());
+    LoopbackServer lobby, other;
+    QVERIFY(lobby.isListening());
+    QVERIFY(other.isListening());
     auto form = connectedLobby(lobby);
     FakeDialogs &dialogs = m_fakes->dialogs;
     const QByteArray link = "\\SwitchServer{localhost}:" + QByteArray::number(other.port());
@@ -219,8 +218,8 @@ void tst_HostileStarts::switching_servers_asks_once_per_host()
 
 void tst_HostileStarts::movie_and_mail_links()
 {
-    FakeLobbyServer lobby;
-    QVERIFY(lobby.listen());
+    LoopbackServer lobby;
+    QVERIFY(lobby.isListening());
     auto form = connectedLobby(lobby);
     QStringList opened;
     form->UrlOpener = [&opened](const QUrl &url) {

@@ -17,12 +17,11 @@
 #include "CardamoU.h"
 #include "ChatAnsi.h"
 #include "ClientPrograms.h"
-#include "FakeLobbyServer.h"
-#include "FakeNodeServer.h"
 #include "Fakes.h"
 #include "LobbyUnderTest.h"
 #include "GreyMsg.h"
 #include "LobbyMain.h"
+#include "LoopbackServer.h"
 #include "MessageBoxQueue.h"
 #include "ParloraU.h"
 #include "Platform.h"
@@ -88,7 +87,7 @@ private slots:
     void close_ends_the_program_while_a_dialog_is_open();
 
 private:
-    std::unique_ptr<TLobbyMainForm> connectedLobby(FakeLobbyServer &server);
+    std::unique_ptr<TLobbyMainForm> connectedLobby(LoopbackServer &server);
     std::unique_ptr<InstalledFakes> m_fakes;
     MemorySettings m_user;
     MemorySettings m_machine;
@@ -113,23 +112,23 @@ void tst_HostileWindows::cleanup()
     m_fakes.reset();
 }
 
-std::unique_ptr<TLobbyMainForm> tst_HostileWindows::connectedLobby(FakeLobbyServer &server)
+std::unique_ptr<TLobbyMainForm> tst_HostileWindows::connectedLobby(LoopbackServer &server)
 {
-    auto form = ConnectLobbyAsAnn(m_user, m_machine, QString::number(server.port()),
+    auto form = ConnectLobbyAsAnn(m_user, m_machine, server.portText(),
                                   QStringLiteral("127.0.0.1"));
-    if (!QTest::qWaitFor([&] { return server.received(0).contains(QLatin1String("Ann")); }))
+    if (!QTest::qWaitFor([&] { return server.received(0).contains("Ann"); }))
         qWarning("the lobby did not identify itself");
     return form;
 }
 
 void tst_HostileWindows::lobby_notices_fold_into_the_chat()
 {
-    FakeLobbyServer server;
-    QVERIFY(server.listen());
+    LoopbackServer server;
+    QVERIFY(server.isListening());
     auto form = connectedLobby(server);
     // One at a time: every notice is seen.
     for (int i = 1; i <= 8; ++i) {
-        server.send(0, notice(i));
+        server.send(notice(i), 0);
         QTRY_VERIFY(visibleNotices() == qMin(i, 3)
                     && (i <= 3 || form->Memo2->toPlainText().contains(
                                       QStringLiteral("Text %1").arg(i))));
@@ -143,11 +142,11 @@ void tst_HostileWindows::lobby_notices_fold_into_the_chat()
 
     // A flood: still three windows, and the lobby answers a where-is after it.
     for (int i = 0; i < 1000; ++i)
-        server.send(0, notice(100 + i));
+        server.send(notice(100 + i), 0);
     server.clearReceived(0);
     QTest::qWait(50);
-    server.send(0, kWhereIs);
-    QTRY_VERIFY_WITH_TIMEOUT(server.received(0).contains(QLatin1String("Vantora Chat Version")),
+    server.send(kWhereIs, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(server.received(0).contains("Vantora Chat Version"),
                              10000);
     QCOMPARE(visibleNotices(), TfrmGreyMsg::MaxOpen);
     // Each read of the flood that folded notices says so in one line.
@@ -159,8 +158,8 @@ void tst_HostileWindows::lobby_notices_fold_into_the_chat()
 // while the dialog is up the lobby still answers a where-is.
 void tst_HostileWindows::invitations_one_dialog_while_the_connection_goes_on()
 {
-    FakeLobbyServer server;
-    QVERIFY(server.listen());
+    LoopbackServer server;
+    QVERIFY(server.isListening());
     auto form = connectedLobby(server);
     server.clearReceived(0);
     FakeDialogs &dialogs = m_fakes->dialogs;
@@ -168,13 +167,13 @@ void tst_HostileWindows::invitations_one_dialog_while_the_connection_goes_on()
     bool answeredWhileOpen = false;
     dialogs.whileOpen = [&] {
         answeredWhileOpen = QTest::qWaitFor(
-            [&] { return server.received(0).contains(QLatin1String("Vantora Chat Version")); },
+            [&] { return server.received(0).contains("Vantora Chat Version"); },
             10000);
     };
     for (int i = 0; i < 1000; ++i)
-        server.send(0, Marker::InviteMarker + ":" + QByteArray::number(5001 + i) + "[Bob"
-                           + QByteArray::number(i));
-    server.send(0, kWhereIs);
+        server.send(Marker::InviteMarker + ":" + QByteArray::number(5001 + i) + "[Bob"
+                           + QByteArray::number(i), 0);
+    server.send(kWhereIs, 0);
     QTRY_VERIFY(!dialogs.asked.isEmpty());
     // The others are told in the chat (which keeps its last lines only).
     QTRY_VERIFY_WITH_TIMEOUT(form->Memo2->toPlainText().contains(QLatin1String(
@@ -192,9 +191,9 @@ void tst_HostileWindows::invitations_one_dialog_while_the_connection_goes_on()
 
 void tst_HostileWindows::message_box_captures_one_at_a_time()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto door = TestEnvironment::shownWindow<TfrmPortalis>(
-        QStringList{server.host(), server.port(), "Ann", "pw"});
+        QStringList{server.host(), server.portText(), "Ann", "pw"});
     QVERIFY(server.waitForBytes(kIdent + Marker::ClientReady));
     QByteArray boxes;
     for (int i = 0; i < 1000; ++i)
@@ -222,16 +221,16 @@ void tst_HostileWindows::message_box_captures_one_at_a_time()
                        == QStringLiteral(" box 1"));
     QCOMPARE(visibleServerBoxes(), 1);
     // The door still answers a report request.
-    server.received.clear();
+    server.clearReceived();
     server.send("\x1b[6n");
     QVERIFY(server.waitForBytes("\x1b[6"));
 }
 
 void tst_HostileWindows::password_requests_one_dialog_then_quiet()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto table = TestEnvironment::shownWindow<TfrmCardamo>(
-        QStringList{server.host(), server.port(), "Ann", "pw"});
+        QStringList{server.host(), server.portText(), "Ann", "pw"});
     QVERIFY(server.waitForBytes(kIdent + Marker::ClientReady));
     FakeDialogs &dialogs = m_fakes->dialogs;
     int nested = 0;
@@ -245,10 +244,10 @@ void tst_HostileWindows::password_requests_one_dialog_then_quiet()
         QTest::qWait(100);
         nested = int(dialogs.asked.size());
     };
-    server.received.clear();
+    server.clearReceived();
     server.send(Marker::PasswordMarker);
     QTRY_COMPARE(dialogs.asked.size(), 1);
-    QTRY_VERIFY(server.received.contains(Marker::PasswordMarker));
+    QTRY_VERIFY(server.received().contains(Marker::PasswordMarker));
     QCOMPARE(nested, 1);
     // Cancelled: the server's requests right after get no dialog.
     for (int i = 0; i < 20; ++i) {
@@ -264,10 +263,10 @@ void tst_HostileWindows::password_requests_one_dialog_then_quiet()
 
 void tst_HostileWindows::room_notices_fold_into_the_chat()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     TParloras::EndProgram = [] {};
     auto room = TestEnvironment::shownWindow<TParloras>(
-        QStringList{server.host(), server.port(), "Ann", "pw"});
+        QStringList{server.host(), server.portText(), "Ann", "pw"});
     QVERIFY(server.waitForBytes(kIdent + Marker::ClientReady));
     for (int i = 1; i <= 5; ++i) {
         server.send(notice(i));
@@ -284,9 +283,9 @@ void tst_HostileWindows::room_notices_fold_into_the_chat()
 
 void tst_HostileWindows::thirty_thousand_buttons_make_256()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto door = TestEnvironment::shownWindow<TfrmPortalis>(
-        QStringList{server.host(), server.port(), "Ann", "pw"});
+        QStringList{server.host(), server.portText(), "Ann", "pw"});
     QVERIFY(server.waitForBytes(kIdent + Marker::ClientReady));
     const qsizetype before = door->Scrollbox1->findChildren<QAbstractButton *>().size();
     QByteArray buttons;
@@ -309,9 +308,9 @@ void tst_HostileWindows::close_ends_the_program_while_a_dialog_is_open()
 {
     // The real dialogs this time.
     UserDialogs::setCurrent(nullptr);
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto table = TestEnvironment::shownWindow<TfrmCardamo>(
-        QStringList{server.host(), server.port(), "Ann", "pw"});
+        QStringList{server.host(), server.portText(), "Ann", "pw"});
     QVERIFY(server.waitForBytes(kIdent + Marker::ClientReady));
     bool closed = false;
     // The password dialog comes up; the user closes the table while it is.

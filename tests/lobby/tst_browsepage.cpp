@@ -23,7 +23,7 @@
 #include "Fakes.h"
 #include "LobbyMain.h"
 #include "LobbyMedia.h"
-#include "LocalServers.h"
+#include "LoopbackHttpServer.h"
 #include "Platform.h"
 #include "TestMain.h"
 #include "UserDialogs.h"
@@ -176,13 +176,13 @@ private slots:
 private:
     QString url(const QString &path) const
     {
-        return QStringLiteral("http://127.0.0.1:") + QString::number(m_http->serverPort()) + path;
+        return QStringLiteral("http://127.0.0.1:") + QString::number(m_http->port()) + path;
     }
     std::unique_ptr<TBrowsePage> shownPage(RecordingBrowseHost &host);
     bool open(TBrowsePage &page, const QString &path);
 
     QTemporaryDir m_web;
-    std::unique_ptr<LocalHttpServer> m_http;
+    std::unique_ptr<LoopbackHttpServer> m_http;
     FakeDialogs m_dialogs;
     FakeSoundPlayer m_sound;
     FakeLauncher m_launcher;
@@ -212,7 +212,7 @@ void tst_BrowsePage::initTestCase()
     writeFile(root + "/slow.htm", "<html><head><title>Slow</title></head><body>" + QByteArray(4000, 'x')
                                       + "</body></html>");
     writeFile(root + "/files/Tune.mp3", "ID3 not really a song");
-    m_http = std::make_unique<LocalHttpServer>(root);
+    m_http = std::make_unique<LoopbackHttpServer>(root);
     QVERIFY(m_http->isListening());
 }
 

@@ -1,17 +1,15 @@
 #include <QAbstractButton>
 #include <QPainter>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 
 #include "Ansi.h"
 #include "Fakes.h"
 #include "GameMenuFrame.h"
 #include "IAeverButton.h"
+#include "LoopbackServer.h"
 #include "Platform.h"
 #include "ProtocolMarkers.h"
-#include "ShownBytes.h"
 #include "SuitePictures.h"
 #include "SurfaceButtons.h"
 #include "SurfaceImage.h"
@@ -51,34 +49,6 @@ public:
     void chatNote(const QString &text) override { notes << text; }
     bool small = false;
     QStringList notes;
-};
-
-// A menu server on the loopback address with one client.
-class MenuServer : public QObject
-{
-public:
-    MenuServer()
-    {
-        QVERIFY(m_server.listen(QHostAddress::LocalHost));
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            client = m_server.nextPendingConnection();
-            connect(client, &QTcpSocket::readyRead, this, [this] { received += client->readAll(); });
-        });
-    }
-    int port() const { return m_server.serverPort(); }
-    void send(const QByteArray &bytes)
-    {
-        client->write(bytes);
-        client->flush();
-    }
-    // Takes what came so far.
-    QByteArray take() { return std::exchange(received, {}); }
-
-    QTcpSocket *client = nullptr;
-    QByteArray received;
-
-private:
-    QTcpServer m_server;
 };
 
 const QByteArray Identification = Marker::IdentifyOpen + "Ann" + Marker::IdentifyClose + "pw";
@@ -121,7 +91,7 @@ private:
     FakeMenuLobby m_lobby;
     std::unique_ptr<TAnsi> m_engine;
     std::unique_ptr<TGamesFrame> m_frame;
-    std::unique_ptr<MenuServer> m_server;
+    std::unique_ptr<LoopbackServer> m_server;
 };
 
 void tst_GamesFrame::initTestCase()
@@ -146,7 +116,7 @@ void tst_GamesFrame::init()
     m_frame = std::make_unique<TGamesFrame>(m_lobby);
     m_frame->resize(800, 500);
     m_frame->show();
-    m_server = std::make_unique<MenuServer>();
+    m_server = std::make_unique<LoopbackServer>();
 }
 
 void tst_GamesFrame::cleanup()
@@ -161,9 +131,9 @@ void tst_GamesFrame::connectFrame()
     m_frame->AttachEngine(m_engine.get());
     m_frame->ClearMenu();
     m_frame->OpenMenu(m_server->port());
-    QTRY_COMPARE(m_server->received, Identification);
+    QTRY_COMPARE(m_server->received(), Identification);
     QTRY_VERIFY(m_frame->MenuActive);
-    m_server->take();
+    m_server->takeReceived();
 }
 
 void tst_GamesFrame::connects_identifies_and_paints()
@@ -210,7 +180,7 @@ void tst_GamesFrame::presses_send_the_cell_once_per_move()
 
     QTest::mouseMove(image, onWord);
     QTest::mousePress(image, Qt::LeftButton, {}, onWord);
-    QTRY_COMPARE(m_server->received, QByteArray("12;5"));
+    QTRY_COMPARE(m_server->received(), QByteArray("12;5"));
     QTest::mouseRelease(image, Qt::LeftButton, {}, onWord);
     QCOMPARE(image->cursor().shape(), Qt::BusyCursor);
 
@@ -219,12 +189,12 @@ void tst_GamesFrame::presses_send_the_cell_once_per_move()
     QTest::mousePress(image, Qt::LeftButton, {}, onWord);
     QTest::mouseRelease(image, Qt::LeftButton, {}, onWord);
     QTest::qWait(50);
-    QCOMPARE(m_server->received, QByteArray("12;5"));
+    QCOMPARE(m_server->received(), QByteArray("12;5"));
 
     // After a move it is, and right of column 80 a press sends "1;1".
     QTest::mouseMove(image, QPoint(81 * w + 1, 2 * h));
     QTest::mousePress(image, Qt::RightButton, {}, QPoint(81 * w + 1, 2 * h));
-    QTRY_COMPARE(m_server->received, QByteArray("12;51;1"));
+    QTRY_COMPARE(m_server->received(), QByteArray("12;51;1"));
 }
 
 void tst_GamesFrame::launch_commands_start_programs()
@@ -263,17 +233,17 @@ void tst_GamesFrame::password_prompt_is_answered_not_drawn()
     const QImage before = m_frame->Image2->image();
     m_dialogs.textAnswers = {QStringLiteral("door secret")};
     m_server->send(Marker::PasswordMarker + "Password please");
-    QTRY_COMPARE(m_server->received, Marker::PasswordMarker + "door secret");
+    QTRY_COMPARE(m_server->received(), Marker::PasswordMarker + "door secret");
     QCOMPARE(m_dialogs.asked.size(), 1);
     QCOMPARE(m_dialogs.asked[0].caption, QStringLiteral("Security"));
     QCOMPARE(m_dialogs.asked[0].text, QStringLiteral(" Enter Password :"));
     QCOMPARE(m_frame->Image2->image(), before);
 
     // Cancelled: the marker alone.
-    m_server->take();
+    m_server->takeReceived();
     m_dialogs.textAnswers = {QString()};
     m_server->send(Marker::PasswordMarker);
-    QTRY_COMPARE(m_server->received, Marker::PasswordMarker);
+    QTRY_COMPARE(m_server->received(), Marker::PasswordMarker);
 }
 
 void tst_GamesFrame::server_buttons_are_placed_updated_and_deleted()
@@ -302,7 +272,7 @@ void tst_GamesFrame::server_buttons_are_placed_updated_and_deleted()
     QCOMPARE(m_frame->Buttons().count(), 1);
 
     button->click();
-    QTRY_COMPARE(m_server->received, Marker::ButtonPress + "play");
+    QTRY_COMPARE(m_server->received(), Marker::ButtonPress + "play");
 
     // Left edge 0 deletes it.
     m_server->send("\033[0;3;15;5;1;32Wplay|Join>");
@@ -380,7 +350,7 @@ void tst_GamesFrame::server_closing_an_active_menu_drops_it()
     connectFrame();
     m_server->send("\033[2J\033[5;10HPlay\033[2;3;14;5;7;32Wplay|Play>");
     QTRY_COMPARE(m_frame->Buttons().count(), 1);
-    m_server->client->disconnectFromHost();
+    m_server->hangUp();
     QTRY_COMPARE(m_lobby.calls, QStringList{"dropped"});
     QVERIFY(!m_frame->MenuActive);
     QCOMPARE(m_frame->Image2->image(), LogoPicture());
@@ -389,9 +359,9 @@ void tst_GamesFrame::server_closing_an_active_menu_drops_it()
     // Closing it ourselves is no drop, nor is opening it again.
     m_lobby.calls.clear();
     connectFrame();
-    m_server->received.clear();
+    m_server->clearReceived();
     m_frame->OpenMenu(m_server->port());
-    QTRY_COMPARE(m_server->received, Identification);
+    QTRY_COMPARE(m_server->received(), Identification);
     QTRY_VERIFY(m_frame->MenuActive);
     m_frame->CloseMenu();
     QVERIFY(!m_frame->MenuConnected());

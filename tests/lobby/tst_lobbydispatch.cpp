@@ -3,7 +3,7 @@
 #include "ChatAnsi.h"
 #include "ChatComposer.h"
 #include "LobbyDispatch.h"
-#include "ShownBytes.h"
+#include "Printable.h"
 #include "TestMain.h"
 #include "UserListMenu.h"
 #include "WhereIsReply.h"
@@ -30,18 +30,18 @@ public:
     void receiveLamps() override { calls << QStringLiteral("receive lamps"); }
     void sendLamps() override { calls << QStringLiteral("send lamps"); }
     void setStatus(const QString &text) override { calls << "status " + text; }
-    void sendRaw(const QByteArray &bytes) override { calls << "send " + Shown(bytes); }
+    void sendRaw(const QByteArray &bytes) override { calls << "send " + printable(bytes); }
     void openMenu(LobbyMenu menu, int port) override
     {
         calls << QStringLiteral("menu %1 %2").arg(menu == LobbyMenu::Games ? "games" : "rooms").arg(port);
     }
     void showNotice(const QByteArray &caption, const QByteArray &text) override
     {
-        calls << "notice " + Shown(caption) + " | " + Shown(text);
+        calls << "notice " + printable(caption) + " | " + printable(text);
     }
     int renderChunk(const QByteArray &text) override
     {
-        calls << "render " + Shown(text);
+        calls << "render " + printable(text);
         if (duringRender) {
             auto run = std::move(duringRender);
             duringRender = nullptr;
@@ -53,15 +53,15 @@ public:
     void sendWhereIsReply() override { calls << QStringLiteral("where-is reply"); }
     bool acceptInvitation(const QByteArray &inviter) override
     {
-        calls << "ask " + Shown(inviter);
+        calls << "ask " + printable(inviter);
         return acceptAnswer;
     }
     void startChatRoom(int port) override { calls << QStringLiteral("chat room %1").arg(port); }
 };
 
-const QStringList Intro = {QStringLiteral("send /Version 6.11<0d><0a>"),
-                           QStringLiteral("send /Email me@example.org<0d><0a>"),
-                           QStringLiteral("send <00>")};
+const QStringList Intro = {QStringLiteral("send /Version 6.11\\x0d\\x0a"),
+                           QStringLiteral("send /Email me@example.org\\x0d\\x0a"),
+                           QStringLiteral("send \\x00")};
 
 } // namespace
 
@@ -104,20 +104,20 @@ void tst_LobbyDispatch::chunk_decides_what_happens_data()
         << QStringList{"blink"};
     QTest::newRow("keep-alive with text is text")
         << QByteArray("\0hi", 3) << true << false << false << plain << false
-        << QStringList{"receive lamps", "render <00>hi"};
+        << QStringList{"receive lamps", "render \\x00hi"};
     QTest::newRow("ready marker mid-chunk: removed, introduction first")
         << QByteArray("Hello \x1b[\xb3World\r\n") << false << false << true << plain << false
         << QStringList{"blink"} + Intro
-               + QStringList{"receive lamps", "sound ChatTick", "render Hello World<0d><0a>"};
+               + QStringList{"receive lamps", "sound ChatTick", "render Hello World\\x0d\\x0a"};
     QTest::newRow("ready marker after the introduction")
         << QByteArray("\x1b[\xb3Hi") << true << false << false << plain << false
         << QStringList{"blink", "receive lamps", "render Hi"};
     QTest::newRow("only the first ready marker is removed")
         << QByteArray("\x1b[\xb3\x1b[\xb3") << true << false << false << int(TDispAnsi::ServerReady)
-        << false << QStringList{"blink", "receive lamps", "render <1b>[<b3>"};
+        << false << QStringList{"blink", "receive lamps", "render \\x1b[\\xb3"};
     QTest::newRow("renderer saw the ready byte")
         << QByteArray("ab\xb3\x1b[1") << false << false << false << int(TDispAnsi::ServerReady)
-        << false << QStringList{"receive lamps", "render ab<b3><1b>[1"} + Intro;
+        << false << QStringList{"receive lamps", "render ab\\xb3\\x1b[1"} + Intro;
     QTest::newRow("games menu with a port")
         << QByteArray("\\SpawnMenu:1030") << false << false << true << plain << false
         << QStringList{"receive lamps", "sound ChatTick", "status Connecting...", "menu games 1030",
@@ -144,15 +144,15 @@ void tst_LobbyDispatch::chunk_decides_what_happens_data()
                        "notice System going down | System going down"};
     QTest::newRow("notice marker not at the start is chat")
         << QByteArray("a\xe6\xe6\xdf") << false << false << false << plain << false
-        << QStringList{"receive lamps", "render a<e6><e6><df>"};
+        << QStringList{"receive lamps", "render a\\xe6\\xe6\\xdf"};
     QTest::newRow("user list replaced")
         << QByteArray("\x1b[LAnn=1;0;0\x1b]") << false << false << false
         << int(TDispAnsi::UserListBlock) << false
-        << QStringList{"receive lamps", "render <1b>[LAnn=1;0;0<1b>]", "select own row"};
+        << QStringList{"receive lamps", "render \\x1b[LAnn=1;0;0\\x1b]", "select own row"};
     QTest::newRow("where-is query")
         << QByteArray("\x1b[7Bob \x1b]\xa4\xab" "Ann") << false << false << false
         << int(TDispAnsi::WhereIsShown) << false
-        << QStringList{"receive lamps", "render <1b>[7Bob <1b>]<a4><ab>Ann", "where-is reply"};
+        << QStringList{"receive lamps", "render \\x1b[7Bob \\x1b]\\xa4\\xabAnn", "where-is reply"};
     QTest::newRow("invitation accepted")
         << QByteArray("\xea\xeb\xe8:5005[Bob") << false << false << false << plain << true
         << QStringList{"receive lamps", "ask Bob", "chat room 5005"};
@@ -167,13 +167,13 @@ void tst_LobbyDispatch::chunk_decides_what_happens_data()
     QTest::newRow("invitation, then a where-is in the same read")
         << QByteArray("\xea\xeb\xe8:5005[Bob\r\n\x1b[7Bob \x1b]\xa4\xab" "Ann") << false << false
         << false << int(TDispAnsi::WhereIsShown) << false
-        << QStringList{"receive lamps", "ask Bob", "render <1b>[7Bob <1b>]<a4><ab>Ann",
+        << QStringList{"receive lamps", "ask Bob", "render \\x1b[7Bob \\x1b]\\xa4\\xabAnn",
                        "where-is reply"};
     QTest::newRow("invitations back to back, then chat")
         << QByteArray("\xea\xeb\xe8:1[Bob\xea\xeb\xe8:2[Cy\x1b[5hi") << false << false << false
         << plain << true
         << QStringList{"receive lamps", "ask Bob", "chat room 1", "ask Cy", "chat room 2",
-                       "render <1b>[5hi"};
+                       "render \\x1b[5hi"};
     QTest::newRow("invitation without a port starts nothing")
         << QByteArray("\xea\xeb\xe8[Bob") << false << false << false << plain << true
         << QStringList{"receive lamps", "ask Bob"};
@@ -279,7 +279,7 @@ void tst_LobbyDispatch::where_is_reply()
     QFETCH(QByteArray, expected);
     QFETCH(bool, game);
     const WhereIsReply reply = WhereIsReply::Build(information, "Ann", "10:04:05", hidden, windows);
-    QCOMPARE(Shown(reply.text), Shown(expected));
+    QCOMPARE(printable(reply.text), printable(expected));
     QCOMPARE(reply.gameWindowFound, game);
 }
 
@@ -304,7 +304,7 @@ void tst_LobbyDispatch::console_bytes()
 {
     QFETCH(QByteArray, actual);
     QFETCH(QByteArray, expected);
-    QCOMPARE(Shown(actual), Shown(expected));
+    QCOMPARE(printable(actual), printable(expected));
 }
 
 void tst_LobbyDispatch::style_buttons_in_the_order_pressed()
@@ -381,8 +381,8 @@ void tst_LobbyDispatch::user_menu_by_rank()
 
 void tst_LobbyDispatch::user_menu_command_bytes()
 {
-    QCOMPARE(Shown(UserListMenu::WhereIsBytes("+Bob")), Shown("\x1b]\xa4\xab+Bob"));
-    QCOMPARE(Shown(UserListMenu::BootBytes("+Bob")), Shown("\x1b]/boot +Bob"));
+    QCOMPARE(printable(UserListMenu::WhereIsBytes("+Bob")), printable("\x1b]\xa4\xab+Bob"));
+    QCOMPARE(printable(UserListMenu::BootBytes("+Bob")), printable("\x1b]/boot +Bob"));
     QCOMPARE(UserListMenu::GreyNoteBytes("\x1b[5+Bob", "hello"), QByteArray("/Gmsg Bob hello"));
 }
 

@@ -8,7 +8,6 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTextCursor>
@@ -23,6 +22,7 @@
 #include "Fakes.h"
 #include "LobbyMain.h"
 #include "LoginU.h"
+#include "LoopbackServer.h"
 #include "MessageBoxQueue.h"
 #include "Platform.h"
 #include "RegistrySettings.h"
@@ -516,8 +516,8 @@ void tst_LobbyMain::option_box_click_copies_fast_connection()
 
 void tst_LobbyMain::second_close_request_minimises()
 {
-    QTcpServer server;
-    QVERIFY(server.listen(QHostAddress::LocalHost));
+    LoopbackServer server;
+    QVERIFY(server.isListening());
     MemorySettings user;
     TLobbyMainForm form(startup(user));
     form.Activated = true;
@@ -525,7 +525,7 @@ void tst_LobbyMain::second_close_request_minimises()
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     // Somebody is logged in: a blank name would end the lobby on connecting.
     TDispAnsi::UserName = "Ann";
-    form.ClientSocket->connectToHost(QHostAddress::LocalHost, server.serverPort());
+    form.ClientSocket->connectToHost(QHostAddress::LocalHost, server.port());
     QTRY_COMPARE(form.ClientSocket->state(), QAbstractSocket::ConnectedState);
     TDispAnsi::UserName.clear();
 

@@ -15,14 +15,12 @@
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QToolButton>
 
 #include "Ansi.h"
 #include "ChatAnsi.h"
-#include "FakeLobbyServer.h"
 #include "Fakes.h"
 #include "GreyMsg.h"
 #include "IAeverButton.h"
@@ -31,10 +29,11 @@
 #include "LobbyMedia.h"
 #include "LoginU.h"
 #include "GameMenuFrame.h"
+#include "LoopbackServer.h"
 #include "Platform.h"
 #include "Shape.h"
 #include "StatusPanel.h"
-#include "ShownBytes.h"
+#include "Printable.h"
 #include "ClientPrograms.h"
 #include "SteadyClock.h"
 #include "TestMain.h"
@@ -44,7 +43,7 @@
 
 namespace {
 
-const QString Identification = QStringLiteral("<1b>[<bd>Ann<1b>]pw");
+const QString Identification = QStringLiteral("\\x1b[\\xbdAnn\\x1b]pw");
 
 } // namespace
 
@@ -102,7 +101,7 @@ private:
     FakeDialogs m_dialogs;
     MemorySettings m_user;
     MemorySettings m_machine;
-    FakeLobbyServer *m_server = nullptr;
+    LoopbackServer *m_server = nullptr;
 };
 
 void tst_LobbyOnline::initTestCase()
@@ -137,8 +136,8 @@ void tst_LobbyOnline::init()
     m_windows.windows.clear();
     m_sound.played.clear();
     m_sound.finish();
-    m_server = new FakeLobbyServer;
-    QVERIFY(m_server->listen());
+    m_server = new LoopbackServer;
+    QVERIFY(m_server->isListening());
 }
 
 void tst_LobbyOnline::cleanup()
@@ -164,8 +163,8 @@ std::unique_ptr<TLobbyMainForm> tst_LobbyOnline::connectedLobby(const QByteArray
     form->FileConnectItemClick();
     if (waitForIdentification) {
         const int index = m_server->connections();
-        if (!QTest::qWaitFor([&] { return m_server->received(index) == Identification; }, 5000))
-            qWarning("no identification: %s", qPrintable(m_server->received(index)));
+        if (!QTest::qWaitFor([&] { return m_server->printableReceived(index) == Identification; }, 5000))
+            qWarning("no identification: %s", qPrintable(m_server->printableReceived(index)));
     }
     return form;
 }
@@ -176,7 +175,7 @@ std::unique_ptr<TLobbyMainForm> tst_LobbyOnline::connectedLobby(const QByteArray
 void tst_LobbyOnline::identifies_itself_in_one_piece()
 {
     auto form = connectedLobby();
-    QCOMPARE(m_server->received(0), Identification);
+    QCOMPARE(m_server->printableReceived(0), Identification);
     QVERIFY(form->btnReconnect->isEnabled());
     QVERIFY(form->bitbtn11->isEnabled());
     QVERIFY(form->Memo2->isVisible());
@@ -184,7 +183,7 @@ void tst_LobbyOnline::identifies_itself_in_one_piece()
     QCOMPARE(form->Shape1->brushColor(), QColor(0, 128, 0));
     // The name goes as typed, blanks included.
     auto second = connectedLobby(" Bo b ", false);
-    QTRY_COMPARE(m_server->received(1), QStringLiteral("<1b>[<bd> Bo b <1b>]pw"));
+    QTRY_COMPARE(m_server->printableReceived(1), QStringLiteral("\\x1b[\\xbd Bo b \\x1b]pw"));
 }
 
 void tst_LobbyOnline::introduction_once_across_a_reconnection()
@@ -192,9 +191,9 @@ void tst_LobbyOnline::introduction_once_across_a_reconnection()
     auto form = connectedLobby();
     form->edEmail->setText(QStringLiteral("ann@example.org"));
     m_server->clearReceived(0);
-    m_server->send(0, QByteArray("\x1b[\xb3" "\x1b[5Welcome, Ann.\r\n"));
-    QTRY_COMPARE(m_server->received(0),
-                 QStringLiteral("/Version 6.11<0d><0a>/Email ann@example.org<0d><0a><00>"));
+    m_server->send(QByteArray("\x1b[\xb3" "\x1b[5Welcome, Ann.\r\n"), 0);
+    QTRY_COMPARE(m_server->printableReceived(0),
+                 QStringLiteral("/Version 6.11\\x0d\\x0a/Email ann@example.org\\x0d\\x0a\\x00"));
     QTRY_VERIFY(form->Memo2->toPlainText().contains(QLatin1String("Welcome, Ann.")));
     QVERIFY(form->Dispatcher().IntroSent);
 
@@ -205,12 +204,12 @@ void tst_LobbyOnline::introduction_once_across_a_reconnection()
     QVERIFY(!form->btnReconnect->isEnabled());
     QVERIFY(form->Memo2->toPlainText().contains(QLatin1String("WAIT.")));
     QTRY_COMPARE(m_server->connections(), 2);
-    QTRY_COMPARE(m_server->received(1), Identification);
+    QTRY_COMPARE(m_server->printableReceived(1), Identification);
     QVERIFY(form->Memo2->toPlainText().contains(QLatin1String("Reconnecting......")));
-    m_server->send(1, QByteArray("\x1b[\xb3" "Back again\r\n"));
+    m_server->send(QByteArray("\x1b[\xb3" "Back again\r\n"), 1);
     QTRY_VERIFY(form->Memo2->toPlainText().contains(QLatin1String("Back again")));
     QTest::qWait(50);
-    QCOMPARE(m_server->received(1), Identification);
+    QCOMPARE(m_server->printableReceived(1), Identification);
     QVERIFY(form->bitbtn11->isEnabled());
 }
 
@@ -218,10 +217,10 @@ void tst_LobbyOnline::ready_marker_in_the_middle_of_a_chunk()
 {
     auto form = connectedLobby();
     m_server->clearReceived(0);
-    m_server->send(0, QByteArray("Hello \x1b[\xb3World\r\n"));
+    m_server->send(QByteArray("Hello \x1b[\xb3World\r\n"), 0);
     QTRY_VERIFY(form->Memo2->toPlainText().contains(QLatin1String("Hello World")));
-    QTRY_COMPARE(m_server->received(0),
-                 "/Version 6.11<0d><0a>/Email " + form->edEmail->text() + "<0d><0a><00>");
+    QTRY_COMPARE(m_server->printableReceived(0),
+                 "/Version 6.11\\x0d\\x0a/Email " + form->edEmail->text() + "\\x0d\\x0a\\x00");
     // Received: yellow and red; the ready marker blinked the third lamp.
     QCOMPARE(form->Shape1->brushColor(), QColor(255, 255, 0));
     QCOMPARE(form->Shape2->brushColor(), QColor(255, 0, 0));
@@ -231,15 +230,15 @@ void tst_LobbyOnline::ready_marker_in_the_middle_of_a_chunk()
 void tst_LobbyOnline::keep_alive_only_blinks()
 {
     auto form = connectedLobby();
-    m_server->send(0, "Hi\r\n");
+    m_server->send("Hi\r\n", 0);
     QTRY_VERIFY(form->Memo2->toPlainText().contains(QLatin1String("Hi")));
     form->SetStatus(QStringLiteral("idle"));
     const QString chat = form->Memo2->toPlainText();
     const QColor lamp2 = form->Shape2->brushColor();
     m_sound.played.clear();
-    m_server->send(0, QByteArray("\0", 1));
+    m_server->send(QByteArray("\0", 1), 0);
     QTRY_COMPARE(form->Shape3->brushColor(), QColor(0, 255, 0));
-    m_server->send(0, QByteArray("\0", 1));
+    m_server->send(QByteArray("\0", 1), 0);
     QTRY_COMPARE(form->Shape3->brushColor(), QColor(0, 128, 0));
     QCOMPARE(form->Memo2->toPlainText(), chat);
     QCOMPARE(form->Shape1->brushColor(), QColor(0, 128, 0));
@@ -247,7 +246,7 @@ void tst_LobbyOnline::keep_alive_only_blinks()
     QVERIFY(m_sound.played.isEmpty());
     // A keep-alive byte with text after it is text.
     m_sound.finish();
-    m_server->send(0, QByteArray("\0after", 6));
+    m_server->send(QByteArray("\0after", 6), 0);
     QTRY_VERIFY(form->Memo2->toPlainText().contains(QLatin1String("after")));
     QCOMPARE(form->Shape1->brushColor(), QColor(255, 255, 0));
     QVERIFY(m_sound.played.contains(QStringLiteral(VANTORA_BIN_DIR "/ChatClick.wav")));
@@ -256,27 +255,27 @@ void tst_LobbyOnline::keep_alive_only_blinks()
 void tst_LobbyOnline::menu_commands_hand_the_port_to_the_frames()
 {
     auto form = connectedLobby();
-    QTcpServer gamesMenu;
-    QTcpServer roomsMenu;
-    QVERIFY(gamesMenu.listen(QHostAddress::LocalHost));
-    QVERIFY(roomsMenu.listen(QHostAddress::LocalHost));
-    const QByteArray gamesPort = QByteArray::number(gamesMenu.serverPort());
-    m_server->send(0, "\\SpawnMenu:" + gamesPort);
-    QTRY_VERIFY(gamesMenu.hasPendingConnections());
-    QCOMPARE(form->GamesFrame1->MenuSocket->peerPort(), gamesMenu.serverPort());
+    LoopbackServer gamesMenu;
+    LoopbackServer roomsMenu;
+    QVERIFY(gamesMenu.isListening());
+    QVERIFY(roomsMenu.isListening());
+    const QByteArray gamesPort = QByteArray::number(gamesMenu.port());
+    m_server->send("\\SpawnMenu:" + gamesPort, 0);
+    QTRY_VERIFY(gamesMenu.connections() > 0);
+    QCOMPARE(form->GamesFrame1->MenuSocket->peerPort(), gamesMenu.port());
     // The menu connection clears the status when it comes up.
     QTRY_COMPARE(form->StatusPanel0->text(), QString());
 
     // Without a port the open menu stays as it is.
     form->SetStatus(QStringLiteral("idle"));
-    m_server->send(0, "\\SpawnMenu");
+    m_server->send("\\SpawnMenu", 0);
     QTRY_COMPARE(form->StatusPanel0->text(), QStringLiteral("Connecting..."));
-    QCOMPARE(form->GamesFrame1->MenuSocket->peerPort(), gamesMenu.serverPort());
+    QCOMPARE(form->GamesFrame1->MenuSocket->peerPort(), gamesMenu.port());
 
-    m_server->send(0, "\\SpawnCMenu:" + QByteArray::number(roomsMenu.serverPort()));
-    QTRY_VERIFY(roomsMenu.hasPendingConnections());
-    QCOMPARE(form->GamesFrame2->MenuSocket->peerPort(), roomsMenu.serverPort());
-    QCOMPARE(form->GamesFrame1->MenuSocket->peerPort(), gamesMenu.serverPort());
+    m_server->send("\\SpawnCMenu:" + QByteArray::number(roomsMenu.port()), 0);
+    QTRY_VERIFY(roomsMenu.connections() > 0);
+    QCOMPARE(form->GamesFrame2->MenuSocket->peerPort(), roomsMenu.port());
+    QCOMPARE(form->GamesFrame1->MenuSocket->peerPort(), gamesMenu.port());
     QVERIFY(!form->Memo2->toPlainText().contains(QLatin1String("Spawn")));
 }
 
@@ -284,7 +283,7 @@ void tst_LobbyOnline::notices_while_here_and_away()
 {
     auto form = connectedLobby();
     const QString look = QStringLiteral(VANTORA_BIN_DIR "/Poll.wav");
-    m_server->send(0, QByteArray("\xe6\xe6\xdf Note from Bob>Come and play"));
+    m_server->send(QByteArray("\xe6\xe6\xdf Note from Bob>Come and play"), 0);
     QTRY_COMPARE(form->findChildren<TfrmGreyMsg *>().size(), 1);
     TfrmGreyMsg *notice = form->findChildren<TfrmGreyMsg *>().constFirst();
     QCOMPARE(notice->windowTitle(), QStringLiteral("Note from Bob"));
@@ -292,13 +291,13 @@ void tst_LobbyOnline::notices_while_here_and_away()
     QVERIFY(notice->isVisible());
     QVERIFY(m_sound.played.contains(look));
     // A second notice has a window of its own.
-    m_server->send(0, QByteArray("\xe6\xe6\xdf Note>Two"));
+    m_server->send(QByteArray("\xe6\xe6\xdf Note>Two"), 0);
     QTRY_COMPARE(form->findChildren<TfrmGreyMsg *>().size(), 2);
 
     form->SetAway(true);
     m_sound.finish();
     m_sound.played.clear();
-    m_server->send(0, QByteArray("\xe6\xe6\xdf Note>Three"));
+    m_server->send(QByteArray("\xe6\xe6\xdf Note>Three"), 0);
     QTRY_VERIFY(m_sound.played.contains(look));
     QTest::qWait(20);
     QCOMPARE(form->findChildren<TfrmGreyMsg *>().size(), 2);
@@ -310,7 +309,7 @@ void tst_LobbyOnline::invitation_accepted_declined_and_missing()
     auto form = connectedLobby();
     const QString dir = QStringLiteral(VANTORA_BIN_DIR "/");
     m_dialogs.confirmAnswers = {true};
-    m_server->send(0, QByteArray("\xea\xeb\xe8:5005[Bob"));
+    m_server->send(QByteArray("\xea\xeb\xe8:5005[Bob"), 0);
     QTRY_COMPARE(m_launcher.launches.size(), 1);
     const LaunchRecord launch = m_launcher.launches.constFirst();
     QCOMPARE(launch.program, dir + QStringLiteral("Parlora"));
@@ -323,7 +322,7 @@ void tst_LobbyOnline::invitation_accepted_declined_and_missing()
     QCOMPARE(m_dialogs.asked[0].topLeft, form->frameGeometry().topLeft() + QPoint(20, 20));
 
     // Declined: nothing starts.
-    m_server->send(0, QByteArray("\xea\xeb\xe8:5006[Cy"));
+    m_server->send(QByteArray("\xea\xeb\xe8:5006[Cy"), 0);
     QTRY_COMPARE(m_dialogs.asked.size(), 2);
     QCOMPARE(m_dialogs.asked[1].text, QStringLiteral("Cy Invites You To Chat..\nAccept ?"));
     QTest::qWait(20);
@@ -332,7 +331,7 @@ void tst_LobbyOnline::invitation_accepted_declined_and_missing()
     // Accepted but the program is not there.
     m_launcher.onlyListedFilesExist = true;
     m_dialogs.confirmAnswers = {true};
-    m_server->send(0, QByteArray("\xea\xeb\xe8:5007[Di"));
+    m_server->send(QByteArray("\xea\xeb\xe8:5007[Di"), 0);
     QTRY_COMPARE(m_dialogs.asked.size(), 4);
     QCOMPARE(m_dialogs.asked[3].kind, QStringLiteral("message"));
     QCOMPARE(m_dialogs.asked[3].text, QStringLiteral("Unable to load Parlora"));
@@ -349,13 +348,13 @@ void tst_LobbyOnline::where_is_reply_content()
     // Shown to seekers (hidden by default).
     form->cbClickSound->setChecked(false);
     m_server->clearReceived(0);
-    m_server->send(0, QByteArray("\x1b[7" "Bob \x1b]\xa4\xab" "Ann"));
-    QTRY_VERIFY(m_server->received(0).endsWith(QLatin1String("Card Table 1<0d><0a>")));
-    const QString reply = m_server->received(0);
-    QVERIFY2(reply.startsWith(QLatin1String("<1b>[3at home<0d><0a>listening<0d><0a>Ann's Time is ")),
+    m_server->send(QByteArray("\x1b[7" "Bob \x1b]\xa4\xab" "Ann"), 0);
+    QTRY_VERIFY(m_server->printableReceived(0).endsWith(QLatin1String("Card Table 1\\x0d\\x0a")));
+    const QString reply = m_server->printableReceived(0);
+    QVERIFY2(reply.startsWith(QLatin1String("\\x1b[3at home\\x0d\\x0alistening\\x0d\\x0aAnn's Time is ")),
              qPrintable(reply));
-    QVERIFY2(reply.endsWith(QLatin1String("<0d><0a>Vantora Chat Version 6.11<0d><0a>"
-                                          "Vantora Lobby - Ann<0d><0a>Card Table 1<0d><0a>")),
+    QVERIFY2(reply.endsWith(QLatin1String("\\x0d\\x0aVantora Chat Version 6.11\\x0d\\x0a"
+                                          "Vantora Lobby - Ann\\x0d\\x0aCard Table 1\\x0d\\x0a")),
              qPrintable(reply));
     QVERIFY(form->Memo2->toPlainText().contains(QLatin1String("Looking For")));
     QCOMPARE(form->Memo6->toPlainText(), QStringLiteral("at home\nlistening"));
@@ -363,8 +362,8 @@ void tst_LobbyOnline::where_is_reply_content()
     // Hidden from seekers: no window lines.
     form->cbClickSound->setChecked(true);
     m_server->clearReceived(0);
-    m_server->send(0, QByteArray("\x1b[7" "Bob \x1b]\xa4\xab" "Ann"));
-    QTRY_VERIFY(m_server->received(0).endsWith(QLatin1String("Version 6.11<0d><0a>")));
+    m_server->send(QByteArray("\x1b[7" "Bob \x1b]\xa4\xab" "Ann"), 0);
+    QTRY_VERIFY(m_server->printableReceived(0).endsWith(QLatin1String("Version 6.11\\x0d\\x0a")));
 }
 
 void tst_LobbyOnline::blank_user_name_closes_the_lobby_once_connected()
@@ -373,13 +372,13 @@ void tst_LobbyOnline::blank_user_name_closes_the_lobby_once_connected()
     QTRY_COMPARE(m_server->connections(), 1);
     QTRY_VERIFY(!form->isVisible());
     QTRY_VERIFY(m_server->closed(0));
-    QCOMPARE(m_server->received(0), QString());
+    QCOMPARE(m_server->printableReceived(0), QString());
 }
 
 void tst_LobbyOnline::invalid_user_asks_for_the_login_again()
 {
     auto form = connectedLobby();
-    m_server->send(0, "\x1b[4Invalid User or password.\r\n");
+    m_server->send("\x1b[4Invalid User or password.\r\n", 0);
     QTRY_VERIFY(form->Memo2->toPlainText().contains(QLatin1String("Invalid User")));
     m_server->hangUp(0);
     QTRY_VERIFY(form->loginDialog());
@@ -392,7 +391,7 @@ void tst_LobbyOnline::invalid_user_asks_for_the_login_again()
 void tst_LobbyOnline::other_rejection_ends_the_lobby()
 {
     auto form = connectedLobby();
-    m_server->send(0, "\x1b[4Invalid name.\r\n");
+    m_server->send("\x1b[4Invalid name.\r\n", 0);
     QTRY_VERIFY(form->Memo2->toPlainText().contains(QLatin1String("Invalid name")));
     QElapsedTimer timer;
     timer.start();
@@ -406,7 +405,7 @@ void tst_LobbyOnline::other_rejection_ends_the_lobby()
 void tst_LobbyOnline::hang_up_shows_the_pause_notice()
 {
     auto form = connectedLobby();
-    m_server->send(0, "\x1b[LAnn=1;0;0\r\nBob=2;0;0\x1b]");
+    m_server->send("\x1b[LAnn=1;0;0\r\nBob=2;0;0\x1b]", 0);
     QTRY_COMPARE(form->Memo3->rowCount(), 2);
     QTest::mouseClick(form->bitbtn11, Qt::LeftButton);
     QVERIFY(form->Paused);
@@ -428,7 +427,7 @@ void tst_LobbyOnline::connection_error_notice()
     // A port nobody listens on.
     const int port = m_server->port();
     delete m_server;
-    m_server = new FakeLobbyServer;
+    m_server = new LoopbackServer;
     LobbyStartup startup;
     startup.settings = &m_user;
     startup.machineSettings = &m_machine;
@@ -461,7 +460,7 @@ void tst_LobbyOnline::players_header_logs_in_again()
     QTest::keyClicks(login->Edit2, QStringLiteral("pw2"));
     QTest::mouseClick(login->btnOK, Qt::LeftButton);
     QTRY_COMPARE(m_server->connections(), 2);
-    QTRY_COMPARE(m_server->received(1), QStringLiteral("<1b>[<bd>Bob<1b>]pw2"));
+    QTRY_COMPARE(m_server->printableReceived(1), QStringLiteral("\\x1b[\\xbdBob\\x1b]pw2"));
     QTRY_COMPARE(form->windowTitle(), QStringLiteral("Vantora Lobby - Bob"));
 }
 
@@ -500,7 +499,7 @@ void tst_LobbyOnline::chat_prefix_colour_bold_and_font()
     m_server->clearReceived(0);
     QTest::keyClicks(form->Memo1, QStringLiteral("word"));
     QTest::keyClick(form->Memo1, Qt::Key_Return);
-    QTRY_COMPARE(m_server->received(0), Shown("\x1b[4\x1b[B\x1b[F{" + font + "}word"));
+    QTRY_COMPARE(m_server->printableReceived(0), printable("\x1b[4\x1b[B\x1b[F{" + font + "}word"));
     QCOMPARE(form->Memo1->toPlainText(), QString());
     QCOMPARE(m_user.values.value(QStringLiteral("Vantora/ATColor")).toString(), QStringLiteral("\x1b[4"));
     QCOMPARE(m_user.values.value(QStringLiteral("Vantora/ATStyle")).toString(), QStringLiteral("\x1b[B"));
@@ -518,7 +517,7 @@ void tst_LobbyOnline::bold_twice_and_bold_then_italic()
     m_server->clearReceived(0);
     form->Memo1->setPlainText(QStringLiteral("x"));
     QTest::mouseClick(form->SendButton, Qt::LeftButton);
-    QTRY_COMPARE(m_server->received(0), QStringLiteral("<1b>[3<1b>[B<1b>[Ix"));
+    QTRY_COMPARE(m_server->printableReceived(0), QStringLiteral("\\x1b[3\\x1b[B\\x1b[Ix"));
 }
 
 void tst_LobbyOnline::two_lines_one_piece_and_empty_box()
@@ -527,7 +526,7 @@ void tst_LobbyOnline::two_lines_one_piece_and_empty_box()
     m_server->clearReceived(0);
     form->Memo1->setPlainText(QStringLiteral("\n\nfirst line\nsecond line"));
     QTest::keyClick(form->Memo1, Qt::Key_Return);
-    QTRY_COMPARE(m_server->received(0), QStringLiteral("<1b>[3first line<0d><0a>second line"));
+    QTRY_COMPARE(m_server->printableReceived(0), QStringLiteral("\\x1b[3first line\\x0d\\x0asecond line"));
     QCOMPARE(form->Memo1->toPlainText(), QString());
     // Send lamps: lime, and the second lamp takes the first one's colour.
     QCOMPARE(form->Shape1->brushColor(), QColor(0, 255, 0));
@@ -538,7 +537,7 @@ void tst_LobbyOnline::two_lines_one_piece_and_empty_box()
     QCOMPARE(form->Memo1->toPlainText(), QString());
     form->Memo1->setPlainText(QStringLiteral("marker"));
     QTest::mouseClick(form->SendButton, Qt::LeftButton);
-    QTRY_COMPARE(m_server->received(0), QStringLiteral("<1b>[3marker"));
+    QTRY_COMPARE(m_server->printableReceived(0), QStringLiteral("\\x1b[3marker"));
 }
 
 void tst_LobbyOnline::mute_is_sent_then_silences()
@@ -548,7 +547,7 @@ void tst_LobbyOnline::mute_is_sent_then_silences()
     m_server->clearReceived(0);
     QTest::keyClicks(form->Memo1, QStringLiteral("!mute"));
     QTest::keyClick(form->Memo1, Qt::Key_Return);
-    QTRY_COMPARE(m_server->received(0), QStringLiteral("<1b>[3!mute"));
+    QTRY_COMPARE(m_server->printableReceived(0), QStringLiteral("\\x1b[3!mute"));
     QVERIFY(!form->SoundOn);
     QVERIFY(!form->ChatRenderer->SoundsOn);
     QVERIFY(!form->SpeedButton5->isChecked());
@@ -570,7 +569,7 @@ void tst_LobbyOnline::away_twice_sends_presence_once()
     m_server->clearReceived(0);
     QTest::mouseClick(form->btnAway, Qt::LeftButton);
     form->ImAway();
-    QTRY_COMPARE(m_server->received(0), QStringLiteral("<d4><e1><dd>5<1b>[3I'm Away!"));
+    QTRY_COMPARE(m_server->printableReceived(0), QStringLiteral("\\xd4\\xe1\\xdd5\\x1b[3I'm Away!"));
     QVERIFY(form->Away);
     QVERIFY(!form->btnAway->isEnabled());
     QVERIFY(form->btnHere->isEnabled());
@@ -581,7 +580,7 @@ void tst_LobbyOnline::away_twice_sends_presence_once()
     // Typing while away comes back.
     m_server->clearReceived(0);
     QTest::keyClicks(form->Memo1, QStringLiteral("h"));
-    QTRY_COMPARE(m_server->received(0), QStringLiteral("<d4><e1><dd>0<1b>[3I'm Here!"));
+    QTRY_COMPARE(m_server->printableReceived(0), QStringLiteral("\\xd4\\xe1\\xdd0\\x1b[3I'm Here!"));
     QVERIFY(!form->Away);
     QVERIFY(form->Memo2->isVisible());
     QVERIFY(form->btnAway->isEnabled());
@@ -598,7 +597,7 @@ void tst_LobbyOnline::online_icon_13()
     QTRY_VERIFY(form->PanelSlide->isVisible());
     m_server->clearReceived(0);
     form->OnlineIconButtons.constFirst()->click();
-    QTRY_COMPARE(m_server->received(0), QStringLiteral("<ac><af><ab>13"));
+    QTRY_COMPARE(m_server->printableReceived(0), QStringLiteral("\\xac\\xaf\\xab13"));
     QTRY_COMPARE(form->TopView->height(), 32);
 }
 
@@ -607,15 +606,15 @@ void tst_LobbyOnline::quick_texts()
     auto form = connectedLobby();
     m_server->clearReceived(0);
     QTest::mouseClick(form->btnCry, Qt::LeftButton);
-    QTRY_COMPARE(m_server->received(0), QStringLiteral("<1b>[3Don't point that thing at me !"));
+    QTRY_COMPARE(m_server->printableReceived(0), QStringLiteral("\\x1b[3Don't point that thing at me !"));
     form->Edit1->clear();
     m_server->clearReceived(0);
     QTest::mouseClick(form->btnCry, Qt::LeftButton);
     QTest::mouseClick(form->btnMyTime, Qt::LeftButton);
-    QTRY_VERIFY(m_server->received(0).endsWith(QLatin1Char(' ')));
-    QVERIFY2(m_server->received(0).startsWith(QLatin1String("<1b>[3The Time here is ")),
-             qPrintable(m_server->received(0)));
-    QVERIFY(m_server->received(0).contains(QRegularExpression(QStringLiteral("\\d:\\d\\d"))));
+    QTRY_VERIFY(m_server->printableReceived(0).endsWith(QLatin1Char(' ')));
+    QVERIFY2(m_server->printableReceived(0).startsWith(QLatin1String("\\x1b[3The Time here is ")),
+             qPrintable(m_server->printableReceived(0)));
+    QVERIFY(m_server->printableReceived(0).contains(QRegularExpression(QStringLiteral("\\d:\\d\\d"))));
 }
 
 // ---------------------------------------------------------------------------
@@ -625,7 +624,7 @@ void tst_LobbyOnline::list_header_selection_and_hints()
 {
     auto form = connectedLobby();
     QCOMPARE(form->PlayersCaption->text(), QStringLiteral(" The Players"));
-    m_server->send(0, "\x1b[LBob=6;1;7\r\nANN=13;0;5\r\nCy=7;0;0\x1b]");
+    m_server->send("\x1b[LBob=6;1;7\r\nANN=13;0;5\r\nCy=7;0;0\x1b]", 0);
     QTRY_COMPARE(form->PlayersCaption->text(), QStringLiteral(" 3 Online"));
     // The own row, found without regard to case.
     QCOMPARE(form->SelectedCaptions(), QList<QByteArray>{"ANN"});
@@ -633,7 +632,7 @@ void tst_LobbyOnline::list_header_selection_and_hints()
     QCOMPARE(form->Shape1->brushColor(), QColor(255, 255, 0));
     QVERIFY(!form->Memo3->topLevelItem(0)->icon(0).isNull());
     // Not in the new list: nothing selected.
-    m_server->send(0, "\x1b[LBob=6;1;7\r\n+Ann=13;0;5\x1b]");
+    m_server->send("\x1b[LBob=6;1;7\r\n+Ann=13;0;5\x1b]", 0);
     QTRY_COMPARE(form->PlayersCaption->text(), QStringLiteral(" 2 Online"));
     QCOMPARE(form->SelectedCaptions(), QList<QByteArray>{});
     m_server->hangUp(0);
@@ -650,7 +649,7 @@ void tst_LobbyOnline::menus_by_own_rank()
             captions << a->text();
         return captions;
     };
-    m_server->send(0, "\x1b[LBob=6;1;7\r\n+Ann=13;0;5\x1b]");
+    m_server->send("\x1b[LBob=6;1;7\r\n+Ann=13;0;5\x1b]", 0);
     QTRY_COMPARE(form->Memo3->rowCount(), 2);
     QCOMPARE(menu(), QStringList{});
     form->Memo3->topLevelItem(0)->setSelected(true);
@@ -658,7 +657,7 @@ void tst_LobbyOnline::menus_by_own_rank()
     form->Memo1->setPlainText(QStringLiteral("psst"));
     QCOMPARE(menu(), (QStringList{"Where is Bob?", "Whisper to Bob", "Boot Bob", "Copy Name "}));
 
-    m_server->send(0, "\x1b[LBob=6;1;7\r\n$Ann=13;0;5\x1b]");
+    m_server->send("\x1b[LBob=6;1;7\r\n$Ann=13;0;5\x1b]", 0);
     QTRY_COMPARE(form->Memo3->caption(1), QByteArray("$Ann"));
     QCOMPARE(form->OwnRank(), 9);
     form->Memo3->topLevelItem(0)->setSelected(true);
@@ -669,7 +668,7 @@ void tst_LobbyOnline::menus_by_own_rank()
 void tst_LobbyOnline::menu_commands_send_their_bytes()
 {
     auto form = connectedLobby();
-    m_server->send(0, "\x1b[L+Bob=6;1;7\r\n$Ann=13;0;5\x1b]");
+    m_server->send("\x1b[L+Bob=6;1;7\r\n$Ann=13;0;5\x1b]", 0);
     QTRY_COMPARE(form->Memo3->rowCount(), 2);
     form->Memo3->clearSelection();
     form->Memo3->topLevelItem(0)->setSelected(true);
@@ -685,14 +684,14 @@ void tst_LobbyOnline::menu_commands_send_their_bytes()
     };
     m_server->clearReceived(0);
     QVERIFY(trigger(QStringLiteral("Where is +Bob?")));
-    QTRY_COMPARE(m_server->received(0), QStringLiteral("<1b>]<a4><ab>+Bob"));
+    QTRY_COMPARE(m_server->printableReceived(0), QStringLiteral("\\x1b]\\xa4\\xab+Bob"));
     m_server->clearReceived(0);
     QVERIFY(trigger(QStringLiteral("Boot +Bob")));
-    QTRY_COMPARE(m_server->received(0), QStringLiteral("<1b>]/boot +Bob"));
+    QTRY_COMPARE(m_server->printableReceived(0), QStringLiteral("\\x1b]/boot +Bob"));
     m_server->clearReceived(0);
     m_dialogs.textAnswers = {QStringLiteral("see me")};
     QVERIFY(trigger(QStringLiteral("Grey Box +Bob")));
-    QTRY_COMPARE(m_server->received(0), QStringLiteral("/Gmsg Bob see me"));
+    QTRY_COMPARE(m_server->printableReceived(0), QStringLiteral("/Gmsg Bob see me"));
     QCOMPARE(m_dialogs.asked.constLast().caption, QStringLiteral("Enter Message To +Bob"));
     QCOMPARE(m_dialogs.asked.constLast().text, QStringLiteral("And You Say.."));
     // Cancelled: nothing.
@@ -704,13 +703,13 @@ void tst_LobbyOnline::menu_commands_send_their_bytes()
     QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("Hi +Bob "));
     QCOMPARE(form->Memo1->textCursor().position(), 8);
     QTest::qWait(20);
-    QCOMPARE(m_server->received(0), QString());
+    QCOMPARE(m_server->printableReceived(0), QString());
 }
 
 void tst_LobbyOnline::whisper_to_three_users()
 {
     auto form = connectedLobby();
-    m_server->send(0, "\x1b[LBob=6;1;7\r\nAnn=13;0;5\r\nCy=7;0;0\r\nDi=7;0;0\x1b]");
+    m_server->send("\x1b[LBob=6;1;7\r\nAnn=13;0;5\r\nCy=7;0;0\r\nDi=7;0;0\x1b]", 0);
     QTRY_COMPARE(form->Memo3->rowCount(), 4);
     form->Memo3->clearSelection();
     for (int row : {3, 0, 2})
@@ -724,9 +723,9 @@ void tst_LobbyOnline::whisper_to_three_users()
     QVERIFY(whisper);
     m_server->clearReceived(0);
     whisper->trigger();
-    QTRY_COMPARE(m_server->received(0),
-                 QStringLiteral("/msg Bob <1b>[3psst<0d><0a>/msg Cy <1b>[3psst<0d><0a>"
-                                "/msg Di <1b>[3psst<0d><0a>"));
+    QTRY_COMPARE(m_server->printableReceived(0),
+                 QStringLiteral("/msg Bob \\x1b[3psst\\x0d\\x0a/msg Cy \\x1b[3psst\\x0d\\x0a"
+                                "/msg Di \\x1b[3psst\\x0d\\x0a"));
     QTRY_COMPARE(form->Memo1->toPlainText(), QString());
 }
 
@@ -736,7 +735,7 @@ void tst_LobbyOnline::insert_button_and_menu()
     // An empty list leaves the menu as it was (empty at first).
     form->InsertMenuPopup();
     QVERIFY(form->InsertMenu->isEmpty());
-    m_server->send(0, "\x1b[LBob=6;1;7\r\nAnn=13;0;5\x1b]");
+    m_server->send("\x1b[LBob=6;1;7\r\nAnn=13;0;5\x1b]", 0);
     QTRY_COMPARE(form->Memo3->rowCount(), 2);
     form->InsertMenuPopup();
     QStringList items;
@@ -791,37 +790,6 @@ void tst_LobbyOnline::appearance_colours()
 
 namespace {
 
-// A menu server on the loopback that takes one connection at a time.
-class FakeMenuServer : public QObject
-{
-public:
-    FakeMenuServer()
-    {
-        QVERIFY(m_server.listen(QHostAddress::LocalHost));
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            client = m_server.nextPendingConnection();
-            ++connections;
-            closed = false;
-            connect(client, &QTcpSocket::readyRead, this, [this] { received += client->readAll(); });
-            connect(client, &QTcpSocket::disconnected, this, [this] { closed = true; });
-        });
-    }
-    QByteArray port() const { return QByteArray::number(m_server.serverPort()); }
-    void send(const QByteArray &bytes)
-    {
-        client->write(bytes);
-        client->flush();
-    }
-
-    QTcpSocket *client = nullptr;
-    int connections = 0;
-    bool closed = false;
-    QByteArray received;
-
-private:
-    QTcpServer m_server;
-};
-
 const QByteArray MenuIdentification = "\x1b[\xbd" "Ann\x1b]pw";
 
 } // namespace
@@ -830,16 +798,16 @@ void tst_LobbyOnline::menu_pages_open_their_menus()
 {
     auto form = connectedLobby();
     m_server->clearReceived(0);
-    FakeMenuServer games;
-    FakeMenuServer rooms;
+    LoopbackServer games;
+    LoopbackServer rooms;
 
     form->btnGames->click();
-    QTRY_COMPARE(m_server->received(0), QStringLiteral("\\SpawnMenu"));
+    QTRY_COMPARE(m_server->printableReceived(0), QStringLiteral("\\SpawnMenu"));
     QCOMPARE(form->StatusPanel0->text(), QStringLiteral("Connecting..."));
     QCOMPARE(form->GamesFrame1->Engine, &form->Engine());
     QCOMPARE(form->GamesFrame1->parentWidget(), form->PageControl1->widget(TLobbyMainForm::GamesPage));
-    m_server->send(0, "\\SpawnMenu:" + games.port());
-    QTRY_COMPARE(games.received, MenuIdentification);
+    m_server->send("\\SpawnMenu:" + QByteArray::number(games.port()), 0);
+    QTRY_COMPARE(games.received(), MenuIdentification);
     QTRY_VERIFY(form->GamesFrame1->MenuActive);
     QCOMPARE(form->StatusPanel0->text(), QString());
     games.send("\033[2J\033[37m\033[3;3HCards");
@@ -849,19 +817,19 @@ void tst_LobbyOnline::menu_pages_open_their_menus()
     QTRY_VERIFY(form->btnParloras->isEnabled());
     m_server->clearReceived(0);
     form->btnParloras->click();
-    QTRY_COMPARE(m_server->received(0), QStringLiteral("\\SpawnCMenu"));
-    QTRY_VERIFY(games.closed);
+    QTRY_COMPARE(m_server->printableReceived(0), QStringLiteral("\\SpawnCMenu"));
+    QTRY_VERIFY(games.closed());
     QVERIFY(!form->GamesFrame1->MenuActive);
     QCOMPARE(form->GamesFrame1->Engine, nullptr);
     QCOMPARE(form->GamesFrame2->Engine, &form->Engine());
     QVERIFY(form->SlideIsOpen());
-    m_server->send(0, "\\SpawnCMenu:" + rooms.port());
-    QTRY_COMPARE(rooms.received, MenuIdentification);
+    m_server->send("\\SpawnCMenu:" + QByteArray::number(rooms.port()), 0);
+    QTRY_COMPARE(rooms.received(), MenuIdentification);
 
     // "Parloras" again closes the panel and the menu.
     QTRY_VERIFY(form->btnParloras->isEnabled());
     form->btnParloras->click();
-    QTRY_VERIFY(rooms.closed);
+    QTRY_VERIFY(rooms.closed());
     QTRY_VERIFY(!form->SlideIsOpen());
 
     // Another page leaves both menus shut.
@@ -869,19 +837,19 @@ void tst_LobbyOnline::menu_pages_open_their_menus()
     m_server->clearReceived(0);
     form->btnPreferences->click();
     QTRY_VERIFY(form->SlideIsOpen());
-    QCOMPARE(m_server->received(0), QString());
-    QCOMPARE(games.connections + rooms.connections, 2);
+    QCOMPARE(m_server->printableReceived(0), QString());
+    QCOMPARE(games.connections() + rooms.connections(), 2);
 }
 
 void tst_LobbyOnline::menu_server_leaving_returns_to_the_chat()
 {
     auto form = connectedLobby();
-    FakeMenuServer games;
+    LoopbackServer games;
     form->btnGames->click();
     QTRY_VERIFY(form->SlideIsOpen());
-    m_server->send(0, "\\SpawnMenu:" + games.port());
+    m_server->send("\\SpawnMenu:" + QByteArray::number(games.port()), 0);
     QTRY_VERIFY(form->GamesFrame1->MenuActive);
-    games.client->disconnectFromHost();
+    games.hangUp();
     QTRY_VERIFY(!form->SlideIsOpen());
     QVERIFY(!form->GamesFrame1->MenuActive);
 }
@@ -889,23 +857,23 @@ void tst_LobbyOnline::menu_server_leaving_returns_to_the_chat()
 void tst_LobbyOnline::menu_switches_the_server()
 {
     auto form = connectedLobby();
-    FakeMenuServer games;
-    FakeLobbyServer other;
-    QVERIFY(other.listen());
+    LoopbackServer games;
+    LoopbackServer other;
+    QVERIFY(other.isListening());
     form->btnGames->click();
     QTRY_VERIFY(form->SlideIsOpen());
-    m_server->send(0, "\\SpawnMenu:" + games.port());
+    m_server->send("\\SpawnMenu:" + QByteArray::number(games.port()), 0);
     QTRY_VERIFY(form->GamesFrame1->MenuActive);
     // Another host than the one in use: the user is asked first.
     m_dialogs.confirmAnswers = {true};
     games.send("\\SwitchServer{localhost}:" + QByteArray::number(other.port()));
     QTRY_COMPARE(other.connections(), 1);
-    QTRY_COMPARE(other.received(0), Identification);
+    QTRY_COMPARE(other.printableReceived(0), Identification);
     QCOMPARE(form->ComboBox3->currentText(), QStringLiteral("localhost"));
-    QCOMPARE(form->SpinEdit2->value(), other.port());
+    QCOMPARE(form->SpinEdit2->value(), int(other.port()));
     QCOMPARE(m_dialogs.asked.constLast().text, QStringLiteral("Switch to server localhost?"));
     QTRY_VERIFY(!form->SlideIsOpen());
-    QTRY_VERIFY(games.closed);
+    QTRY_VERIFY(games.closed());
 }
 
 void tst_LobbyOnline::chat_links_data()
@@ -952,7 +920,7 @@ void tst_LobbyOnline::quick_launch_picks_from_the_games_menu()
     m_dialogs.confirmAnswers = {true};
     form->Memo2LinkClick("\\SwitchServer{localhost}:" + QByteArray::number(m_server->port()));
     QTRY_COMPARE(m_server->connections(), 2);
-    QTRY_COMPARE(m_server->received(1), Identification);
+    QTRY_COMPARE(m_server->printableReceived(1), Identification);
     QVERIFY(form->ComboBox3->findText(QStringLiteral("localhost")) >= 0);
 
     // A movie link opens the video page with its address.
@@ -963,22 +931,22 @@ void tst_LobbyOnline::quick_launch_picks_from_the_games_menu()
     form->CloseSlide();
     QTRY_VERIFY(!form->SlideIsOpen());
 
-    FakeMenuServer games;
+    LoopbackServer games;
     form->Memo2LinkClick("\\QuickLaunch3");
     QVERIFY(form->QuickLaunching());
-    QTRY_COMPARE(m_server->received(1), Identification + "\\SpawnMenu");
+    QTRY_COMPARE(m_server->printableReceived(1), Identification + "\\SpawnMenu");
     QCOMPARE(form->StatusPanel0->text(), QStringLiteral("Connecting..."));
-    m_server->send(1, "\\SpawnMenu:" + games.port());
+    m_server->send("\\SpawnMenu:" + QByteArray::number(games.port()), 1);
     // Identified first, the choice after it (the short pause may be over
     // before the test looks, so only the whole is compared).
-    QTRY_COMPARE(games.received, MenuIdentification + ">3");
+    QTRY_COMPARE(games.received(), MenuIdentification + ">3");
     games.send("\\SpawnNode:5001");
     QTRY_COMPARE(m_launcher.launches.size(), 1);
     QCOMPARE(m_launcher.launches[0].program, QStringLiteral(VANTORA_BIN_DIR "/Cardamo"));
     QCOMPARE(m_launcher.launches[0].arguments, (QStringList{"localhost", "5001", "Ann"}));
     QCOMPARE(m_launcher.launches[0].environment.value(QStringLiteral("VANTORA_PASSWORD")),
              QStringLiteral("pw"));
-    QTRY_VERIFY(games.closed);
+    QTRY_VERIFY(games.closed());
     QTRY_VERIFY(!form->QuickLaunching());
     QVERIFY(!form->SlideIsOpen());
 }
@@ -989,7 +957,7 @@ void tst_LobbyOnline::quick_launch_gives_up_without_a_menu()
     Waits::setTimeScale(0.01);
     form->Memo2LinkClick("\\QuickLaunch1");
     QVERIFY(form->QuickLaunching());
-    QTRY_COMPARE(m_server->received(0), Identification + "\\SpawnMenu");
+    QTRY_COMPARE(m_server->printableReceived(0), Identification + "\\SpawnMenu");
     // A second click while the first waits starts nothing more.
     m_server->clearReceived(0);
     QVERIFY(form->QuickLaunching());
@@ -997,7 +965,7 @@ void tst_LobbyOnline::quick_launch_gives_up_without_a_menu()
     // 501 looks of 50 ms, at a hundredth of the time.
     QTRY_VERIFY_WITH_TIMEOUT(!form->QuickLaunching(), 20000);
     Waits::setTimeScale(0.05);
-    QCOMPARE(m_server->received(0), QString());
+    QCOMPARE(m_server->printableReceived(0), QString());
     QVERIFY(!form->GamesFrame1->MenuConnected());
     QVERIFY(m_dialogs.asked.isEmpty());
 }

@@ -17,7 +17,7 @@
 #include "LobbyMain.h"
 #include "Platform.h"
 #include "ProtocolMarkers.h"
-#include "ShownBytes.h"
+#include "Printable.h"
 #include "TestMain.h"
 #include "UserListView.h"
 #include "VtServer.h"
@@ -136,34 +136,34 @@ void tst_LobbyService::two_users_chat_whisper_and_find_each_other()
     QTRY_VERIFY(form.Memo2->toPlainText().contains(QLatin1String("Bob> hello Ann")));
     form.Memo1->setPlainText(QStringLiteral("hello Bob"));
     QTest::mouseClick(form.SendButton, Qt::LeftButton);
-    QTRY_VERIFY(Shown(toBob).contains(QLatin1String("Ann<1b>[b> <1b>[3hello Bob")));
+    QTRY_VERIFY(printable(toBob).contains(QLatin1String("Ann\\x1b[b> \\x1b[3hello Bob")));
 
     // A whisper through the user list's menu.
     form.Memo1->setPlainText(QStringLiteral("psst"));
     QVERIFY(chooseForUser(form, "Bob", QStringLiteral("Whisper to Bob")));
-    QTRY_VERIFY(Shown(toBob).contains(QLatin1String("Ann (private)<1b>[b> <1b>[3psst")));
+    QTRY_VERIFY(printable(toBob).contains(QLatin1String("Ann (private)\\x1b[b> \\x1b[3psst")));
     QTRY_VERIFY(form.Memo2->toPlainText().contains(QLatin1String("To Bob> psst")));
 
     // A private line typed by hand goes to Bob alone, not out as chat.
     toBob.clear();
     form.Memo1->setPlainText(QStringLiteral("/msg Bob by hand"));
     QTest::mouseClick(form.SendButton, Qt::LeftButton);
-    QTRY_VERIFY(Shown(toBob).contains(QLatin1String("Ann (private)<1b>[b> <1b>[3by hand")));
-    QVERIFY(!Shown(toBob).contains(QLatin1String("/msg")));
+    QTRY_VERIFY(printable(toBob).contains(QLatin1String("Ann (private)\\x1b[b> \\x1b[3by hand")));
+    QVERIFY(!printable(toBob).contains(QLatin1String("/msg")));
 
     // Bob asks where Ann is; her lobby answers by itself.
     toBob.clear();
     bob.write(Marker::WhereIsRequest + "$Ann");
-    QTRY_VERIFY(Shown(toBob).contains(QLatin1String("Vantora Chat Version 6.11")));
-    QVERIFY2(Shown(toBob).contains(QLatin1String("Where is Ann:")), qPrintable(Shown(toBob)));
-    QVERIFY(Shown(toBob).contains(QLatin1String("in the test<0d><0a>Ann's Time is ")));
+    QTRY_VERIFY(printable(toBob).contains(QLatin1String("Vantora Chat Version 6.11")));
+    QVERIFY2(printable(toBob).contains(QLatin1String("Where is Ann:")), qPrintable(printable(toBob)));
+    QVERIFY(printable(toBob).contains(QLatin1String("in the test\\x0d\\x0aAnn's Time is ")));
     QVERIFY(form.Memo2->toPlainText().contains(QLatin1String("Looking For")));
 
     // Away: the service lists Ann with the away state.
     toBob.clear();
     form.ImAway();
-    QTRY_VERIFY(Shown(toBob).contains(QLatin1String("$Ann=13;1;")));
-    QTRY_VERIFY(Shown(toBob).contains(QLatin1String("I'm Away!")));
+    QTRY_VERIFY(printable(toBob).contains(QLatin1String("$Ann=13;1;")));
+    QTRY_VERIFY(printable(toBob).contains(QLatin1String("I'm Away!")));
 
     bob.disconnectFromHost();
     QTRY_COMPARE(form.PlayersCaption->text(), QStringLiteral(" 1 Online"));

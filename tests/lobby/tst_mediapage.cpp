@@ -19,7 +19,7 @@
 #include "Fakes.h"
 #include "LobbyMain.h"
 #include "LobbyMedia.h"
-#include "LocalServers.h"
+#include "LoopbackHttpServer.h"
 #include "Platform.h"
 #include "ScrollingBanner.h"
 #include "Shape.h"
@@ -324,9 +324,9 @@ void tst_MediaPage::announced_missing_wave_is_fetched_and_played()
 {
     QTemporaryDir web;
     touch(web.path() + "/Sound/ding.wav", "RIFF-ding");
-    LocalHttpServer server(web.path());
+    LoopbackHttpServer server(web.path());
     Lobby lobby;
-    lobby.user.values.insert(QStringLiteral("Vantora/HttpPort"), server.serverPort());
+    lobby.user.values.insert(QStringLiteral("Vantora/HttpPort"), server.port());
     lobby.user.values.insert(QStringLiteral("Vantora/VTFTPONLY"), 0);
     lobby.user.values.insert(QStringLiteral("Vantora/Server"), QStringLiteral("127.0.0.1"));
     open(lobby);

@@ -5,7 +5,9 @@
 
 #include "ChatAnsi.h"
 #include "Fakes.h"
-#include "LocalServers.h"
+#include "LocalFtpServer.h"
+#include "LoopbackHttpServer.h"
+#include "LoopbackServer.h"
 #include "MediaRecorder.h"
 #include "MediaTransfers.h"
 #include "TestMain.h"
@@ -177,10 +179,10 @@ void tst_MediaTransfers::missing_wave_is_fetched_over_http_and_played()
 {
     QTemporaryDir web;
     writeFile(web.path() + "/Sound/ding.wav", "RIFF-ding");
-    LocalHttpServer server(web.path());
+    LoopbackHttpServer server(web.path());
     Rig rig;
     setUp(rig, 21);
-    rig.host.httpPortNumber = server.serverPort();
+    rig.host.httpPortNumber = server.port();
     rig.transfers.FetchMedia("ding.wav");
     QVERIFY(rig.transfers.HttpBusy());
     // A second announcement while the getter is busy is dropped.
@@ -197,10 +199,10 @@ void tst_MediaTransfers::missing_wave_is_fetched_over_http_and_played()
 void tst_MediaTransfers::failed_fetch_leaves_nothing()
 {
     QTemporaryDir web;
-    LocalHttpServer server(web.path());
+    LoopbackHttpServer server(web.path());
     Rig rig;
     setUp(rig, 21);
-    rig.host.httpPortNumber = server.serverPort();
+    rig.host.httpPortNumber = server.port();
     rig.transfers.FetchMedia("none.wav");
     QTRY_VERIFY_WITH_TIMEOUT(!rig.transfers.HttpBusy(), 10000);
     QCOMPARE(entries(m_folder), QStringList());
@@ -211,10 +213,10 @@ void tst_MediaTransfers::names_that_are_not_plain_are_refused()
 {
     QTemporaryDir web;
     writeFile(web.path() + "/x.wav", "escaped");
-    LocalHttpServer server(web.path());
+    LoopbackHttpServer server(web.path());
     Rig rig;
     setUp(rig, m_haveFtp ? m_ftp.port() : 21);
-    rig.host.httpPortNumber = server.serverPort();
+    rig.host.httpPortNumber = server.port();
     rig.host.ftp = true;
     const QString outside = QFileInfo(m_folder + "../x.wav").absoluteFilePath();
     for (const QByteArray &name : {QByteArray("../x.wav"), QByteArray("/etc/x"),
@@ -236,11 +238,11 @@ void tst_MediaTransfers::page_download_lands_in_the_media_folder()
     QTemporaryDir web;
     writeFile(web.path() + "/files/Tune.mp3", "ID3-tune");
     writeFile(web.path() + "/files/have.mp3", "from the page");
-    LocalHttpServer server(web.path());
+    LoopbackHttpServer server(web.path());
     Rig rig;
     setUp(rig, 21);
     writeFile(m_folder + "have.mp3", "mine");
-    const QString base = QStringLiteral("http://127.0.0.1:") + QString::number(server.serverPort());
+    const QString base = QStringLiteral("http://127.0.0.1:") + QString::number(server.port());
 
     // Not plain, or already there: nothing is asked for.
     for (const QString &name : {QStringLiteral("../Tune.mp3"), QStringLiteral(".Tune.mp3"), QStringLiteral("a/b.mp3")})
@@ -425,7 +427,7 @@ void tst_MediaTransfers::stopped_download_leaves_no_file()
 void tst_MediaTransfers::lister_failures_are_reported()
 {
     Rig rig;
-    setUp(rig, unusedPort());
+    setUp(rig, LoopbackServer::unusedPort());
     rig.transfers.RefreshServerList();
     QTRY_VERIFY_WITH_TIMEOUT(!rig.transfers.View.listing, 10000);
     QCOMPARE(rig.host.messages, QStringList{"FTP Connection Failed"});

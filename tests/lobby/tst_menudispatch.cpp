@@ -2,7 +2,7 @@
 
 #include "MenuDispatch.h"
 #include "ProtocolMarkers.h"
-#include "ShownBytes.h"
+#include "Printable.h"
 #include "TestMain.h"
 
 namespace {
@@ -29,7 +29,7 @@ public:
         calls << QStringLiteral("ask password");
         return typedPassword;
     }
-    void sendRaw(const QByteArray &bytes) override { calls << "send " + Shown(bytes); }
+    void sendRaw(const QByteArray &bytes) override { calls << "send " + printable(bytes); }
     void switchServer(const QString &host, int port) override
     {
         calls << QStringLiteral("switch %1 %2").arg(host).arg(port);
@@ -45,7 +45,7 @@ public:
     }
     void showMessage(const QString &text) override { calls << "message " + text; }
     void chatNote(const QString &text) override { calls << "note " + text; }
-    void writeScreen(const QByteArray &text) override { calls << "screen " + Shown(text); }
+    void writeScreen(const QByteArray &text) override { calls << "screen " + printable(text); }
 };
 
 } // namespace
@@ -129,12 +129,12 @@ void tst_MenuDispatch::dispatch_data()
         << QStringList{"switch games.example.net 2424"} << true;
     QTest::newRow("password prompt is never drawn")
         << QByteArray(Marker::PasswordMarker + "\\SpawnNode:5001") << QStringList()
-        << QStringList{"ask password", "send <ef><ee><ed>secret"} << false;
+        << QStringList{"ask password", "send \\xef\\xee\\xedsecret"} << false;
     QTest::newRow("password marker later in the chunk is screen data")
         << QByteArray("x" + Marker::PasswordMarker) << QStringList()
-        << QStringList{"screen x<ef><ee><ed>"} << false;
+        << QStringList{"screen x\\xef\\xee\\xed"} << false;
     QTest::newRow("screen data")
-        << QByteArray("\033[2JHello") << QStringList() << QStringList{"screen <1b>[2JHello"}
+        << QByteArray("\033[2JHello") << QStringList() << QStringList{"screen \\x1b[2JHello"}
         << false;
 }
 

@@ -15,8 +15,8 @@
 
 #include "Ansi.h"
 #include "ChatAnsi.h"
-#include "FakeNodeServer.h"
 #include "Fakes.h"
+#include "LoopbackServer.h"
 #include "NodeClientFrame.h"
 #include "Platform.h"
 #include "ProtocolMarkers.h"
@@ -67,8 +67,8 @@ private slots:
     void surfaceText();
 
 private:
-    std::unique_ptr<TNodeClientFrame> open(FakeNodeServer &server, const QStringList &args);
-    std::unique_ptr<TNodeClientFrame> openConnected(FakeNodeServer &server);
+    std::unique_ptr<TNodeClientFrame> open(LoopbackServer &server, const QStringList &args);
+    std::unique_ptr<TNodeClientFrame> openConnected(LoopbackServer &server);
 
     std::unique_ptr<InstalledFakes> m_fakes;
     FakeDialogs *m_dialogs = nullptr;
@@ -93,7 +93,7 @@ void TestNodeFrame::cleanup()
     m_fakes.reset();
 }
 
-std::unique_ptr<TNodeClientFrame> TestNodeFrame::open(FakeNodeServer &, const QStringList &args)
+std::unique_ptr<TNodeClientFrame> TestNodeFrame::open(LoopbackServer &, const QStringList &args)
 {
     auto frame = std::make_unique<TNodeClientFrame>(NodeFrameOptions{}, args);
     frame->show();
@@ -101,9 +101,9 @@ std::unique_ptr<TNodeClientFrame> TestNodeFrame::open(FakeNodeServer &, const QS
     return frame;
 }
 
-std::unique_ptr<TNodeClientFrame> TestNodeFrame::openConnected(FakeNodeServer &server)
+std::unique_ptr<TNodeClientFrame> TestNodeFrame::openConnected(LoopbackServer &server)
 {
-    auto frame = open(server, {server.host(), server.port(), "Ann", "pw"});
+    auto frame = open(server, {server.host(), server.portText(), "Ann", "pw"});
     if (!server.waitForBytes(kIdent + Marker::ClientReady))
         qWarning("the client did not get ready");
     return frame;
@@ -111,10 +111,10 @@ std::unique_ptr<TNodeClientFrame> TestNodeFrame::openConnected(FakeNodeServer &s
 
 void TestNodeFrame::identifiesThenReadyLater()
 {
-    FakeNodeServer server;
-    auto frame = open(server, {server.host(), server.port(), "Ann", "pw"});
+    LoopbackServer server(LoopbackServer::OneClient);
+    auto frame = open(server, {server.host(), server.portText(), "Ann", "pw"});
     QVERIFY(server.waitForBytes(kIdent + Marker::ClientReady));
-    QCOMPARE(server.received, kIdent + Marker::ClientReady);
+    QCOMPARE(server.received(), kIdent + Marker::ClientReady);
     const qint64 gap = server.timeOf(kIdent + Marker::ClientReady) - server.timeOf(kIdent);
     QVERIFY2(gap >= Waits::scaled(200) - 10, qPrintable(QString::number(gap)));
     QVERIFY(frame->Memo5->toPlainText().contains(QLatin1String("Connecting...")));
@@ -125,11 +125,11 @@ void TestNodeFrame::identifiesThenReadyLater()
 
 void TestNodeFrame::noUserNameClosesAfterConnecting()
 {
-    FakeNodeServer server;
-    auto frame = open(server, {server.host(), server.port()});
+    LoopbackServer server(LoopbackServer::OneClient);
+    auto frame = open(server, {server.host(), server.portText()});
     QVERIFY(server.waitForClient());
     QTRY_VERIFY(!frame->isVisible());
-    QVERIFY(!server.received.contains(Marker::IdentifyOpen));
+    QVERIFY(!server.received().contains(Marker::IdentifyOpen));
 }
 
 void TestNodeFrame::hostAndPortDefaults()
@@ -157,13 +157,8 @@ void TestNodeFrame::hostAndPortDefaults()
 void TestNodeFrame::refusedConnectionShowsTheError()
 {
     // A port nobody listens on: take one and let it go again.
-    quint16 port;
-    {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost);
-        port = probe.serverPort();
-    }
-    FakeNodeServer unused;
+    const quint16 port = LoopbackServer::unusedPort();
+    LoopbackServer unused(LoopbackServer::OneClient);
     auto frame = open(unused, {"127.0.0.1", QString::number(port), "Ann", "pw"});
     QTRY_VERIFY(frame->Memo5->toPlainText().contains(QLatin1String("Try Again Later.")));
     QVERIFY(frame->Memo5->toPlainText().contains(
@@ -175,7 +170,7 @@ void TestNodeFrame::refusedConnectionShowsTheError()
 
 void TestNodeFrame::serverClosingClosesTheWindow()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto frame = openConnected(server);
     server.send(Marker::ChatMarker + "bye now\r\n");
     server.hangUp();
@@ -188,7 +183,7 @@ void TestNodeFrame::serverClosingClosesTheWindow()
 
 void TestNodeFrame::chatIsShownBeforeQueuedScreenBytesAreDrawn()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto frame = openConnected(server);
     TSurfaceImage *surface = frame->Image2;
     const QImage before = surface->image().copy();
@@ -219,7 +214,7 @@ void TestNodeFrame::chatIsShownBeforeQueuedScreenBytesAreDrawn()
 
 void TestNodeFrame::lockOfferAndTitleFromTheServer()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto frame = openConnected(server);
     QVERIFY(!frame->Lock->isVisible());
     server.send("ab" + Marker::LockOffer + "cd");
@@ -246,13 +241,13 @@ void TestNodeFrame::passwordRequest()
 {
     QFETCH(QString, answer);
     QFETCH(QByteArray, sent);
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto frame = openConnected(server);
     m_dialogs->textAnswers = {answer};
     server.send(Marker::PasswordMarker + "rest" + Marker::ChatMarker + "not shown\r\n");
     QVERIFY(server.waitForBytes(kIdent + Marker::ClientReady + sent));
     QTest::qWait(30);
-    QCOMPARE(server.received, kIdent + Marker::ClientReady + sent);
+    QCOMPARE(server.received(), kIdent + Marker::ClientReady + sent);
     QCOMPARE(m_dialogs->asked.size(), 1);
     QCOMPARE(m_dialogs->asked.at(0).caption, QStringLiteral("Security"));
     QCOMPARE(m_dialogs->asked.at(0).text, QStringLiteral(" Enter Password :"));
@@ -266,30 +261,30 @@ void TestNodeFrame::chatInputSendsWithPrefixes()
     store.writeString(VantoraKey("ATColor"), QString::fromLatin1("\x1b[4"));
     store.writeString(VantoraKey("ATStyle"), QString::fromLatin1("\x1b[B"));
     store.flush();
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto frame = openConnected(server);
-    const QByteArray start = server.received;
+    const QByteArray start = server.received();
 
     frame->Memo4->setFocus();
     frame->Memo4->setPlainText(QStringLiteral("\n\nhello\nthere"));
     QTest::keyClick(frame->Memo4, Qt::Key_Return);
     QVERIFY(server.waitForBytes("there"));
-    QCOMPARE(server.received.mid(start.size()), QByteArray("\x1b[4\x1b[Bhello\r\nthere"));
+    QCOMPARE(server.received().mid(start.size()), QByteArray("\x1b[4\x1b[Bhello\r\nthere"));
     QVERIFY(frame->Memo4->toPlainText().isEmpty());
 
     // Only empty lines: nothing is sent, the input is emptied.
     frame->Memo4->setPlainText(QStringLiteral("\n\n"));
     frame->bitbtn3->click();
     QTest::qWait(30);
-    QCOMPARE(server.received.mid(start.size()), QByteArray("\x1b[4\x1b[Bhello\r\nthere"));
+    QCOMPARE(server.received().mid(start.size()), QByteArray("\x1b[4\x1b[Bhello\r\nthere"));
     QVERIFY(frame->Memo4->toPlainText().isEmpty());
 }
 
 void TestNodeFrame::playerMenuAndWhispers()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto frame = openConnected(server);
-    const qsizetype start = server.received.size();
+    const qsizetype start = server.received().size();
     frame->dispatch(players({"Ann=1;0;1500", "Bob=2;0;1200", "Cy=3;0;900"}));
     QCOMPARE(frame->Memo6->rowCount(), 3);
     QCOMPARE(frame->Panel6->text(), QStringLiteral("3 Player(s)"));
@@ -318,13 +313,13 @@ void TestNodeFrame::playerMenuAndWhispers()
     frame->MenuItem2->trigger();
     const QByteArray whispers = "/msg Ann psst\r\n/msg Bob psst\r\n/msg Cy psst\r\n";
     QVERIFY(server.waitForBytes(whispers));
-    QCOMPARE(server.received.mid(start), Marker::WhereIsRequest + "Bob" + whispers);
+    QCOMPARE(server.received().mid(start), Marker::WhereIsRequest + "Bob" + whispers);
     QVERIFY(frame->Memo4->toPlainText().isEmpty());
 }
 
 void TestNodeFrame::voteMenu()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto frame = openConnected(server);
     frame->PopupMenu1Popup();
     QVERIFY(frame->PopupMenu1->actions().isEmpty());
@@ -338,10 +333,10 @@ void TestNodeFrame::voteMenu()
         texts << a->text();
     QCOMPARE(texts, (QStringList{"Not Rate The Game", "Boot A&&B", "Boot ann"}));
 
-    const qsizetype start = server.received.size();
+    const qsizetype start = server.received().size();
     frame->PopupMenu1->actions().at(1)->trigger();
     QVERIFY(server.waitForBytes("Votes to Boot AB"));
-    QCOMPARE(server.received.mid(start), QByteArray("Votes to Boot AB"));
+    QCOMPARE(server.received().mid(start), QByteArray("Votes to Boot AB"));
 
     // An empty list keeps what the menu showed.
     frame->dispatch(players({}));
@@ -351,35 +346,35 @@ void TestNodeFrame::voteMenu()
 
 void TestNodeFrame::lockButtonAsksForARoomPassword()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto frame = openConnected(server);
-    const qsizetype start = server.received.size();
+    const qsizetype start = server.received().size();
     m_dialogs->textAnswers = {QString(), QStringLiteral("door")};
     frame->LockExecute();   // cancelled
     frame->LockExecute();
     QVERIFY(server.waitForBytes(Marker::PasswordMarker + "door"));
-    QCOMPARE(server.received.mid(start), QByteArray(Marker::PasswordMarker + "door"));
+    QCOMPARE(server.received().mid(start), QByteArray(Marker::PasswordMarker + "door"));
     QCOMPARE(m_dialogs->asked.at(0).caption, QStringLiteral("Room Security"));
 }
 
 void TestNodeFrame::secondCloseMinimises()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     auto frame = openConnected(server);
     QVERIFY(!frame->close());   // the connection is closed first, then the window
     QVERIFY(frame->Closing());
     QVERIFY(frame->Feeding());
     QVERIFY(!frame->close());
     QVERIFY(frame->isMinimized());
-    QTRY_VERIFY(server.clientGone());
+    QTRY_VERIFY(server.closed());
     QTRY_VERIFY(!frame->isVisible());
 }
 
 void TestNodeFrame::darkTestOnTheStoredValue()
 {
-    FakeNodeServer server;
+    LoopbackServer server(LoopbackServer::OneClient);
     {
-        auto frame = open(server, {server.host(), server.port(), "Ann", "pw"});
+        auto frame = open(server, {server.host(), server.portText(), "Ann", "pw"});
         // The system colour 0x80000005 reads as red 5, green 0, blue 0.
         QVERIFY(frame->DarkBackground);
         QVERIFY(TDispAnsi::DarkView);
@@ -388,7 +383,7 @@ void TestNodeFrame::darkTestOnTheStoredValue()
     store.writeColor(VantoraKey("WinColor"), 0xF0F0F0);
     store.writeColor(VantoraKey("DefColor"), 0x00FF00);
     store.flush();
-    auto frame = open(server, {server.host(), server.port(), "Ann", "pw"});
+    auto frame = open(server, {server.host(), server.portText(), "Ann", "pw"});
     QVERIFY(!frame->DarkBackground);
     QCOMPARE(frame->TextColour, TColor(0x00FF00));
     // Light background: the contrast colour, two thirds of each part.
@@ -399,8 +394,8 @@ void TestNodeFrame::darkTestOnTheStoredValue()
 
 void TestNodeFrame::showChatHeights()
 {
-    FakeNodeServer server;
-    auto frame = open(server, {server.host(), server.port(), "Ann", "pw"});
+    LoopbackServer server(LoopbackServer::OneClient);
+    auto frame = open(server, {server.host(), server.portText(), "Ann", "pw"});
     QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
     QTRY_COMPARE(frame->Scroller->height(), 521);
     frame->SpeedButton5->click();
@@ -411,8 +406,8 @@ void TestNodeFrame::showChatHeights()
 
 void TestNodeFrame::linksOpenOnlyForSafeSchemes()
 {
-    FakeNodeServer server;
-    TNodeClientFrame frame(NodeFrameOptions{}, {server.host(), server.port(), "Ann", "pw"});
+    LoopbackServer server(LoopbackServer::OneClient);
+    TNodeClientFrame frame(NodeFrameOptions{}, {server.host(), server.portText(), "Ann", "pw"});
     QList<QUrl> opened;
     const auto previous = TNodeClientFrame::UrlOpener;
     TNodeClientFrame::UrlOpener = [&](const QUrl &url) {
@@ -429,8 +424,8 @@ void TestNodeFrame::linksOpenOnlyForSafeSchemes()
 
 void TestNodeFrame::surfaceText()
 {
-    FakeNodeServer server;
-    auto frame = open(server, {server.host(), server.port(), "Ann", "pw"});
+    LoopbackServer server(LoopbackServer::OneClient);
+    auto frame = open(server, {server.host(), server.portText(), "Ann", "pw"});
     QImage &image = frame->Image2->image();
     image.fill(qRgb(0, 0, 255));
     frame->engine()->Surface()->setBrushColor(QColor(0, 0, 0));

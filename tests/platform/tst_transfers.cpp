@@ -6,7 +6,9 @@
 
 #include "FtpClient.h"
 #include "HttpGetter.h"
-#include "LocalServers.h"
+#include "LocalFtpServer.h"
+#include "LoopbackHttpServer.h"
+#include "LoopbackServer.h"
 #include "TestMain.h"
 
 namespace {
@@ -195,7 +197,7 @@ void tst_Transfers::ftp_rejected_login_and_refused_connection()
     QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
     QCOMPARE(finished.at(0).at(0).value<FtpClient::Outcome>(), FtpClient::Outcome::LoginDenied);
 
-    QVERIFY(client.list({QStringLiteral("127.0.0.1"), unusedPort()}, QStringLiteral("Media")));
+    QVERIFY(client.list({QStringLiteral("127.0.0.1"), LoopbackServer::unusedPort()}, QStringLiteral("Media")));
     QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 10000);
     QCOMPARE(finished.at(1).at(0).value<FtpClient::Outcome>(), FtpClient::Outcome::ConnectFailed);
 }
@@ -230,11 +232,11 @@ void tst_Transfers::http_fetches_into_place()
 {
     QTemporaryDir web;
     writeFile(web.path() + "/Sound/ding.wav", pattern(5000));
-    LocalHttpServer server(web.path());
+    LoopbackHttpServer server(web.path());
     HttpGetter getter;
     QSignalSpy finished(&getter, &HttpGetter::finished);
     const QString target = m_local->path() + "/ding.wav";
-    QVERIFY(getter.get(QUrl(QStringLiteral("http://127.0.0.1:%1/Sound/ding.wav").arg(server.serverPort())),
+    QVERIFY(getter.get(server.url(QStringLiteral("/Sound/ding.wav")),
                        target));
     QVERIFY(getter.busy());
     QVERIFY(!QFile::exists(target));
@@ -248,10 +250,10 @@ void tst_Transfers::http_fetches_into_place()
 void tst_Transfers::http_missing_file_leaves_nothing()
 {
     QTemporaryDir web;
-    LocalHttpServer server(web.path());
+    LoopbackHttpServer server(web.path());
     HttpGetter getter;
     QSignalSpy finished(&getter, &HttpGetter::finished);
-    QVERIFY(getter.get(QUrl(QStringLiteral("http://127.0.0.1:%1/Sound/none.wav").arg(server.serverPort())),
+    QVERIFY(getter.get(server.url(QStringLiteral("/Sound/none.wav")),
                        m_local->path() + "/none.wav"));
     QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
     QCOMPARE(finished.at(0).at(0).toBool(), false);
@@ -262,11 +264,11 @@ void tst_Transfers::http_abort_leaves_no_file()
 {
     QTemporaryDir web;
     writeFile(web.path() + "/Sound/long.wav", pattern(100000));
-    LocalHttpServer server(web.path());
+    LoopbackHttpServer server(web.path());
     server.stallAfterBytes = 1000;
     HttpGetter getter;
     QSignalSpy finished(&getter, &HttpGetter::finished);
-    QVERIFY(getter.get(QUrl(QStringLiteral("http://127.0.0.1:%1/Sound/long.wav").arg(server.serverPort())),
+    QVERIFY(getter.get(server.url(QStringLiteral("/Sound/long.wav")),
                        m_local->path() + "/long.wav"));
     // Asked for and answered in part.
     QTRY_COMPARE_WITH_TIMEOUT(server.requests.size(), 1, 10000);

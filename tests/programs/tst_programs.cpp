@@ -7,9 +7,9 @@
 #include "DoodlixTableU.h"
 #include "GateletU.h"
 #include "LobbyMain.h"
+#include "LoopbackServer.h"
 #include "ParloraU.h"
 #include "PortalisU.h"
-#include "LocalServers.h"
 #include "RegistrySettings.h"
 #include "TestMain.h"
 #include "WinState.h"
@@ -97,7 +97,7 @@ namespace {
 // The arguments of a program that finds no server: the splash stays.
 QStringList nowhere()
 {
-    return {QStringLiteral("127.0.0.1"), QString::number(unusedPort()), QStringLiteral("Ann")};
+    return {QStringLiteral("127.0.0.1"), QString::number(LoopbackServer::unusedPort()), QStringLiteral("Ann")};
 }
 
 int keyColourPixels(const QImage &image)

@@ -21,9 +21,9 @@
 #include "DoodlixScore.h"
 #include "DoodlixTableU.h"
 #include "DrawingProbe.h"
-#include "FakeNodeServer.h"
 #include "Fakes.h"
 #include "HintIcons.h"
+#include "LoopbackServer.h"
 #include "Platform.h"
 #include "ProtocolMarkers.h"
 #include "Shape.h"
@@ -92,7 +92,7 @@ private:
     // Waits for the drawing to show everything queued.
     void drawn(TfrmDoodlixTable &table);
 
-    std::unique_ptr<FakeNodeServer> m_server;
+    std::unique_ptr<LoopbackServer> m_server;
     std::unique_ptr<InstalledFakes> m_fakes;
     FakeDialogs *m_dialogs = nullptr;
     FakeSoundPlayer *m_sound = nullptr;
@@ -105,7 +105,7 @@ void TestDoodlix::initTestCase()
 
 void TestDoodlix::init()
 {
-    m_server = std::make_unique<FakeNodeServer>();
+    m_server = std::make_unique<LoopbackServer>(LoopbackServer::OneClient);
     m_fakes = std::make_unique<InstalledFakes>();
     m_dialogs = &m_fakes->dialogs;
     m_sound = &m_fakes->sound;
@@ -120,13 +120,12 @@ void TestDoodlix::cleanup()
 std::unique_ptr<TfrmDoodlixTable> TestDoodlix::openConnected()
 {
     auto table = std::make_unique<TfrmDoodlixTable>(
-        QStringList{m_server->host(), m_server->port(), "Ann", "pw"});
+        QStringList{m_server->host(), m_server->portText(), "Ann", "pw"});
     table->show();
     table->FormActivate();
     if (!m_server->waitForBytes(kReady))
         qWarning("the table did not get ready");
-    m_server->received.clear();
-    m_server->pieces.clear();
+    m_server->clearReceived();
     return table;
 }
 
@@ -229,13 +228,13 @@ void TestDoodlix::clickWithoutMovementAsArtist()
     feed(*table, "\x1b[47J");   // the splash away
     press(table->Image2, {50, 60});
     QTest::qWait(50);
-    QVERIFY(m_server->received.isEmpty());
+    QVERIFY(m_server->received().isEmpty());
     QCOMPARE(table->Shape1->brushColor(), QColor(0, 255, 0));
     release(table->Image2, {50, 60});
     const QByteArray expected = "\x1b[50;60;51;61;2;30;0L\x1b]\x1b[51;61;50;60;2;30;0L\x1b]";
     QVERIFY(m_server->waitForBytes(expected));
-    QCOMPARE(m_server->received, expected);
-    QCOMPARE(m_server->pieces.size(), 1);
+    QCOMPARE(m_server->received(), expected);
+    QCOMPARE(m_server->pieces().size(), 1);
 
     // The dot shows on the drawing, in black on silver.
     drawn(*table);
@@ -257,7 +256,7 @@ void TestDoodlix::guesserSendsAndDrawsNothing()
     table->Image1MouseUp({5, 54}, Qt::LeftButton);
     table->SendHint(HintIcons::Warmer);
     QTest::qWait(100);
-    QVERIFY(m_server->received.isEmpty());
+    QVERIFY(m_server->received().isEmpty());
     QVERIFY(table->ScreenBuffer().isEmpty());
     QVERIFY(table->Pen.StrokeQueue.isEmpty());
     QCOMPARE(table->Image2->image(), before);
@@ -312,15 +311,15 @@ void TestDoodlix::rightPressAndReleaseMakeADotAndASegment()
     release(table->Image2, {30, 40}, Qt::RightButton);
     const QByteArray expected = stroke(10, 20, 11, 21) + stroke(11, 21, 30, 40);
     QVERIFY(m_server->waitForBytes(expected));
-    QCOMPARE(m_server->received, expected);
+    QCOMPARE(m_server->received(), expected);
     QVERIFY(table->Pen.LineMode);
     // A later left press and release closes a segment as well.
-    m_server->received.clear();
+    m_server->clearReceived();
     press(table->Image2, {100, 100});
     release(table->Image2, {140, 100});
     const QByteArray second = stroke(100, 100, 101, 101) + stroke(101, 101, 140, 100);
     QVERIFY(m_server->waitForBytes(second));
-    QCOMPARE(m_server->received, second);
+    QCOMPARE(m_server->received(), second);
 }
 
 void TestDoodlix::eraserWidthAndColour()
@@ -338,7 +337,7 @@ void TestDoodlix::eraserWidthAndColour()
     const QByteArray expected = stroke(100, 100, 101, 101, 20, 47) + stroke(101, 101, 200, 100, 20, 47)
         + stroke(200, 100, 200, 100, 20, 47);
     QVERIFY(m_server->waitForBytes(expected));
-    QCOMPARE(m_server->received, expected);
+    QCOMPARE(m_server->received(), expected);
     drawn(*table);
     const QImage &drawing = table->Image2->image();
     QCOMPARE(count(drawing, QRect(110, 92, 80, 17), qRgb(255, 0, 0)), 0);
@@ -353,13 +352,13 @@ void TestDoodlix::eraseAllWithThreeStrokesQueued()
     move(table->Image2, {120, 100});
     move(table->Image2, {140, 100});
     QTest::qWait(50);
-    QVERIFY(m_server->received.isEmpty());
+    QVERIFY(m_server->received().isEmpty());
     table->EraseAll->click();
     const QByteArray expected = stroke(100, 100, 101, 101) + stroke(101, 101, 120, 100)
         + stroke(120, 100, 140, 100) + "\x1b[47J\x1b]";
     QVERIFY(m_server->waitForBytes(expected));
-    QCOMPARE(m_server->received, expected);
-    QCOMPARE(m_server->pieces.size(), 1);
+    QCOMPARE(m_server->received(), expected);
+    QCOMPARE(m_server->pieces().size(), 1);
     drawn(*table);
     // Silver everywhere, the splash and the strokes gone.
     const QImage &drawing = table->Image2->image();
@@ -392,14 +391,14 @@ void TestDoodlix::guessesAndReady()
     table->Edit1->setText(QStringLiteral("boat"));
     table->Button1->click();
     QVERIFY(m_server->waitForBytes("Guess?:boat\r\n\r\n"));
-    QCOMPARE(m_server->received, QByteArray("Guess?:a red car\r\n\r\nGuess?:boat\r\n\r\n"));
+    QCOMPARE(m_server->received(), QByteArray("Guess?:a red car\r\n\r\nGuess?:boat\r\n\r\n"));
 
-    m_server->received.clear();
+    m_server->clearReceived();
     feed(*table, "\x1b[ZGo now}");
     QCOMPARE(table->Button2->text(), QStringLiteral("Go now"));
     table->Button2->click();
     QVERIFY(m_server->waitForBytes("Guess?:Ann Ready \r\n"));
-    QCOMPARE(m_server->received, QByteArray("Guess?:Ann Ready \r\n"));
+    QCOMPARE(m_server->received(), QByteArray("Guess?:Ann Ready \r\n"));
     QCOMPARE(table->Button2->text(), QStringLiteral("Ready"));
 }
 
@@ -416,13 +415,13 @@ void TestDoodlix::hintWarmerOnRow4()
     release(table->Image1, {30, 54});
     const QByteArray expected = QByteArray("Guess?:\x1b[0;0;4;1G39\xb7");
     QVERIFY(m_server->waitForBytes(expected));
-    QCOMPARE(m_server->received, expected);
+    QCOMPARE(m_server->received(), expected);
     // A right release sends nothing.
-    m_server->received.clear();
+    m_server->clearReceived();
     press(table->Image1, {30, 80}, Qt::RightButton);
     release(table->Image1, {30, 80}, Qt::RightButton);
     QTest::qWait(50);
-    QVERIFY(m_server->received.isEmpty());
+    QVERIFY(m_server->received().isEmpty());
 }
 
 void TestDoodlix::hintMenu()
@@ -437,10 +436,10 @@ void TestDoodlix::hintMenu()
     feed(*table, "\x1b[@");
     QVERIFY(!table->hintMenuAttached());
     QVERIFY(!table->ToolBar3->isEnabled());
-    m_server->received.clear();
+    m_server->clearReceived();
     table->PopupMenu3->actions().at(1)->trigger();
     QTest::qWait(50);
-    QVERIFY(m_server->received.isEmpty());
+    QVERIFY(m_server->received().isEmpty());
 }
 
 void TestDoodlix::guessRowFromPresses_data()

@@ -1,11 +1,11 @@
-#include "LocalServers.h"
+#include "LocalFtpServer.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QTcpSocket>
 #include <QThread>
+
+#include "LoopbackServer.h"
 
 namespace {
 
@@ -23,13 +23,6 @@ QString python()
 }
 
 } // namespace
-
-int unusedPort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 LocalFtpServer::~LocalFtpServer()
 {
@@ -73,7 +66,7 @@ bool LocalFtpServer::start(const QString &root, const QString &user, int bytesPe
     if (py.isEmpty())
         return false;
     for (int attempt = 0; attempt < 3; ++attempt) {
-        m_port = unusedPort();
+        m_port = LoopbackServer::unusedPort();
         const QStringList args = {QStringLiteral("-c"), QString::fromLatin1(ServerScript),
                                   QString::number(m_port), root, user,
                                   QString::number(bytesPerSecond)};
@@ -107,46 +100,4 @@ void LocalFtpServer::stop()
             m_process.waitForFinished(3000);
         }
     }
-}
-
-LocalHttpServer::LocalHttpServer(const QString &root)
-    : m_root(root)
-{
-    listen(QHostAddress::LocalHost, 0);
-    connect(this, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket *socket = nextPendingConnection()) {
-            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { answer(socket); });
-            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        }
-    });
-}
-
-void LocalHttpServer::answer(QTcpSocket *socket)
-{
-    const QByteArray head = socket->peek(8192);
-    if (!head.contains("\r\n\r\n"))
-        return;
-    socket->readAll();
-    const QList<QByteArray> words = head.left(head.indexOf("\r\n")).split(' ');
-    const QString path = words.size() > 1 ? QString::fromUtf8(QByteArray::fromPercentEncoding(words[1]))
-                                          : QString();
-    requests << path;
-    QFile file(m_root + path);
-    if (path.contains(QLatin1String("..")) || !QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) {
-        socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-        socket->disconnectFromHost();
-        return;
-    }
-    const QByteArray body = file.readAll();
-    const bool page = path.endsWith(QLatin1String(".htm")) || path.endsWith(QLatin1String(".html"));
-    socket->write("HTTP/1.1 200 OK\r\nContent-Type: "
-                  + QByteArray(page ? "text/html; charset=utf-8" : "application/octet-stream")
-                  + "\r\nContent-Length: " + QByteArray::number(body.size())
-                  + "\r\nConnection: close\r\n\r\n");
-    if (stallAfterBytes >= 0) {
-        socket->write(body.left(stallAfterBytes));
-        return;
-    }
-    socket->write(body);
-    socket->disconnectFromHost();
 }
