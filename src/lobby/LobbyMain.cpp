@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabBar>
@@ -61,6 +62,8 @@ namespace {
 
 constexpr int ClosedTopHeight = 32;
 constexpr int PreferencesTopHeight = 320;
+// The least an open panel can be dragged to: the buttons and a strip of the page.
+constexpr int LeastOpenTopHeight = ClosedTopHeight + 48;
 // The banner moves one step per tick; the timer only runs while the window shows.
 constexpr int BannerTickMs = 50;
 constexpr int BannerStepPixels = 2;
@@ -219,12 +222,25 @@ void TLobbyMainForm::buildWindow()
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
 
-    layout->addWidget(buildTopView());
-    auto *middle = new QHBoxLayout;
-    middle->setSpacing(2);
-    middle->addWidget(buildChatArea(), 1);
-    middle->addWidget(buildPlayersColumn());
-    layout->addLayout(middle, 1);
+    // The open top panel's lower border is a splitter handle: dragging it
+    // shares the height between the page and the chat.
+    TopSplitter = new QSplitter(Qt::Vertical, central);
+    TopSplitter->setObjectName(QStringLiteral("TopSplitter"));
+    TopSplitter->setChildrenCollapsible(false);
+    TopSplitter->setHandleWidth(5);
+    TopSplitter->addWidget(buildTopView());
+    auto *middle = new QWidget(TopSplitter);
+    middle->setObjectName(QStringLiteral("ChatRow"));
+    auto *middleLayout = new QHBoxLayout(middle);
+    middleLayout->setContentsMargins(0, 0, 0, 0);
+    middleLayout->setSpacing(2);
+    middleLayout->addWidget(buildChatArea(), 1);
+    middleLayout->addWidget(buildPlayersColumn());
+    TopSplitter->addWidget(middle);
+    TopSplitter->setStretchFactor(0, 0);
+    TopSplitter->setStretchFactor(1, 1);
+    connect(TopSplitter, &QSplitter::splitterMoved, this, &TLobbyMainForm::TopSplitterMoved);
+    layout->addWidget(TopSplitter, 1);
     layout->addWidget(buildMessageRow());
     layout->addWidget(buildToolBars());
     layout->addWidget(buildMediaStrip());
@@ -316,7 +332,7 @@ QWidget *TLobbyMainForm::buildPreferencesPage()
 {
     auto *page = new QWidget;
     auto *row = new QHBoxLayout(page);
-    row->setContentsMargins(4, 4, 4, 4);
+    row->setContentsMargins(4, 2, 4, 2);
 
     auto *connection = new QGroupBox(QStringLiteral("Connection"), page);
     connection->setObjectName(QStringLiteral("GroupBoxConnection"));
@@ -345,10 +361,12 @@ QWidget *TLobbyMainForm::buildPreferencesPage()
     if (ComboBox3->lineEdit())
         ComboBox3->lineEdit()->installEventFilter(this);
     SpinEdit2->installEventFilter(this);
-    ComboBox3->setMinimumContentsLength(16);
+    ComboBox3->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ComboBox3->setMinimumContentsLength(12);
     // Connection and fonts share a column, so that every group fits the
     // lobby's width and the page's height without a scroll bar.
     auto *firstColumn = new QVBoxLayout;
+    firstColumn->setSpacing(4);
     firstColumn->addWidget(connection);
     row->addLayout(firstColumn);
 
@@ -382,6 +400,9 @@ QWidget *TLobbyMainForm::buildPreferencesPage()
     auto *fontForm = new QFormLayout(fonts);
     cbxFontNames = new QComboBox(fonts);
     cbxFontNames->setObjectName(QStringLiteral("cbxFontNames"));
+    // The longest family name does not widen the page; the list shows it whole.
+    cbxFontNames->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbxFontNames->setMinimumContentsLength(12);
     SpinEdit1 = new QSpinBox(fonts);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
     SpinEdit1->setRange(8, 18);
@@ -393,8 +414,11 @@ QWidget *TLobbyMainForm::buildPreferencesPage()
     btnDefaultTextColor = makeButton(QStringLiteral("btnDefaultTextColor"),
                                      QStringLiteral("Select Default Text Color"), fonts);
     fontForm->addRow(QStringLiteral("Font Name"), cbxFontNames);
-    fontForm->addRow(QStringLiteral("Font Size"), SpinEdit1);
-    fontForm->addRow(QStringLiteral("Sample"), Edit5);
+    // The sample beside the size it shows: the group keeps to the page's height.
+    auto *sizeRow = new QHBoxLayout;
+    sizeRow->addWidget(SpinEdit1);
+    sizeRow->addWidget(Edit5, 1);
+    fontForm->addRow(QStringLiteral("Font Size"), sizeRow);
     fontForm->addRow(btnWindowColor);
     fontForm->addRow(btnDefaultTextColor);
     firstColumn->addWidget(fonts);
@@ -685,7 +709,7 @@ void TLobbyMainForm::FormCreate(const LobbyStartup &startup)
 {
     PageControl1->setCurrentIndex(GamesPage);
     PanelSlide->hide();
-    TopView->setFixedHeight(ClosedTopHeight);
+    holdTopHeight(ClosedTopHeight);
     Activated = false;
 
     ChatRenderer = std::make_unique<TDispAnsi>();
@@ -1207,13 +1231,24 @@ void TLobbyMainForm::OpenSlide(int page, std::function<void()> done)
     // the open panel takes its room from the chat area, so the height it
     // shows now depends on the page shown before.
     const int chatHeight = m_chatPanel->height() + TopView->height() - ClosedTopHeight;
-    m_slideTarget = page == PreferencesPage
-                        ? PreferencesTopHeight
-                        : std::max(ClosedTopHeight + 1, chatHeight - chatHeight / 4);
+    // A height the user dragged the border to stays for the pages of its
+    // kind, as far as the window has room for it now.
+    const int dragged = page == PreferencesPage ? m_draggedPreferencesHeight : m_draggedPageHeight;
+    const int room = TopSplitter->height() - TopSplitter->handleWidth()
+        - TopSplitter->widget(1)->minimumSizeHint().height();
+    if (dragged > 0 && room >= LeastOpenTopHeight)
+        m_slideTarget = std::clamp(dragged, LeastOpenTopHeight, room);
+    else
+        m_slideTarget = page == PreferencesPage
+                            ? PreferencesTopHeight
+                            : std::max(ClosedTopHeight + 1, chatHeight - chatHeight / 4);
+    holdTopHeight(TopView->height());
     m_slideDone.push_back([this, done = std::move(done)] {
         // A close asked for while the panel was still opening wins.
-        if (m_slideTarget > ClosedTopHeight)
+        if (m_slideTarget > ClosedTopHeight) {
             PanelSlide->show();
+            releaseTopHeight();
+        }
         Memo2->verticalScrollBar()->setValue(Memo2->verticalScrollBar()->maximum());
         if (done)
             done();
@@ -1228,6 +1263,7 @@ void TLobbyMainForm::CloseSlide(std::function<void()> done)
     PageControl1->setCurrentIndex(GamesPage);
     PanelSlide->hide();
     m_slideTarget = ClosedTopHeight;
+    holdTopHeight(TopView->height());
     m_slideDone.push_back([this, done = std::move(done)] {
         Memo2->verticalScrollBar()->setValue(Memo2->verticalScrollBar()->maximum());
         if (done)
@@ -1250,7 +1286,39 @@ void TLobbyMainForm::slideStep()
     }
     // Ten pixels a step, one pixel a step for the last ten.
     const int step = std::abs(distance) > 10 ? 10 : 1;
-    TopView->setFixedHeight(current + (distance > 0 ? step : -step));
+    holdTopHeight(current + (distance > 0 ? step : -step));
+}
+
+void TLobbyMainForm::holdTopHeight(int height)
+{
+    // While it slides, and while it is closed, the panel has the height
+    // the slide gives it; the border cannot be dragged.
+    TopView->setFixedHeight(height);
+    // The splitter lays its widgets out from the sizes it was given last,
+    // whatever their limits: it is given the new one.
+    const QList<int> sizes = TopSplitter->sizes();
+    const int shared = sizes.value(0) + sizes.value(1);
+    if (shared > height)
+        TopSplitter->setSizes({height, shared - height});
+    TopSplitter->handle(1)->setEnabled(false);
+}
+
+void TLobbyMainForm::releaseTopHeight()
+{
+    TopView->setMinimumHeight(std::min(LeastOpenTopHeight, TopView->height()));
+    TopView->setMaximumHeight(QWIDGETSIZE_MAX);
+    TopSplitter->handle(1)->setEnabled(true);
+}
+
+void TLobbyMainForm::TopSplitterMoved()
+{
+    if (!PanelSlide->isVisible() || SlideMoving())
+        return;
+    const int height = TopSplitter->sizes().value(0);
+    if (PageControl1->currentIndex() == PreferencesPage)
+        m_draggedPreferencesHeight = height;
+    else
+        m_draggedPageHeight = height;
 }
 
 // ---------------------------------------------------------------------------

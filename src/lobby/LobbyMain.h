@@ -29,6 +29,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
+class QSplitter;
 class QStackedWidget;
 class QTabWidget;
 class QTcpSocket;
@@ -123,7 +124,8 @@ public:
     TShape *Shape3 = nullptr;
     TUserListView *Memo3 = nullptr;
 
-    // The top panel and its pages.
+    // The top panel and its pages; the splitter between it and the chat row.
+    QSplitter *TopSplitter = nullptr;
     QFrame *TopView = nullptr;
     QFrame *PanelSlide = nullptr;
     QTabWidget *PageControl1 = nullptr;
@@ -377,6 +379,9 @@ private:
     void SupressClick();
     void setChatViewColour(const QColor &color);
     void slideStep();
+    void holdTopHeight(int height);
+    void releaseTopHeight();
+    void TopSplitterMoved();
     void RunIdleTimer();
     void FontBoxSelect(const QString &name);
 
@@ -423,6 +428,10 @@ private:
     QTimer m_slideTimer;
     int m_slideTarget = 32;
     std::vector<std::function<void()>> m_slideDone;
+    // Heights the user dragged the open panel to (0: none yet): one for
+    // Preferences, one for the other pages.
+    int m_draggedPreferencesHeight = 0;
+    int m_draggedPageHeight = 0;
     QWidget *m_chatPanel = nullptr;
     QWidget *m_bannerPanel = nullptr;
 

@@ -91,8 +91,8 @@ QWidget *TLobbyMainForm::buildOnlineIcons(QWidget *parent)
     group->setObjectName(QStringLiteral("GroupBoxIcons"));
     auto *grid = new QGridLayout(group);
     grid->setSpacing(2);
-    // Six to a row: the group stays narrow enough for the page.
-    constexpr int IconColumns = 6;
+    // Five to a row: the group stays narrow enough for the page.
+    constexpr int IconColumns = 5;
     const auto &icons = ChatComposer::OnlineIcons();
     for (int i = 0; i < int(icons.size()); ++i) {
         const int index = icons[size_t(i)];
