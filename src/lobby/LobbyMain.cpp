@@ -44,6 +44,7 @@
 #include "WorkQueue.h"
 #include "RegistrySettings.h"
 #include "ScrollingBanner.h"
+#include "SlidePanel.h"
 #include "SoundPlayer.h"
 #include "Shape.h"
 #include "StatusPanel.h"
@@ -60,14 +61,9 @@
 
 namespace {
 
-constexpr int ClosedTopHeight = 32;
-constexpr int PreferencesTopHeight = 320;
-// The least an open panel can be dragged to: the buttons and a strip of the page.
-constexpr int LeastOpenTopHeight = ClosedTopHeight + 48;
 // The banner moves one step per tick; the timer only runs while the window shows.
 constexpr int BannerTickMs = 50;
 constexpr int BannerStepPixels = 2;
-constexpr int SlideTickMs = 5;
 
 const char *const VersionCaption = "Vantora Lobby   Ver.6.11";
 
@@ -196,7 +192,7 @@ TLobbyMainForm::~TLobbyMainForm()
     delete Media;
     Media = nullptr;
     m_idleTimer.stop();
-    m_slideTimer.stop();
+    m_slide->stop();
     WriteSettings();
     PlayEventSound("AppClose");
     // The window is going: no disconnect notice any more, nothing queued shown.
@@ -239,7 +235,6 @@ void TLobbyMainForm::buildWindow()
     TopSplitter->addWidget(middle);
     TopSplitter->setStretchFactor(0, 0);
     TopSplitter->setStretchFactor(1, 1);
-    connect(TopSplitter, &QSplitter::splitterMoved, this, &TLobbyMainForm::TopSplitterMoved);
     layout->addWidget(TopSplitter, 1);
     layout->addWidget(buildMessageRow());
     layout->addWidget(buildToolBars());
@@ -259,8 +254,7 @@ void TLobbyMainForm::buildWindow()
 
     m_idleTimer.setInterval(BannerTickMs);
     connect(&m_idleTimer, &QTimer::timeout, this, &TLobbyMainForm::IdleStep);
-    m_slideTimer.setInterval(SlideTickMs);
-    connect(&m_slideTimer, &QTimer::timeout, this, &TLobbyMainForm::slideStep);
+    m_slide = new SlidePanel(TopSplitter, TopView, PanelSlide, m_chatPanel, this);
 }
 
 QWidget *TLobbyMainForm::buildTopView()
@@ -324,7 +318,7 @@ QWidget *TLobbyMainForm::buildTopView()
     }
     slideLayout->addWidget(PageControl1);
     layout->addWidget(PanelSlide, 1);
-    TopView->setFixedHeight(ClosedTopHeight);
+    TopView->setFixedHeight(SlidePanel::ClosedHeight);
     return TopView;
 }
 
@@ -708,8 +702,7 @@ void TLobbyMainForm::buildTray()
 void TLobbyMainForm::FormCreate(const LobbyStartup &startup)
 {
     PageControl1->setCurrentIndex(GamesPage);
-    PanelSlide->hide();
-    holdTopHeight(ClosedTopHeight);
+    m_slide->holdClosed();
     Activated = false;
 
     ChatRenderer = std::make_unique<TDispAnsi>();
@@ -1199,7 +1192,7 @@ bool TLobbyMainForm::eventFilter(QObject *watched, QEvent *event)
 
 bool TLobbyMainForm::SlideIsOpen() const
 {
-    return PanelSlide->isVisible() || m_slideTarget > ClosedTopHeight;
+    return m_slide->isOpen();
 }
 
 void TLobbyMainForm::PageButtonClick(int page)
@@ -1227,33 +1220,12 @@ void TLobbyMainForm::OpenSlide(int page, std::function<void()> done)
 {
     PageControl1->setCurrentIndex(page);
     MenuPageOpened(page);
-    // The chat area's height is measured as it is with the panel closed:
-    // the open panel takes its room from the chat area, so the height it
-    // shows now depends on the page shown before.
-    const int chatHeight = m_chatPanel->height() + TopView->height() - ClosedTopHeight;
-    // A height the user dragged the border to stays for the pages of its
-    // kind, as far as the window has room for it now.
-    const int dragged = page == PreferencesPage ? m_draggedPreferencesHeight : m_draggedPageHeight;
-    const int room = TopSplitter->height() - TopSplitter->handleWidth()
-        - TopSplitter->widget(1)->minimumSizeHint().height();
-    if (dragged > 0 && room >= LeastOpenTopHeight)
-        m_slideTarget = std::clamp(dragged, LeastOpenTopHeight, room);
-    else
-        m_slideTarget = page == PreferencesPage
-                            ? PreferencesTopHeight
-                            : std::max(ClosedTopHeight + 1, chatHeight - chatHeight / 4);
-    holdTopHeight(TopView->height());
-    m_slideDone.push_back([this, done = std::move(done)] {
-        // A close asked for while the panel was still opening wins.
-        if (m_slideTarget > ClosedTopHeight) {
-            PanelSlide->show();
-            releaseTopHeight();
-        }
-        Memo2->verticalScrollBar()->setValue(Memo2->verticalScrollBar()->maximum());
-        if (done)
-            done();
-    });
-    m_slideTimer.start();
+    m_slide->open(page == PreferencesPage ? SlidePanel::Kind::Preferences : SlidePanel::Kind::Page,
+                  [this, done = std::move(done)] {
+                      Memo2->verticalScrollBar()->setValue(Memo2->verticalScrollBar()->maximum());
+                      if (done)
+                          done();
+                  });
 }
 
 void TLobbyMainForm::CloseSlide(std::function<void()> done)
@@ -1261,64 +1233,16 @@ void TLobbyMainForm::CloseSlide(std::function<void()> done)
     // Only the menu of a showing page stays connected.
     CloseMenus();
     PageControl1->setCurrentIndex(GamesPage);
-    PanelSlide->hide();
-    m_slideTarget = ClosedTopHeight;
-    holdTopHeight(TopView->height());
-    m_slideDone.push_back([this, done = std::move(done)] {
+    m_slide->close([this, done = std::move(done)] {
         Memo2->verticalScrollBar()->setValue(Memo2->verticalScrollBar()->maximum());
         if (done)
             done();
     });
-    m_slideTimer.start();
 }
 
-void TLobbyMainForm::slideStep()
+bool TLobbyMainForm::SlideMoving() const
 {
-    const int current = TopView->height();
-    const int distance = m_slideTarget - current;
-    if (distance == 0) {
-        m_slideTimer.stop();
-        auto done = std::move(m_slideDone);
-        m_slideDone.clear();
-        for (auto &step : done)
-            step();
-        return;
-    }
-    // Ten pixels a step, one pixel a step for the last ten.
-    const int step = std::abs(distance) > 10 ? 10 : 1;
-    holdTopHeight(current + (distance > 0 ? step : -step));
-}
-
-void TLobbyMainForm::holdTopHeight(int height)
-{
-    // While it slides, and while it is closed, the panel has the height
-    // the slide gives it; the border cannot be dragged.
-    TopView->setFixedHeight(height);
-    // The splitter lays its widgets out from the sizes it was given last,
-    // whatever their limits: it is given the new one.
-    const QList<int> sizes = TopSplitter->sizes();
-    const int shared = sizes.value(0) + sizes.value(1);
-    if (shared > height)
-        TopSplitter->setSizes({height, shared - height});
-    TopSplitter->handle(1)->setEnabled(false);
-}
-
-void TLobbyMainForm::releaseTopHeight()
-{
-    TopView->setMinimumHeight(std::min(LeastOpenTopHeight, TopView->height()));
-    TopView->setMaximumHeight(QWIDGETSIZE_MAX);
-    TopSplitter->handle(1)->setEnabled(true);
-}
-
-void TLobbyMainForm::TopSplitterMoved()
-{
-    if (!PanelSlide->isVisible() || SlideMoving())
-        return;
-    const int height = TopSplitter->sizes().value(0);
-    if (PageControl1->currentIndex() == PreferencesPage)
-        m_draggedPreferencesHeight = height;
-    else
-        m_draggedPageHeight = height;
+    return m_slide->moving();
 }
 
 // ---------------------------------------------------------------------------

@@ -48,6 +48,7 @@ class TFBVUMeter;
 class TLobbyMedia;
 class MediaPlayer;
 class SoundInput;
+class SlidePanel;
 class TLogin;
 class TRichEditURL;
 class TStatusPanel;
@@ -216,7 +217,7 @@ public:
     bool SlideIsOpen() const;
     void OpenSlide(int page, std::function<void()> done = {});
     void CloseSlide(std::function<void()> done = {});
-    bool SlideMoving() const { return m_slideTimer.isActive(); }
+    bool SlideMoving() const;
     void SetATColor(const QByteArray &code);
     void SetATStyle(const QByteArray &codes);
     void SetATColorFromBox();
@@ -378,10 +379,6 @@ private:
     void ShowWelcome();
     void SupressClick();
     void setChatViewColour(const QColor &color);
-    void slideStep();
-    void holdTopHeight(int height);
-    void releaseTopHeight();
-    void TopSplitterMoved();
     void RunIdleTimer();
     void FontBoxSelect(const QString &name);
 
@@ -425,13 +422,7 @@ private:
     bool m_idleInstalled = false;
 
     QTimer m_idleTimer;
-    QTimer m_slideTimer;
-    int m_slideTarget = 32;
-    std::vector<std::function<void()>> m_slideDone;
-    // Heights the user dragged the open panel to (0: none yet): one for
-    // Preferences, one for the other pages.
-    int m_draggedPreferencesHeight = 0;
-    int m_draggedPageHeight = 0;
+    SlidePanel *m_slide = nullptr;
     QWidget *m_chatPanel = nullptr;
     QWidget *m_bannerPanel = nullptr;
 
