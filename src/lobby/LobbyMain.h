@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Colors.h"
+#include "LobbyMainUi.h"
 #include "ReadPause.h"
 
 class QCheckBox;
@@ -78,12 +79,10 @@ struct LobbyCommandLine
     static LobbyCommandLine parse(const QStringList &arguments);
 };
 
-class TLobbyMainForm : public QMainWindow
+class TLobbyMainForm : public QMainWindow, public LobbyMainUi
 {
     Q_OBJECT
 public:
-    enum Page { GamesPage, ParlorasPage, PreferencesPage, MediaManagerPage, BrowsePage, VideoPage };
-
     explicit TLobbyMainForm(QWidget *parent = nullptr);
     explicit TLobbyMainForm(const LobbyStartup &startup, QWidget *parent = nullptr);
     ~TLobbyMainForm() override;
@@ -114,94 +113,9 @@ public:
     // status panel.
     std::unique_ptr<TDispAnsi> ChatRenderer;
     TWinState *WinState1 = nullptr;
-
-    // The chat view with the splash picture over it, the players column.
-    TRichEditURL *Memo2 = nullptr;
-    QLabel *Image1 = nullptr;
-    QFrame *Panel6 = nullptr;
-    QLabel *PlayersCaption = nullptr;
-    TShape *Shape1 = nullptr;
-    TShape *Shape2 = nullptr;
-    TShape *Shape3 = nullptr;
-    TUserListView *Memo3 = nullptr;
-
-    // The top panel and its pages; the splitter between it and the chat row.
-    QSplitter *TopSplitter = nullptr;
-    QFrame *TopView = nullptr;
-    QFrame *PanelSlide = nullptr;
-    QTabWidget *PageControl1 = nullptr;
-    QPushButton *btnGames = nullptr;
-    QPushButton *btnParloras = nullptr;
-    QPushButton *btnPreferences = nullptr;
-    QPushButton *btnBrowse = nullptr;
-    QPushButton *btnMedia = nullptr;
-    QPushButton *btnVideo = nullptr;
-
-    // Preferences.
-    QComboBox *ComboBox3 = nullptr;      // "Server Name"
-    QSpinBox *SpinEdit2 = nullptr;       // "Server Channel"
-    QPushButton *btnApply = nullptr;
-    QPushButton *btnDefaults = nullptr;
-    QCheckBox *cbFastConnection = nullptr;
-    QCheckBox *cbScaleLowRes = nullptr;
-    QCheckBox *cbExternalMP3 = nullptr;
-    QCheckBox *VTFTP = nullptr;
-    QCheckBox *Supress = nullptr;
-    QCheckBox *cbClickSound = nullptr;
-    QComboBox *cbxFontNames = nullptr;
-    QSpinBox *SpinEdit1 = nullptr;       // "Font Size"
-    QLineEdit *Edit5 = nullptr;          // the sample
-    QPushButton *btnWindowColor = nullptr;
-    QPushButton *btnDefaultTextColor = nullptr;
-    QPlainTextEdit *Memo6 = nullptr;     // "Information  ( where are you ? )"
-    QLineEdit *Edit1 = nullptr;          // "Battle Cry"
-    QLineEdit *edEmail = nullptr;
-
-    // The message box and the tool bars.
-    QFrame *Panel12 = nullptr;
-    QPlainTextEdit *Memo1 = nullptr;
-    QPushButton *SendButton = nullptr;
-    QPushButton *btnReconnect = nullptr;
-    QPushButton *bitbtn11 = nullptr;     // "Hang-Up"
-    QPushButton *btnHide = nullptr;
-    QPushButton *btnClose = nullptr;
-    QPushButton *btnHere = nullptr;
-    QPushButton *btnAway = nullptr;
-    QPushButton *btnMyTime = nullptr;
-    QPushButton *btnInsert = nullptr;
-    QPushButton *btnCry = nullptr;
-
-    // The media strip.
-    QFrame *MediaStrip = nullptr;
-    TFBVUMeter *FBVUMeter1 = nullptr;
-    QToolButton *EnableFTP = nullptr;
-    QToolButton *StopFTP = nullptr;
-    QToolButton *AutoPlayDL = nullptr;
-    QToolButton *SpeedButtonB = nullptr;
-    QToolButton *SpeedButtonI = nullptr;
-    QToolButton *SpeedButtonA = nullptr;
-    QComboBox *cbxC = nullptr;           // text colour
-    QToolButton *SpeedButton5 = nullptr; // sound on/off
-    QToolButton *btnRefreshList = nullptr;
-    QToolButton *btnStopMedia = nullptr;
-    QToolButton *btnPause = nullptr;
-    QToolButton *btnMP3Only = nullptr;
-    QToolButton *btnMIDOnly = nullptr;
-    QComboBox *ComboBox1 = nullptr;      // local sound and music files
-    QToolButton *btnPlay = nullptr;
-    QProgressBar *Gauge2 = nullptr;      // download
-    QLabel *Label9 = nullptr;            // download label
-    QProgressBar *Gauge1 = nullptr;      // playing progress
-    QToolButton *btnNextItem = nullptr;
-    TScrollingBanner *Label4 = nullptr;
-    TShape *Shape5 = nullptr;
-
-    // The status bar's two panels, the tray icon, the lobby connection.
-    TStatusPanel *StatusPanel0 = nullptr;
-    QLabel *StatusPanel1 = nullptr;
-    TTrayIcon *TrayIcon1 = nullptr;
+    // The lobby connection.
     QTcpSocket *ClientSocket = nullptr;
-    QComboBox *ComboBox2 = nullptr;      // server-file folder
+
 
     // The media pages, the media strip's actions, transfers and the level meter.
     TLobbyMedia *Media = nullptr;
@@ -309,7 +223,6 @@ public:
 
     // ---- The chat console ----
     QMenu *InsertMenu = nullptr;           // "Insert"'s right-click menu
-    QList<QToolButton *> OnlineIconButtons;
 
     void SendChatText(const QByteArray &text);
     // `done` runs after the wait that follows the line.
@@ -359,15 +272,8 @@ protected:
 private:
     void FormCreate(const LobbyStartup &startup);
     void buildWindow();
-    QWidget *buildTopView();
-    QWidget *buildPreferencesPage();
-    QWidget *buildChatArea();
-    QWidget *buildPlayersColumn();
-    QWidget *buildMessageRow();
-    QWidget *buildToolBars();
-    QWidget *buildMediaStrip();
-    void buildStatusBar();
-    void buildTray();
+    // The connections of the controls to the window's handlers.
+    void WireWindow();
 
     void ReadSettings();
     void WriteSettings();
@@ -394,7 +300,6 @@ private:
     // Looks at `ready` now and every 50 ms, at most 501 times; then runs
     // `next` with whether it became true.
     void LookUntil(std::function<bool()> ready, int looksLeft, std::function<void(bool)> next);
-    QWidget *buildOnlineIcons(QWidget *parent);
     bool OnlineEventFilter(QObject *watched, QEvent *event);
     void ConnectSocket();
     void MessageBoxEnter();
@@ -423,8 +328,6 @@ private:
 
     QTimer m_idleTimer;
     SlidePanel *m_slide = nullptr;
-    QWidget *m_chatPanel = nullptr;
-    QWidget *m_bannerPanel = nullptr;
 
     std::unique_ptr<TAnsi> m_engine;
     std::unique_ptr<GamesFrameLobby> m_menuLobby;
