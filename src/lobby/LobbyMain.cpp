@@ -36,6 +36,7 @@
 #include "GameMenuFrame.h"
 #include "EventSounds.h"
 #include "FBVUMeter.h"
+#include "LobbyConnection.h"
 #include "LobbyDispatch.h"
 #include "LobbyMedia.h"
 #include "LobbySettings.h"
@@ -152,13 +153,7 @@ TLobbyMainForm::~TLobbyMainForm()
     WriteSettings();
     PlayEventSound("AppClose");
     // The window is going: no disconnect notice any more, nothing queued shown.
-    if (m_work)
-        m_work->stop();
-    if (ClientSocket)
-        ClientSocket->disconnect(this);
-    DeactivateConnection();
-    if (ClientSocket)
-        ClientSocket->close();
+    m_connection->stop();
     // The sound scheme goes before the store it reads.
     m_sounds.reset();
 }
@@ -169,14 +164,7 @@ TLobbyMainForm::~TLobbyMainForm()
 void TLobbyMainForm::buildWindow()
 {
     setupUi(this);
-    ClientSocket = new QTcpSocket(this);
-    ClientSocket->setObjectName(QStringLiteral("ClientSocket"));
-    ReadPause::limitSocket(*ClientSocket);
-    m_work = new WorkQueue(this);
-    connect(m_work, &WorkQueue::drained, this, [this] {
-        if (m_readPause.resume())
-            ClientSocketRead();
-    });
+    buildConnection();
 
     m_idleTimer.setInterval(BannerTickMs);
     connect(&m_idleTimer, &QTimer::timeout, this, &TLobbyMainForm::IdleStep);
@@ -665,13 +653,13 @@ TLogin *TLobbyMainForm::loginDialog() const
 
 bool TLobbyMainForm::ConnectionActive() const
 {
-    return ClientSocket && ClientSocket->state() != QAbstractSocket::UnconnectedState;
+    return m_connection && m_connection->active();
 }
 
 void TLobbyMainForm::DeactivateConnection()
 {
-    if (ConnectionActive())
-        ClientSocket->abort();
+    if (m_connection)
+        m_connection->deactivate();
 }
 
 // ---------------------------------------------------------------------------

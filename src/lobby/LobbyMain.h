@@ -38,6 +38,7 @@ class QToolButton;
 class EventSounds;
 class LobbyDispatchHost;
 class LobbyDispatcher;
+class LobbyConnection;
 class GamesFrameLobby;
 class TAnsi;
 class TGamesFrame;
@@ -166,13 +167,12 @@ public:
     bool Paused = false;
     bool Away = false;
     bool GameWindowFound = false;
-    LobbyDispatcher &Dispatcher() const { return *m_dispatcher; }
+    LobbyDispatcher &Dispatcher() const;
     // The games and chat-room menu frames the server's menu commands open.
     TGamesFrame *GamesFrame1 = nullptr;
     TGamesFrame *GamesFrame2 = nullptr;
 
     void ClientSocketConnect();
-    void ClientSocketRead();
     void ClientSocketDisconnect();
     void ClientSocketError(QAbstractSocket::SocketError error);
     // What the server sent is done in order on this queue, in slices.
@@ -338,17 +338,11 @@ private:
     bool m_invitationOpen = false;
     bool mayLeaveFor(const QString &host);
 
+    // The window as the host of the connection's dispatcher.
     std::unique_ptr<LobbyDispatchHost> m_dispatchHost;
-    std::unique_ptr<LobbyDispatcher> m_dispatcher;
-    class WorkQueue *m_work = nullptr;
-    ReadPause m_readPause;
-    void takeChunk();
+    LobbyConnection *m_connection = nullptr;
+    class WorkQueue *m_work = nullptr;   // the connection's
+    void buildConnection();
     void DisconnectedSteps();
     void ConnectionErrorSteps();
-    // What the socket was last given: host, port and the named service.
-    QString m_socketHost;
-    int m_socketPort = 0;
-    bool m_socketChatService = false;
-    // Counts connections, so a late name lookup never labels a newer one.
-    int m_connectionNumber = 0;
 };
