@@ -111,6 +111,7 @@ void SlidePanel::hold(int height)
     if (shared > height)
         m_splitter->setSizes({height, shared - height});
     m_splitter->handle(1)->setEnabled(false);
+    m_splitter->handle(1)->setCursor(Qt::ArrowCursor);
 }
 
 void SlidePanel::release()
@@ -118,6 +119,7 @@ void SlidePanel::release()
     m_panel->setMinimumHeight(std::min(LeastOpenHeight, m_panel->height()));
     m_panel->setMaximumHeight(QWIDGETSIZE_MAX);
     m_splitter->handle(1)->setEnabled(true);
+    m_splitter->handle(1)->setCursor(Qt::SplitVCursor);
 }
 
 void SlidePanel::moved()

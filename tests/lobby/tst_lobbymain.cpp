@@ -487,7 +487,8 @@ void tst_LobbyMain::dragging_the_top_border_resizes_the_page()
     QSplitterHandle *border = form.TopSplitter->handle(1);
     auto *chatRow = form.TopSplitter->widget(1);
 
-    // Closed, the border does not move.
+    // Closed, the border does not move, nor offers to.
+    QCOMPARE(border->cursor().shape(), Qt::ArrowCursor);
     dragHandle(border, 100);
     QTest::qWait(20);
     QCOMPARE(form.TopView->height(), 32);
@@ -498,6 +499,7 @@ void tst_LobbyMain::dragging_the_top_border_resizes_the_page()
     QTRY_VERIFY(!form.SlideMoving());
     const int opened = chatHeight - chatHeight / 4;
     QCOMPARE(form.TopView->height(), opened);
+    QCOMPARE(border->cursor().shape(), Qt::SplitVCursor);
     const int rowHeight = chatRow->height();
 
     // Up and down: the page and the chat row share the height.
