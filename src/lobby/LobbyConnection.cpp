@@ -80,6 +80,20 @@ void LobbyConnection::closeThen(int ms, std::function<void()> next)
     Waits::after(ms, this, std::move(next));
 }
 
+void LobbyConnection::reconnect(std::function<void()> reopen)
+{
+    Waits::after(1000, this, [this, reopen = std::move(reopen)]() mutable {
+        closeThen(2000, std::move(reopen));
+    });
+}
+
+void LobbyConnection::hangUp(std::function<void()> done)
+{
+    Waits::after(500, this, [this, done = std::move(done)]() mutable {
+        closeThen(1500, std::move(done));
+    });
+}
+
 void LobbyConnection::send(const QByteArray &bytes)
 {
     if (m_socket->state() == QAbstractSocket::ConnectedState)

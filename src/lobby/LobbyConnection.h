@@ -54,6 +54,12 @@ public:
     // Drops an active connection and runs `next` `ms` later; at once when
     // the connection is not up.
     void closeThen(int ms, std::function<void()> next);
+    // "Re-Connect": a second's wait, the connection closed, two more;
+    // then `reopen`.
+    void reconnect(std::function<void()> reopen);
+    // "Hang-Up": half a second's wait, the connection closed, one and a half
+    // more; then `done`.
+    void hangUp(std::function<void()> done);
     // Nothing goes out while the connection is not up.
     void send(const QByteArray &bytes);
     // What came with the server's goodbye, read and queued before it.

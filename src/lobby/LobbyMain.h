@@ -1,7 +1,9 @@
 #pragma once
 
-// The lobby's main window: settings, event sounds, login, the window's
-// regions and pages, the slide panel, the banner and the order of shutdown.
+// The lobby's main window: settings, event sounds, login, what its pages
+// and buttons do, the banner and the order of shutdown. Its controls are
+// built by LobbyMainUi, the top panel slides by SlidePanel, and the server
+// connection is a LobbyConnection.
 
 #include <QAbstractSocket>
 #include <QByteArray>
@@ -306,9 +308,6 @@ private:
     void InsertIntoMessageBox(const QString &text);
     void WhisperTo(QList<QByteArray> captions, const QByteArray &text);
     void ReconnectSteps();
-    // Drops an active connection and runs `next` `ms` later; at once when
-    // the connection is not up.
-    void CloseConnectionThen(int ms, std::function<void()> next);
     void HangUpSteps(std::function<void()> done);
     void DisconnectSteps();
 

@@ -370,12 +370,7 @@ void TLobbyMainForm::ReconnectSteps()
         bitbtn11->setEnabled(true);
         Paused = false;
     };
-    Waits::after(1000, this, [this, reopen] { CloseConnectionThen(2000, reopen); });
-}
-
-void TLobbyMainForm::CloseConnectionThen(int ms, std::function<void()> next)
-{
-    m_connection->closeThen(ms, std::move(next));
+    m_connection->reconnect(reopen);
 }
 
 void TLobbyMainForm::BitBtn11Click(std::function<void()> done)
@@ -398,7 +393,7 @@ void TLobbyMainForm::HangUpSteps(std::function<void()> done)
             done();
     };
     // The disconnect handler sees Paused and shows the pause notice.
-    Waits::after(500, this, [this, finish] { CloseConnectionThen(1500, finish); });
+    m_connection->hangUp(finish);
 }
 
 void TLobbyMainForm::Panel6Click()
