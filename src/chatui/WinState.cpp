@@ -20,13 +20,9 @@ int mulDiv(int a, int b, int c)
     return int(product >= 0 ? (product + half) / c : (product - half) / c);
 }
 
-int stateNumber(Qt::WindowStates states)
+bool isMaximised(Qt::WindowStates states)
 {
-    if (states & Qt::WindowMinimized)
-        return 1;
-    if (states & (Qt::WindowMaximized | Qt::WindowFullScreen))
-        return 2;
-    return 0;
+    return states & (Qt::WindowMaximized | Qt::WindowFullScreen);
 }
 
 } // namespace
@@ -116,10 +112,10 @@ void TWinState::Restore()
         return;
     QWidget *window = m_owner;
     m_className = QString::fromLatin1(window->metaObject()->className());
+    // A window is never brought back minimised ("state" 1, which older runs
+    // could store): it comes back at its normal placement.
     const int state = m_store->readInteger(key(QStringLiteral("state")), 0);
-    if (state == 1) {
-        window->setWindowState(Qt::WindowMinimized);
-    } else if (state == 2) {
+    if (state == 2) {
         window->setWindowState(Qt::WindowMaximized);
     } else {
         const int savedHeight = m_store->readInteger(key(QStringLiteral("TextHeight")), 0);
@@ -157,11 +153,19 @@ void TWinState::Save()
     if (!m_owner || !openStore())
         return;
     const QWidget *window = m_owner;
-    m_store->writeInteger(key(QStringLiteral("state")), stateNumber(window->windowState()));
-    m_store->writeInteger(key(QStringLiteral("Left")), window->x());
-    m_store->writeInteger(key(QStringLiteral("Top")), window->y());
-    m_store->writeInteger(key(QStringLiteral("Width")), window->width());
-    m_store->writeInteger(key(QStringLiteral("Height")), window->height());
+    // A window minimised at the end (by the user, or by a second close
+    // request while the first one was still under way) is stored as it was
+    // before it was minimised, with the placement it has when it is neither
+    // minimised nor maximised.
+    Qt::WindowStates states = window->windowState();
+    if (states & Qt::WindowMinimized)
+        states = (states & Qt::WindowMaximized) ? Qt::WindowMaximized : m_unminimisedState;
+    const QRect normal = normalPlacement();
+    m_store->writeInteger(key(QStringLiteral("state")), isMaximised(states) ? 2 : 0);
+    m_store->writeInteger(key(QStringLiteral("Left")), normal.x());
+    m_store->writeInteger(key(QStringLiteral("Top")), normal.y());
+    m_store->writeInteger(key(QStringLiteral("Width")), normal.width());
+    m_store->writeInteger(key(QStringLiteral("Height")), normal.height());
     m_store->writeString(key(QStringLiteral("ClassName")), m_className);
     m_store->writeString(key(QStringLiteral("Module")), ApplicationTitle());
     m_store->writeBool(key(QStringLiteral("OwnerCreate")), OwnerCreate);
@@ -173,9 +177,42 @@ void TWinState::Save()
         OnSave(this);
 }
 
+QRect TWinState::normalPlacement() const
+{
+    const QWidget *window = m_owner;
+    if (!(window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+        return QRect(window->pos(), window->size());
+    if (m_normalPlacement.isValid())
+        return m_normalPlacement;
+    // Never seen normal (restored maximised): the geometry Qt keeps for the
+    // normal state, with the frame's offset as the window has it now.
+    const QRect normal = window->normalGeometry();
+    if (!normal.isValid())
+        return QRect(window->pos(), window->size());
+    return QRect(normal.topLeft() + (window->pos() - window->geometry().topLeft()), normal.size());
+}
+
 bool TWinState::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_owner && event->type() == QEvent::Show && !m_restored)
-        Restore();
+    if (watched != m_owner)
+        return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::Show:
+        if (!m_restored)
+            Restore();
+        break;
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowStateChange: {
+        const Qt::WindowStates states = m_owner->windowState();
+        if (!(states & Qt::WindowMinimized))
+            m_unminimisedState = states;
+        if (!(states & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)))
+            m_normalPlacement = QRect(m_owner->pos(), m_owner->size());
+        break;
+    }
+    default:
+        break;
+    }
     return QObject::eventFilter(watched, event);
 }

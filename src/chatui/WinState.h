@@ -9,12 +9,14 @@
 // settings tree (~/.config/Vantora/registry.ini) with one sub-group per
 // section; dsIniFile keeps an INI file of that name in ~/.config/Vantora/
 // with one group per section. A section holds "state" (0 normal,
-// 1 minimised, 2 maximised), "Left", "Top", "Width", "Height", "ClassName",
+// 2 maximised; 1, minimised, is never written and restores as normal),
+// the normal placement "Left", "Top", "Width", "Height", "ClassName",
 // "Module", "OwnerCreate" and "TextHeight"; with AutoCreate the section
 // "WinList" lists the section under its own name.
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -70,6 +72,9 @@ protected:
 
 private:
     bool openStore();
+    // Position (of the frame) and size the window has when neither
+    // minimised nor maximised.
+    QRect normalPlacement() const;
     void closeStore();
     QString key(const QString &name) const;
     QString winListKey() const;
@@ -80,6 +85,8 @@ private:
     QString m_iniFileName;
     QString m_className;
     QString m_lastError;
+    QRect m_normalPlacement;                  // the last one seen
+    Qt::WindowStates m_unminimisedState = Qt::WindowNoState;
     int m_savedTextHeight = 0;
     bool m_restored = false;
     bool m_saved = false;

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabBar>
@@ -30,10 +31,12 @@
 #include "AppInfo.h"
 #include "ByteText.h"
 #include "ChatAnsi.h"
+#include "ChatComposer.h"
 #include "EventScheme.h"
 #include "GameMenuFrame.h"
 #include "EventSounds.h"
 #include "FBVUMeter.h"
+#include "LobbyConnection.h"
 #include "LobbyDispatch.h"
 #include "LobbyMedia.h"
 #include "LobbySettings.h"
@@ -43,6 +46,7 @@
 #include "WorkQueue.h"
 #include "RegistrySettings.h"
 #include "ScrollingBanner.h"
+#include "SlidePanel.h"
 #include "SoundPlayer.h"
 #include "Shape.h"
 #include "StatusPanel.h"
@@ -59,32 +63,10 @@
 
 namespace {
 
-constexpr int ClosedTopHeight = 32;
-constexpr int PreferencesTopHeight = 320;
 // The banner moves one step per tick; the timer only runs while the window shows.
 constexpr int BannerTickMs = 50;
-constexpr int BannerStepPixels = 2;
-constexpr int SlideTickMs = 5;
 
 const char *const VersionCaption = "Vantora Lobby   Ver.6.11";
-
-void setBackground(QWidget *w, const QColor &color)
-{
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Base, color);
-    pal.setColor(QPalette::Window, color);
-    w->setPalette(pal);
-    w->setAutoFillBackground(true);
-}
-
-void setTextColour(QWidget *w, const QColor &color)
-{
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Text, color);
-    pal.setColor(QPalette::WindowText, color);
-    pal.setColor(QPalette::ButtonText, color);
-    w->setPalette(pal);
-}
 
 QColor textColour(const QWidget *w)
 {
@@ -103,32 +85,6 @@ void setFontSize(QWidget *w, int points)
     QFont f = w->font();
     f.setPointSize(points);
     w->setFont(f);
-}
-
-QPushButton *makeButton(const QString &name, const QString &caption, QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-QToolButton *makeToolButton(const QString &name, const QString &caption, const QString &hint,
-                            bool checkable, QWidget *parent)
-{
-    auto *button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setText(caption);
-    button->setToolTip(hint);
-    button->setCheckable(checkable);
-    return button;
-}
-
-QCheckBox *makeCheckBox(const QString &name, const QString &caption, QWidget *parent)
-{
-    auto *box = new QCheckBox(caption, parent);
-    box->setObjectName(name);
-    return box;
 }
 
 } // namespace
@@ -193,17 +149,11 @@ TLobbyMainForm::~TLobbyMainForm()
     delete Media;
     Media = nullptr;
     m_idleTimer.stop();
-    m_slideTimer.stop();
+    m_slide->stop();
     WriteSettings();
     PlayEventSound("AppClose");
     // The window is going: no disconnect notice any more, nothing queued shown.
-    if (m_work)
-        m_work->stop();
-    if (ClientSocket)
-        ClientSocket->disconnect(this);
-    DeactivateConnection();
-    if (ClientSocket)
-        ClientSocket->close();
+    m_connection->stop();
     // The sound scheme goes before the store it reads.
     m_sounds.reset();
 }
@@ -213,129 +163,20 @@ TLobbyMainForm::~TLobbyMainForm()
 
 void TLobbyMainForm::buildWindow()
 {
-    auto *central = new QWidget(this);
-    central->setObjectName(QStringLiteral("Panel1"));
-    auto *layout = new QVBoxLayout(central);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->setSpacing(2);
-
-    layout->addWidget(buildTopView());
-    auto *middle = new QHBoxLayout;
-    middle->setSpacing(2);
-    middle->addWidget(buildChatArea(), 1);
-    middle->addWidget(buildPlayersColumn());
-    layout->addLayout(middle, 1);
-    layout->addWidget(buildMessageRow());
-    layout->addWidget(buildToolBars());
-    layout->addWidget(buildMediaStrip());
-    setCentralWidget(central);
-    buildStatusBar();
-    buildTray();
-
-    ClientSocket = new QTcpSocket(this);
-    ClientSocket->setObjectName(QStringLiteral("ClientSocket"));
-    ReadPause::limitSocket(*ClientSocket);
-    m_work = new WorkQueue(this);
-    connect(m_work, &WorkQueue::drained, this, [this] {
-        if (m_readPause.resume())
-            ClientSocketRead();
-    });
+    setupUi(this);
+    buildConnection();
 
     m_idleTimer.setInterval(BannerTickMs);
     connect(&m_idleTimer, &QTimer::timeout, this, &TLobbyMainForm::IdleStep);
-    m_slideTimer.setInterval(SlideTickMs);
-    connect(&m_slideTimer, &QTimer::timeout, this, &TLobbyMainForm::slideStep);
+    m_slide = new SlidePanel(TopSplitter, TopView, PanelSlide, ChatPanel, this);
+    WireWindow();
 }
 
-QWidget *TLobbyMainForm::buildTopView()
+void TLobbyMainForm::WireWindow()
 {
-    TopView = new QFrame(this);
-    TopView->setObjectName(QStringLiteral("TopView"));
-    TopView->setFrameShape(QFrame::StyledPanel);
-    auto *layout = new QVBoxLayout(TopView);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->setSpacing(2);
-
-    auto *buttons = new QHBoxLayout;
-    buttons->setSpacing(4);
-    btnGames = makeButton(QStringLiteral("btnGames"), QStringLiteral("Games"), TopView);
-    btnParloras = makeButton(QStringLiteral("btnParloras"), QStringLiteral("Parloras"), TopView);
-    btnPreferences =
-        makeButton(QStringLiteral("btnPreferences"), QStringLiteral("Preferences"), TopView);
-    btnBrowse = makeButton(QStringLiteral("btnBrowse"), QStringLiteral("Browse"), TopView);
-    btnMedia = makeButton(QStringLiteral("btnMedia"), QStringLiteral("Media"), TopView);
-    btnVideo = makeButton(QStringLiteral("btnVideo"), QStringLiteral("Video"), TopView);
-    btnVideo->setToolTip(QStringLiteral("Movies"));
-    const std::pair<QPushButton *, int> pageButtons[] = {
-        {btnGames, GamesPage},         {btnParloras, ParlorasPage}, {btnPreferences, PreferencesPage},
-        {btnBrowse, BrowsePage},       {btnMedia, MediaManagerPage}, {btnVideo, VideoPage},
-    };
-    for (const auto &[button, page] : pageButtons) {
-        button->setFixedHeight(24);
-        buttons->addWidget(button);
+    for (const auto &[button, page] : PageButtons)
         connect(button, &QPushButton::clicked, this, [this, page = page] { PageButtonClick(page); });
-    }
-    buttons->addStretch(1);
-    layout->addLayout(buttons);
 
-    PanelSlide = new QFrame(TopView);
-    PanelSlide->setObjectName(QStringLiteral("PanelSlide"));
-    auto *slideLayout = new QVBoxLayout(PanelSlide);
-    slideLayout->setContentsMargins(0, 0, 0, 0);
-    PageControl1 = new QTabWidget(PanelSlide);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->tabBar()->hide();
-    PageControl1->setDocumentMode(true);
-    const char *const pageNames[] = {"GamesSheet", "ParlorasSheet", "PreferencesSheet",
-                                     "MediaManager", "BrowseSheet", "VideoSheet"};
-    const char *const pageCaptions[] = {"Games", "Parloras", "Preferences",
-                                        "MediaManager", "Browse", "Video"};
-    for (int i = 0; i < 6; ++i) {
-        QWidget *page = new QWidget;
-        if (i == PreferencesPage) {
-            // Scrolls rather than widening the window on small screens.
-            auto *scroll = new QScrollArea(page);
-            scroll->setObjectName(QStringLiteral("PreferencesScroll"));
-            scroll->setWidgetResizable(true);
-            scroll->setFrameShape(QFrame::NoFrame);
-            scroll->setWidget(buildPreferencesPage());
-            auto *pageLayout = new QVBoxLayout(page);
-            pageLayout->setContentsMargins(0, 0, 0, 0);
-            pageLayout->addWidget(scroll);
-        }
-        page->setObjectName(QString::fromLatin1(pageNames[i]));
-        PageControl1->addTab(page, QString::fromLatin1(pageCaptions[i]));
-    }
-    slideLayout->addWidget(PageControl1);
-    layout->addWidget(PanelSlide, 1);
-    TopView->setFixedHeight(ClosedTopHeight);
-    return TopView;
-}
-
-QWidget *TLobbyMainForm::buildPreferencesPage()
-{
-    auto *page = new QWidget;
-    auto *row = new QHBoxLayout(page);
-    row->setContentsMargins(4, 4, 4, 4);
-
-    auto *connection = new QGroupBox(QStringLiteral("Connection"), page);
-    connection->setObjectName(QStringLiteral("GroupBoxConnection"));
-    auto *form = new QFormLayout(connection);
-    ComboBox3 = new QComboBox(connection);
-    ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
-    ComboBox3->setEditable(true);
-    ComboBox3->setInsertPolicy(QComboBox::NoInsert);
-    SpinEdit2 = new QSpinBox(connection);
-    SpinEdit2->setObjectName(QStringLiteral("SpinEdit2"));
-    SpinEdit2->setRange(0, 65535);
-    form->addRow(QStringLiteral("Server Name"), ComboBox3);
-    form->addRow(QStringLiteral("Server Channel"), SpinEdit2);
-    btnApply = makeButton(QStringLiteral("btnApply"), QStringLiteral("Apply"), connection);
-    btnDefaults = makeButton(QStringLiteral("btnDefaults"), QStringLiteral("Defaults"), connection);
-    auto *connectionButtons = new QHBoxLayout;
-    connectionButtons->addWidget(btnApply);
-    connectionButtons->addWidget(btnDefaults);
-    form->addRow(connectionButtons);
     connect(btnApply, &QPushButton::clicked, this, &TLobbyMainForm::btnApplyClick);
     connect(btnDefaults, &QPushButton::clicked, this, &TLobbyMainForm::btnDefaultsClick);
     // Any edit of the server name or channel drops the connection at once.
@@ -345,338 +186,30 @@ QWidget *TLobbyMainForm::buildPreferencesPage()
     if (ComboBox3->lineEdit())
         ComboBox3->lineEdit()->installEventFilter(this);
     SpinEdit2->installEventFilter(this);
-    ComboBox3->setMinimumContentsLength(16);
-    // Connection and fonts share a column, so that every group fits the
-    // lobby's width and the page's height without a scroll bar.
-    auto *firstColumn = new QVBoxLayout;
-    firstColumn->addWidget(connection);
-    row->addLayout(firstColumn);
-
-    auto *options = new QGroupBox(QStringLiteral("Options"), page);
-    options->setObjectName(QStringLiteral("GroupBoxOptions"));
-    auto *optionLayout = new QVBoxLayout(options);
-    cbFastConnection =
-        makeCheckBox(QStringLiteral("cbFastConnection"), QStringLiteral("Fast Connection"), options);
-    cbScaleLowRes = makeCheckBox(QStringLiteral("cbScaleLowRes"),
-                                 QStringLiteral("Scale Graphics on Low Resolution (800x600)"),
-                                 options);
-    cbExternalMP3 = makeCheckBox(QStringLiteral("cbExternalMP3"),
-                                 QStringLiteral("Use External Media Player"), options);
-    VTFTP = makeCheckBox(QStringLiteral("VTFTP"), QStringLiteral("Always Use Vantora FTP"), options);
-    Supress = makeCheckBox(QStringLiteral("Supress"),
-                           QStringLiteral("Suppress Text on Sound Playing"), options);
-    cbClickSound = makeCheckBox(QStringLiteral("cbClickSound"),
-                                QStringLiteral("Don't show where I am to seekers"), options);
-    for (QCheckBox *box : {cbFastConnection, cbScaleLowRes, cbExternalMP3, VTFTP}) {
-        optionLayout->addWidget(box);
+    for (QCheckBox *box : {cbFastConnection, cbScaleLowRes, cbExternalMP3, VTFTP})
         connect(box, &QCheckBox::clicked, this, &TLobbyMainForm::OptionBoxClick);
-    }
     connect(Supress, &QCheckBox::clicked, this, &TLobbyMainForm::SupressClick);
-    optionLayout->addWidget(Supress);
-    optionLayout->addWidget(cbClickSound);
-    optionLayout->addStretch(1);
-    row->addWidget(options);
-
-    auto *fonts = new QGroupBox(QStringLiteral("Font Selection"), page);
-    fonts->setObjectName(QStringLiteral("GroupBoxFonts"));
-    auto *fontForm = new QFormLayout(fonts);
-    cbxFontNames = new QComboBox(fonts);
-    cbxFontNames->setObjectName(QStringLiteral("cbxFontNames"));
-    SpinEdit1 = new QSpinBox(fonts);
-    SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
-    SpinEdit1->setRange(8, 18);
-    Edit5 = new QLineEdit(QStringLiteral("Sample"), fonts);
-    Edit5->setObjectName(QStringLiteral("Edit5"));
-    Edit5->setReadOnly(true);
-    btnWindowColor = makeButton(QStringLiteral("btnWindowColor"),
-                                QStringLiteral("Select Window Color"), fonts);
-    btnDefaultTextColor = makeButton(QStringLiteral("btnDefaultTextColor"),
-                                     QStringLiteral("Select Default Text Color"), fonts);
-    fontForm->addRow(QStringLiteral("Font Name"), cbxFontNames);
-    fontForm->addRow(QStringLiteral("Font Size"), SpinEdit1);
-    fontForm->addRow(QStringLiteral("Sample"), Edit5);
-    fontForm->addRow(btnWindowColor);
-    fontForm->addRow(btnDefaultTextColor);
-    firstColumn->addWidget(fonts);
-
-    auto *about = new QGroupBox(QStringLiteral("About You"), page);
-    about->setObjectName(QStringLiteral("GroupBoxAbout"));
-    auto *aboutForm = new QFormLayout(about);
-    Memo6 = new QPlainTextEdit(about);
-    Memo6->setObjectName(QStringLiteral("Memo6"));
-    Edit1 = new QLineEdit(about);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setMaxLength(80);
-    edEmail = new QLineEdit(about);
-    edEmail->setObjectName(QStringLiteral("edEmail"));
-    edEmail->setMaxLength(80);
-    edEmail->setToolTip(QStringLiteral("In case you forget your password."));
-    aboutForm->addRow(QStringLiteral("Information  ( where are you ? )"), Memo6);
-    aboutForm->addRow(QStringLiteral("Battle Cry"), Edit1);
-    aboutForm->addRow(QStringLiteral("Email Addy"), edEmail);
-    // Labels above their fields leave the fields the group's whole width.
-    aboutForm->setRowWrapPolicy(QFormLayout::WrapAllRows);
-    Memo6->setMaximumHeight(60);
-    row->addWidget(about, 1);
-    row->addWidget(buildOnlineIcons(page));
-    return page;
-}
-
-QWidget *TLobbyMainForm::buildChatArea()
-{
-    m_chatPanel = new QWidget(this);
-    m_chatPanel->setObjectName(QStringLiteral("Panel2"));
-    auto *grid = new QGridLayout(m_chatPanel);
-    grid->setContentsMargins(0, 0, 0, 0);
-    Memo2 = new TRichEditURL(m_chatPanel);
-    Memo2->setObjectName(QStringLiteral("Memo2"));
-    Memo2->SetShowSelectionBar(true);
-    Image1 = new QLabel(m_chatPanel);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image1->setMinimumSize(1, 1);
-    Image1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    grid->addWidget(Memo2, 0, 0);
-    grid->addWidget(Image1, 0, 0);
-    Memo2->hide();
-    return m_chatPanel;
-}
-
-QWidget *TLobbyMainForm::buildPlayersColumn()
-{
-    auto *column = new QWidget(this);
-    column->setObjectName(QStringLiteral("Panel5"));
-    column->setFixedWidth(170);
-    auto *layout = new QVBoxLayout(column);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    Panel6 = new QFrame(column);
-    Panel6->setObjectName(QStringLiteral("Panel6"));
-    Panel6->setFrameShape(QFrame::StyledPanel);
-    Panel6->setToolTip(QStringLiteral("Click Here to RE- LOGIN"));
-    Panel6->setCursor(Qt::PointingHandCursor);
-    auto *header = new QHBoxLayout(Panel6);
-    header->setContentsMargins(4, 2, 4, 2);
-    PlayersCaption = new QLabel(QStringLiteral(" The Players"), Panel6);
-    PlayersCaption->setObjectName(QStringLiteral("PlayersCaption"));
-    Shape1 = new TShape(QStringLiteral("Shape1"), Qt::darkGreen, Panel6);
-    Shape2 = new TShape(QStringLiteral("Shape2"), Qt::darkGreen, Panel6);
-    Shape3 = new TShape(QStringLiteral("Shape3"), Qt::darkGreen, Panel6);
-    header->addWidget(PlayersCaption, 1);
-    header->addWidget(Shape1);
-    header->addWidget(Shape2);
-    header->addWidget(Shape3);
-    layout->addWidget(Panel6);
-
-    Memo3 = new TUserListView(column);
-    Memo3->setObjectName(QStringLiteral("Memo3"));
-    Memo3->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    layout->addWidget(Memo3, 1);
-    return column;
-}
-
-QWidget *TLobbyMainForm::buildMessageRow()
-{
-    Panel12 = new QFrame(this);
-    Panel12->setObjectName(QStringLiteral("Panel12"));
-    auto *row = new QHBoxLayout(Panel12);
-    row->setContentsMargins(0, 0, 0, 0);
-    Memo1 = new QPlainTextEdit(Panel12);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setPlaceholderText(QStringLiteral("Type Your Message Here"));
-    Memo1->setFixedHeight(48);
-    SendButton = makeButton(QStringLiteral("SendButton"), QStringLiteral("  Send"), Panel12);
-    SendButton->setFixedHeight(48);
-    row->addWidget(Memo1, 1);
-    row->addWidget(SendButton);
-    return Panel12;
-}
-
-QWidget *TLobbyMainForm::buildToolBars()
-{
-    auto *bars = new QWidget(this);
-    bars->setObjectName(QStringLiteral("ToolBars"));
-    auto *row = new QHBoxLayout(bars);
-    row->setContentsMargins(0, 0, 0, 0);
-    auto *first = new QFrame(bars);
-    first->setObjectName(QStringLiteral("ToolBar1"));
-    auto *firstRow = new QHBoxLayout(first);
-    firstRow->setContentsMargins(0, 0, 0, 0);
-    btnReconnect = makeButton(QStringLiteral("btnReconnect"), QStringLiteral("Re-Connect"), first);
-    bitbtn11 = makeButton(QStringLiteral("bitbtn11"), QStringLiteral("Hang-Up"), first);
-    btnHide = makeButton(QStringLiteral("btnHide"), QStringLiteral("Hide"), first);
-    btnClose = makeButton(QStringLiteral("btnClose"), QStringLiteral("CLOSE"), first);
-    for (QPushButton *b : {btnReconnect, bitbtn11, btnHide, btnClose})
-        firstRow->addWidget(b);
-    auto *second = new QFrame(bars);
-    second->setObjectName(QStringLiteral("ToolBar2"));
-    auto *secondRow = new QHBoxLayout(second);
-    secondRow->setContentsMargins(0, 0, 0, 0);
-    btnHere = makeButton(QStringLiteral("btnHere"), QStringLiteral("I'm Here"), second);
-    btnAway = makeButton(QStringLiteral("btnAway"), QStringLiteral("I'm Away"), second);
-    btnMyTime = makeButton(QStringLiteral("btnMyTime"), QStringLiteral("My Time"), second);
-    btnInsert = makeButton(QStringLiteral("btnInsert"), QStringLiteral("Insert"), second);
-    btnCry = makeButton(QStringLiteral("btnCry"), QStringLiteral("Cry"), second);
-    for (QPushButton *b : {btnHere, btnAway, btnMyTime, btnInsert, btnCry})
-        secondRow->addWidget(b);
-    row->addWidget(first);
-    row->addStretch(1);
-    row->addWidget(second);
+    const auto &icons = ChatComposer::OnlineIcons();
+    for (int i = 0; i < int(OnlineIconButtons.size()); ++i)
+        connect(OnlineIconButtons[i], &QToolButton::clicked, this,
+                [this, index = icons[size_t(i)]] { OnlineIconClick(index); });
 
     connect(btnReconnect, &QPushButton::clicked, this, &TLobbyMainForm::btnReconnectClick);
     connect(btnHide, &QPushButton::clicked, this, &TLobbyMainForm::btnHideClick);
     connect(btnClose, &QPushButton::clicked, this, &TLobbyMainForm::btnCloseClick);
     connect(btnAway, &QPushButton::clicked, this, &TLobbyMainForm::ImAway);
     connect(btnHere, &QPushButton::clicked, this, &TLobbyMainForm::ImHere);
-    return bars;
-}
-
-QWidget *TLobbyMainForm::buildMediaStrip()
-{
-    MediaStrip = new QFrame(this);
-    MediaStrip->setObjectName(QStringLiteral("MediaStrip"));
-    setBackground(MediaStrip, Qt::black);
-    auto *row = new QHBoxLayout(MediaStrip);
-    row->setContentsMargins(2, 2, 2, 2);
-    row->setSpacing(2);
-
-    FBVUMeter1 = new TFBVUMeter(MediaStrip);
-    FBVUMeter1->setObjectName(QStringLiteral("FBVUMeter1"));
-    FBVUMeter1->setToolTip(QStringLiteral("Level"));
-    FBVUMeter1->setLevelMin(-30);
-    FBVUMeter1->setLevelMed(-15);
-    FBVUMeter1->setBackGroundColor(Qt::black);
-    FBVUMeter1->setFixedSize(22, 41);
-    row->addWidget(FBVUMeter1);
-
-    EnableFTP = makeToolButton(QStringLiteral("EnableFTP"), QStringLiteral("FTP"),
-                               QStringLiteral("Enable Automatic MP3 Transfers"), true, MediaStrip);
-    StopFTP = makeToolButton(QStringLiteral("StopFTP"), QStringLiteral("Stop"),
-                             QStringLiteral("Stop FileTransfer / Reset Downloader"), false,
-                             MediaStrip);
-    StopFTP->setEnabled(false);
-    AutoPlayDL = makeToolButton(QStringLiteral("AutoPlayDL"), QStringLiteral("Auto"),
-                                QStringLiteral("Automatic Play After DownLoad"), true, MediaStrip);
-    SpeedButtonB = makeToolButton(QStringLiteral("SpeedButtonB"), QStringLiteral("B"),
-                                  QStringLiteral("Bold"), true, MediaStrip);
-    SpeedButtonI = makeToolButton(QStringLiteral("SpeedButtonI"), QStringLiteral("I"),
-                                  QStringLiteral("Italic"), true, MediaStrip);
-    SpeedButtonA = makeToolButton(QStringLiteral("SpeedButtonA"), QStringLiteral("A"),
-                                  QStringLiteral("Send With Your Font"), true, MediaStrip);
-    for (QToolButton *b : {EnableFTP, StopFTP, AutoPlayDL, SpeedButtonB, SpeedButtonI, SpeedButtonA})
-        row->addWidget(b);
-
-    cbxC = new QComboBox(MediaStrip);
-    cbxC->setObjectName(QStringLiteral("cbxC"));
-    cbxC->setToolTip(QStringLiteral("Text Color"));
-    for (int i = 0; i < int(TextColorTable().size()); ++i) {
-        QPixmap swatch(14, 14);
-        swatch.fill(TextColorTable()[size_t(i)].swatch);
-        cbxC->addItem(QIcon(swatch), QString::number(i));
-    }
-    row->addWidget(cbxC);
-
-    SpeedButton5 = makeToolButton(QStringLiteral("SpeedButton5"), QStringLiteral("Snd"),
-                                  QStringLiteral("Turn Sound On/Off"), true, MediaStrip);
-    btnRefreshList = makeToolButton(QStringLiteral("btnRefreshList"), QStringLiteral("Refresh"),
-                                    QStringLiteral("Refresh List"), false, MediaStrip);
-    btnStopMedia = makeToolButton(QStringLiteral("btnStopMedia"), QStringLiteral("Stop"),
-                                  QStringLiteral("Stop Media Player"), false, MediaStrip);
-    btnPause = makeToolButton(QStringLiteral("btnPause"), QStringLiteral("||"),
-                              QStringLiteral("Pause"), false, MediaStrip);
-    btnMP3Only = makeToolButton(QStringLiteral("btnMP3Only"), QStringLiteral("MP3"),
-                                QStringLiteral("MP3's only"), true, MediaStrip);
-    btnMIDOnly = makeToolButton(QStringLiteral("btnMIDOnly"), QStringLiteral("MID"),
-                                QStringLiteral("MID's only"), true, MediaStrip);
-    for (QToolButton *b : {SpeedButton5, btnRefreshList, btnStopMedia, btnPause, btnMP3Only,
-                           btnMIDOnly})
-        row->addWidget(b);
-
-    ComboBox1 = new QComboBox(MediaStrip);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    ComboBox1->setToolTip(QStringLiteral("Local Sound and Music Files"));
-    ComboBox1->setMinimumWidth(120);
-    row->addWidget(ComboBox1);
-    btnPlay = makeToolButton(QStringLiteral("btnPlay"), QStringLiteral("Play"),
-                             QStringLiteral("Play"), false, MediaStrip);
-    row->addWidget(btnPlay);
-
-    Gauge2 = new QProgressBar(MediaStrip);
-    Gauge2->setObjectName(QStringLiteral("Gauge2"));
-    Gauge2->setFixedWidth(60);
-    Gauge2->hide();
-    Label9 = new QLabel(MediaStrip);
-    Label9->setObjectName(QStringLiteral("Label9"));
-    setTextColour(Label9, Qt::white);
-    btnNextItem = makeToolButton(QStringLiteral("btnNextItem"), QStringLiteral(">>"),
-                                 QStringLiteral("Next Item in Play List"), false, MediaStrip);
-    row->addWidget(Gauge2);
-    row->addWidget(Label9);
-    row->addWidget(btnNextItem);
-
-    // The playing progress and the banner share one place: the banner lies
-    // over the gauge, a little narrower.
-    m_bannerPanel = new QWidget(MediaStrip);
-    m_bannerPanel->setObjectName(QStringLiteral("BannerPanel"));
-    auto *bannerGrid = new QGridLayout(m_bannerPanel);
-    bannerGrid->setContentsMargins(0, 0, 0, 0);
-    Gauge1 = new QProgressBar(m_bannerPanel);
-    Gauge1->setObjectName(QStringLiteral("Gauge1"));
-    Gauge1->setToolTip(QStringLiteral("Playing Progress"));
-    Gauge1->hide();
-    Label4 = new TScrollingBanner(m_bannerPanel);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    Label4->setStep(BannerStepPixels);
-    QPalette bannerPalette = Label4->palette();
-    bannerPalette.setColor(QPalette::Window, Qt::black);
-    bannerPalette.setColor(QPalette::WindowText, QColor(255, 255, 0));
-    Label4->setPalette(bannerPalette);
-    Label4->setLines({QStringLiteral("Welcome to Vantra Chat"),
-                      QStringLiteral("Please, Enjoy Your Visit.")});
-    bannerGrid->addWidget(Gauge1, 0, 0);
-    bannerGrid->addWidget(Label4, 0, 0, Qt::AlignLeft | Qt::AlignVCenter);
-    m_bannerPanel->setMinimumWidth(120);
-    row->addWidget(m_bannerPanel, 1);
-    Shape5 = new TShape(QStringLiteral("Shape5"), Qt::black, MediaStrip);
-    row->addWidget(Shape5);
 
     connect(SpeedButton5, &QToolButton::toggled, this, [this](bool on) {
         SoundOn = on;
         ChatRenderer->SoundsOn = on;
     });
     connect(cbxC, &QComboBox::activated, this, [this] { SetATColorFromBox(); });
-    return MediaStrip;
-}
 
-void TLobbyMainForm::buildStatusBar()
-{
-    QStatusBar *bar = statusBar();
-    bar->setObjectName(QStringLiteral("StatusBar1"));
-    bar->setSizeGripEnabled(true);
-    StatusPanel0 = new TStatusPanel(bar);
-    StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
-    StatusPanel0->setFixedWidth(450);
-    StatusPanel1 = new QLabel(bar);
-    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
-    StatusPanel1->setFixedWidth(175);
-    StatusPanel1->setAlignment(Qt::AlignCenter);
-    bar->addWidget(StatusPanel0);
-    bar->addWidget(StatusPanel1);
-
-    ComboBox2 = new QComboBox(this);
-    ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
-    ComboBox2->hide();
-}
-
-void TLobbyMainForm::buildTray()
-{
-    TrayIcon1 = new TTrayIcon(this);
-    TrayIcon1->setIcon(SuiteIcon());
-    TrayIcon1->setToolTip(QStringLiteral("Vantora Lobby"));
     connect(TrayIcon1, &TTrayIcon::showRequested, this, &TLobbyMainForm::ShowFromTray);
     connect(TrayIcon1, &TTrayIcon::exitRequested, this, &TLobbyMainForm::ExitFromTray);
 }
+
 
 // ---------------------------------------------------------------------------
 // Creation and settings
@@ -684,8 +217,7 @@ void TLobbyMainForm::buildTray()
 void TLobbyMainForm::FormCreate(const LobbyStartup &startup)
 {
     PageControl1->setCurrentIndex(GamesPage);
-    PanelSlide->hide();
-    TopView->setFixedHeight(ClosedTopHeight);
+    m_slide->holdClosed();
     Activated = false;
 
     ChatRenderer = std::make_unique<TDispAnsi>();
@@ -1121,13 +653,13 @@ TLogin *TLobbyMainForm::loginDialog() const
 
 bool TLobbyMainForm::ConnectionActive() const
 {
-    return ClientSocket && ClientSocket->state() != QAbstractSocket::UnconnectedState;
+    return m_connection && m_connection->active();
 }
 
 void TLobbyMainForm::DeactivateConnection()
 {
-    if (ConnectionActive())
-        ClientSocket->abort();
+    if (m_connection)
+        m_connection->deactivate();
 }
 
 // ---------------------------------------------------------------------------
@@ -1175,7 +707,7 @@ bool TLobbyMainForm::eventFilter(QObject *watched, QEvent *event)
 
 bool TLobbyMainForm::SlideIsOpen() const
 {
-    return PanelSlide->isVisible() || m_slideTarget > ClosedTopHeight;
+    return m_slide->isOpen();
 }
 
 void TLobbyMainForm::PageButtonClick(int page)
@@ -1203,22 +735,12 @@ void TLobbyMainForm::OpenSlide(int page, std::function<void()> done)
 {
     PageControl1->setCurrentIndex(page);
     MenuPageOpened(page);
-    // The chat area's height is measured as it is with the panel closed:
-    // the open panel takes its room from the chat area, so the height it
-    // shows now depends on the page shown before.
-    const int chatHeight = m_chatPanel->height() + TopView->height() - ClosedTopHeight;
-    m_slideTarget = page == PreferencesPage
-                        ? PreferencesTopHeight
-                        : std::max(ClosedTopHeight + 1, chatHeight - chatHeight / 4);
-    m_slideDone.push_back([this, done = std::move(done)] {
-        // A close asked for while the panel was still opening wins.
-        if (m_slideTarget > ClosedTopHeight)
-            PanelSlide->show();
-        Memo2->verticalScrollBar()->setValue(Memo2->verticalScrollBar()->maximum());
-        if (done)
-            done();
-    });
-    m_slideTimer.start();
+    m_slide->open(page == PreferencesPage ? SlidePanel::Kind::Preferences : SlidePanel::Kind::Page,
+                  [this, done = std::move(done)] {
+                      Memo2->verticalScrollBar()->setValue(Memo2->verticalScrollBar()->maximum());
+                      if (done)
+                          done();
+                  });
 }
 
 void TLobbyMainForm::CloseSlide(std::function<void()> done)
@@ -1226,31 +748,16 @@ void TLobbyMainForm::CloseSlide(std::function<void()> done)
     // Only the menu of a showing page stays connected.
     CloseMenus();
     PageControl1->setCurrentIndex(GamesPage);
-    PanelSlide->hide();
-    m_slideTarget = ClosedTopHeight;
-    m_slideDone.push_back([this, done = std::move(done)] {
+    m_slide->close([this, done = std::move(done)] {
         Memo2->verticalScrollBar()->setValue(Memo2->verticalScrollBar()->maximum());
         if (done)
             done();
     });
-    m_slideTimer.start();
 }
 
-void TLobbyMainForm::slideStep()
+bool TLobbyMainForm::SlideMoving() const
 {
-    const int current = TopView->height();
-    const int distance = m_slideTarget - current;
-    if (distance == 0) {
-        m_slideTimer.stop();
-        auto done = std::move(m_slideDone);
-        m_slideDone.clear();
-        for (auto &step : done)
-            step();
-        return;
-    }
-    // Ten pixels a step, one pixel a step for the last ten.
-    const int step = std::abs(distance) > 10 ? 10 : 1;
-    TopView->setFixedHeight(current + (distance > 0 ? step : -step));
+    return m_slide->moving();
 }
 
 // ---------------------------------------------------------------------------
@@ -1267,7 +774,7 @@ void TLobbyMainForm::resizeEvent(QResizeEvent *event)
     QMainWindow::resizeEvent(event);
     if (Activated)
         PaintSplash();
-    Label4->setFixedWidth(std::max(1, m_bannerPanel->width() - 5));
+    Label4->setFixedWidth(std::max(1, BannerPanel->width() - 5));
     Media->FitColumns();
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
-// The lobby's main window: settings, event sounds, login, the window's
-// regions and pages, the slide panel, the banner and the order of shutdown.
+// The lobby's main window: settings, event sounds, login, what its pages
+// and buttons do, the banner and the order of shutdown. Its controls are
+// built by LobbyMainUi, the top panel slides by SlidePanel, and the server
+// connection is a LobbyConnection.
 
 #include <QAbstractSocket>
 #include <QByteArray>
@@ -17,6 +19,7 @@
 #include <vector>
 
 #include "Colors.h"
+#include "LobbyMainUi.h"
 #include "ReadPause.h"
 
 class QCheckBox;
@@ -29,6 +32,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
+class QSplitter;
 class QStackedWidget;
 class QTabWidget;
 class QTcpSocket;
@@ -36,6 +40,7 @@ class QToolButton;
 class EventSounds;
 class LobbyDispatchHost;
 class LobbyDispatcher;
+class LobbyConnection;
 class GamesFrameLobby;
 class TAnsi;
 class TGamesFrame;
@@ -47,6 +52,7 @@ class TFBVUMeter;
 class TLobbyMedia;
 class MediaPlayer;
 class SoundInput;
+class SlidePanel;
 class TLogin;
 class TRichEditURL;
 class TStatusPanel;
@@ -76,12 +82,10 @@ struct LobbyCommandLine
     static LobbyCommandLine parse(const QStringList &arguments);
 };
 
-class TLobbyMainForm : public QMainWindow
+class TLobbyMainForm : public QMainWindow, public LobbyMainUi
 {
     Q_OBJECT
 public:
-    enum Page { GamesPage, ParlorasPage, PreferencesPage, MediaManagerPage, BrowsePage, VideoPage };
-
     explicit TLobbyMainForm(QWidget *parent = nullptr);
     explicit TLobbyMainForm(const LobbyStartup &startup, QWidget *parent = nullptr);
     ~TLobbyMainForm() override;
@@ -112,93 +116,9 @@ public:
     // status panel.
     std::unique_ptr<TDispAnsi> ChatRenderer;
     TWinState *WinState1 = nullptr;
-
-    // The chat view with the splash picture over it, the players column.
-    TRichEditURL *Memo2 = nullptr;
-    QLabel *Image1 = nullptr;
-    QFrame *Panel6 = nullptr;
-    QLabel *PlayersCaption = nullptr;
-    TShape *Shape1 = nullptr;
-    TShape *Shape2 = nullptr;
-    TShape *Shape3 = nullptr;
-    TUserListView *Memo3 = nullptr;
-
-    // The top panel and its pages.
-    QFrame *TopView = nullptr;
-    QFrame *PanelSlide = nullptr;
-    QTabWidget *PageControl1 = nullptr;
-    QPushButton *btnGames = nullptr;
-    QPushButton *btnParloras = nullptr;
-    QPushButton *btnPreferences = nullptr;
-    QPushButton *btnBrowse = nullptr;
-    QPushButton *btnMedia = nullptr;
-    QPushButton *btnVideo = nullptr;
-
-    // Preferences.
-    QComboBox *ComboBox3 = nullptr;      // "Server Name"
-    QSpinBox *SpinEdit2 = nullptr;       // "Server Channel"
-    QPushButton *btnApply = nullptr;
-    QPushButton *btnDefaults = nullptr;
-    QCheckBox *cbFastConnection = nullptr;
-    QCheckBox *cbScaleLowRes = nullptr;
-    QCheckBox *cbExternalMP3 = nullptr;
-    QCheckBox *VTFTP = nullptr;
-    QCheckBox *Supress = nullptr;
-    QCheckBox *cbClickSound = nullptr;
-    QComboBox *cbxFontNames = nullptr;
-    QSpinBox *SpinEdit1 = nullptr;       // "Font Size"
-    QLineEdit *Edit5 = nullptr;          // the sample
-    QPushButton *btnWindowColor = nullptr;
-    QPushButton *btnDefaultTextColor = nullptr;
-    QPlainTextEdit *Memo6 = nullptr;     // "Information  ( where are you ? )"
-    QLineEdit *Edit1 = nullptr;          // "Battle Cry"
-    QLineEdit *edEmail = nullptr;
-
-    // The message box and the tool bars.
-    QFrame *Panel12 = nullptr;
-    QPlainTextEdit *Memo1 = nullptr;
-    QPushButton *SendButton = nullptr;
-    QPushButton *btnReconnect = nullptr;
-    QPushButton *bitbtn11 = nullptr;     // "Hang-Up"
-    QPushButton *btnHide = nullptr;
-    QPushButton *btnClose = nullptr;
-    QPushButton *btnHere = nullptr;
-    QPushButton *btnAway = nullptr;
-    QPushButton *btnMyTime = nullptr;
-    QPushButton *btnInsert = nullptr;
-    QPushButton *btnCry = nullptr;
-
-    // The media strip.
-    QFrame *MediaStrip = nullptr;
-    TFBVUMeter *FBVUMeter1 = nullptr;
-    QToolButton *EnableFTP = nullptr;
-    QToolButton *StopFTP = nullptr;
-    QToolButton *AutoPlayDL = nullptr;
-    QToolButton *SpeedButtonB = nullptr;
-    QToolButton *SpeedButtonI = nullptr;
-    QToolButton *SpeedButtonA = nullptr;
-    QComboBox *cbxC = nullptr;           // text colour
-    QToolButton *SpeedButton5 = nullptr; // sound on/off
-    QToolButton *btnRefreshList = nullptr;
-    QToolButton *btnStopMedia = nullptr;
-    QToolButton *btnPause = nullptr;
-    QToolButton *btnMP3Only = nullptr;
-    QToolButton *btnMIDOnly = nullptr;
-    QComboBox *ComboBox1 = nullptr;      // local sound and music files
-    QToolButton *btnPlay = nullptr;
-    QProgressBar *Gauge2 = nullptr;      // download
-    QLabel *Label9 = nullptr;            // download label
-    QProgressBar *Gauge1 = nullptr;      // playing progress
-    QToolButton *btnNextItem = nullptr;
-    TScrollingBanner *Label4 = nullptr;
-    TShape *Shape5 = nullptr;
-
-    // The status bar's two panels, the tray icon, the lobby connection.
-    TStatusPanel *StatusPanel0 = nullptr;
-    QLabel *StatusPanel1 = nullptr;
-    TTrayIcon *TrayIcon1 = nullptr;
+    // The lobby connection.
     QTcpSocket *ClientSocket = nullptr;
-    QComboBox *ComboBox2 = nullptr;      // server-file folder
+
 
     // The media pages, the media strip's actions, transfers and the level meter.
     TLobbyMedia *Media = nullptr;
@@ -214,7 +134,7 @@ public:
     bool SlideIsOpen() const;
     void OpenSlide(int page, std::function<void()> done = {});
     void CloseSlide(std::function<void()> done = {});
-    bool SlideMoving() const { return m_slideTimer.isActive(); }
+    bool SlideMoving() const;
     void SetATColor(const QByteArray &code);
     void SetATStyle(const QByteArray &codes);
     void SetATColorFromBox();
@@ -249,13 +169,12 @@ public:
     bool Paused = false;
     bool Away = false;
     bool GameWindowFound = false;
-    LobbyDispatcher &Dispatcher() const { return *m_dispatcher; }
+    LobbyDispatcher &Dispatcher() const;
     // The games and chat-room menu frames the server's menu commands open.
     TGamesFrame *GamesFrame1 = nullptr;
     TGamesFrame *GamesFrame2 = nullptr;
 
     void ClientSocketConnect();
-    void ClientSocketRead();
     void ClientSocketDisconnect();
     void ClientSocketError(QAbstractSocket::SocketError error);
     // What the server sent is done in order on this queue, in slices.
@@ -306,7 +225,6 @@ public:
 
     // ---- The chat console ----
     QMenu *InsertMenu = nullptr;           // "Insert"'s right-click menu
-    QList<QToolButton *> OnlineIconButtons;
 
     void SendChatText(const QByteArray &text);
     // `done` runs after the wait that follows the line.
@@ -356,15 +274,8 @@ protected:
 private:
     void FormCreate(const LobbyStartup &startup);
     void buildWindow();
-    QWidget *buildTopView();
-    QWidget *buildPreferencesPage();
-    QWidget *buildChatArea();
-    QWidget *buildPlayersColumn();
-    QWidget *buildMessageRow();
-    QWidget *buildToolBars();
-    QWidget *buildMediaStrip();
-    void buildStatusBar();
-    void buildTray();
+    // The connections of the controls to the window's handlers.
+    void WireWindow();
 
     void ReadSettings();
     void WriteSettings();
@@ -376,7 +287,6 @@ private:
     void ShowWelcome();
     void SupressClick();
     void setChatViewColour(const QColor &color);
-    void slideStep();
     void RunIdleTimer();
     void FontBoxSelect(const QString &name);
 
@@ -392,16 +302,12 @@ private:
     // Looks at `ready` now and every 50 ms, at most 501 times; then runs
     // `next` with whether it became true.
     void LookUntil(std::function<bool()> ready, int looksLeft, std::function<void(bool)> next);
-    QWidget *buildOnlineIcons(QWidget *parent);
     bool OnlineEventFilter(QObject *watched, QEvent *event);
     void ConnectSocket();
     void MessageBoxEnter();
     void InsertIntoMessageBox(const QString &text);
     void WhisperTo(QList<QByteArray> captions, const QByteArray &text);
     void ReconnectSteps();
-    // Drops an active connection and runs `next` `ms` later; at once when
-    // the connection is not up.
-    void CloseConnectionThen(int ms, std::function<void()> next);
     void HangUpSteps(std::function<void()> done);
     void DisconnectSteps();
 
@@ -420,11 +326,7 @@ private:
     bool m_idleInstalled = false;
 
     QTimer m_idleTimer;
-    QTimer m_slideTimer;
-    int m_slideTarget = 32;
-    std::vector<std::function<void()>> m_slideDone;
-    QWidget *m_chatPanel = nullptr;
-    QWidget *m_bannerPanel = nullptr;
+    SlidePanel *m_slide = nullptr;
 
     std::unique_ptr<TAnsi> m_engine;
     std::unique_ptr<GamesFrameLobby> m_menuLobby;
@@ -435,17 +337,11 @@ private:
     bool m_invitationOpen = false;
     bool mayLeaveFor(const QString &host);
 
+    // The window as the host of the connection's dispatcher.
     std::unique_ptr<LobbyDispatchHost> m_dispatchHost;
-    std::unique_ptr<LobbyDispatcher> m_dispatcher;
-    class WorkQueue *m_work = nullptr;
-    ReadPause m_readPause;
-    void takeChunk();
+    LobbyConnection *m_connection = nullptr;
+    class WorkQueue *m_work = nullptr;   // the connection's
+    void buildConnection();
     void DisconnectedSteps();
     void ConnectionErrorSteps();
-    // What the socket was last given: host, port and the named service.
-    QString m_socketHost;
-    int m_socketPort = 0;
-    bool m_socketChatService = false;
-    // Counts connections, so a late name lookup never labels a newer one.
-    int m_connectionNumber = 0;
 };

@@ -25,6 +25,7 @@
 #include "ChatAnsi.h"
 #include "ClientPrograms.h"
 #include "GreyMsg.h"
+#include "LobbyConnection.h"
 #include "LobbyDispatch.h"
 #include "WorkQueue.h"
 #include "GameMenuFrame.h"
@@ -40,11 +41,6 @@
 #include "_Globals.h"
 
 namespace {
-
-const QColor LampGreen(0, 128, 0);
-const QColor LampLime(0, 255, 0);
-const QColor LampYellow(255, 255, 0);
-const QColor LampRed(255, 0, 0);
 
 // The window as the dispatcher's host.
 class WindowDispatchHost : public LobbyDispatchHost
@@ -114,12 +110,22 @@ QString LongTimeText()
 
 } // namespace
 
-void TLobbyMainForm::WireConnection()
+void TLobbyMainForm::buildConnection()
 {
     m_dispatchHost = std::make_unique<WindowDispatchHost>(*this);
-    m_dispatcher = std::make_unique<LobbyDispatcher>(*m_dispatchHost);
+    m_connection = new LobbyConnection(*m_dispatchHost, {Shape1, Shape2, Shape3}, this);
+    ClientSocket = m_connection->socket();
+    m_work = m_connection->workQueue();
+}
+
+LobbyDispatcher &TLobbyMainForm::Dispatcher() const
+{
+    return m_connection->dispatcher();
+}
+
+void TLobbyMainForm::WireConnection()
+{
     connect(ClientSocket, &QTcpSocket::connected, this, &TLobbyMainForm::ClientSocketConnect);
-    connect(ClientSocket, &QTcpSocket::readyRead, this, &TLobbyMainForm::ClientSocketRead);
     connect(ClientSocket, &QTcpSocket::disconnected, this, &TLobbyMainForm::ClientSocketDisconnect);
     connect(ClientSocket, &QTcpSocket::errorOccurred, this, &TLobbyMainForm::ClientSocketError);
     connect(bitbtn11, &QPushButton::clicked, this, [this] { BitBtn11Click(); });
@@ -146,17 +152,12 @@ void TLobbyMainForm::FileConnectItemClick()
 void TLobbyMainForm::ApplyHostAndPort()
 {
     DeactivateConnection();
-    m_socketPort = SpinEdit2->value();
-    // 1024 names the service "Chat": the system's services list decides the port.
-    m_socketChatService = m_socketPort == 1024;
-    m_socketHost = ComboBox3->currentText();
+    m_connection->setAddress(ComboBox3->currentText(), SpinEdit2->value());
 }
 
 void TLobbyMainForm::ConnectSocket()
 {
-    ++m_connectionNumber;
-    const int port = m_socketChatService ? ChatServicePort() : m_socketPort;
-    ClientSocket->connectToHost(m_socketHost, quint16(port));
+    m_connection->open();
 }
 
 void TLobbyMainForm::ClientSocketConnect()
@@ -165,10 +166,11 @@ void TLobbyMainForm::ClientSocketConnect()
     // the name the address resolves to when the lookup answers.
     const QString shown = QStringLiteral("Server: ") + ClientSocket->peerName();
     SetStatus(shown);
-    const int number = m_connectionNumber;
+    // Counts connections, so a late name lookup never labels a newer one.
+    const int number = m_connection->number();
     const QString address = ClientSocket->peerAddress().toString();
     QHostInfo::lookupHost(address, this, [this, number, shown, address](const QHostInfo &info) {
-        if (number != m_connectionNumber || StatusPanel0->text() != shown)
+        if (number != m_connection->number() || StatusPanel0->text() != shown)
             return;
         const QString name = info.error() == QHostInfo::NoError && info.hostName() != address
                                  ? info.hostName()
@@ -188,22 +190,6 @@ void TLobbyMainForm::ClientSocketConnect()
 
 // ---------------------------------------------------------------------------
 // Receiving
-
-void TLobbyMainForm::ClientSocketRead()
-{
-    // Behind with what came (also while a dialog is open): the rest waits
-    // in the connection, and so does the server.
-    if (!m_readPause.mayRead(m_work->aboveHighWater()))
-        return;
-    takeChunk();
-}
-
-void TLobbyMainForm::takeChunk()
-{
-    const QByteArray chunk = ClientSocket->readAll();
-    if (!chunk.isEmpty())
-        m_work->enqueue([this, chunk] { m_dispatcher->Received(chunk); }, chunk.size());
-}
 
 void TLobbyMainForm::SelectOwnRow()
 {
@@ -292,9 +278,7 @@ void TLobbyMainForm::StartChatRoom(int port)
 void TLobbyMainForm::ClientSocketDisconnect()
 {
     // What came with the server's goodbye is read, and shown, before the goodbye.
-    m_readPause.resume();
-    while (ClientSocket->bytesAvailable() > 0)
-        takeChunk();
+    m_connection->takeTheRest();
     m_work->enqueue([this] { DisconnectedSteps(); });
 }
 
@@ -378,9 +362,7 @@ void TLobbyMainForm::ReconnectSteps()
             ChatRenderer->Show("\033[5Reconnecting......\r\n\033]");
             const QString server = ComboBox3->currentText();
             if (!server.isEmpty()) {
-                // Host and port again; the named service stays as it was.
-                m_socketHost = server;
-                m_socketPort = SpinEdit2->value();
+                m_connection->setHostAndPort(server, SpinEdit2->value());
                 ConnectSocket();
             }
         }
@@ -388,18 +370,7 @@ void TLobbyMainForm::ReconnectSteps()
         bitbtn11->setEnabled(true);
         Paused = false;
     };
-    Waits::after(1000, this, [this, reopen] { CloseConnectionThen(2000, reopen); });
-}
-
-void TLobbyMainForm::CloseConnectionThen(int ms, std::function<void()> next)
-{
-    if (!ConnectionActive()) {
-        next();
-        return;
-    }
-    DeactivateConnection();
-    ClientSocket->close();
-    Waits::after(ms, this, std::move(next));
+    m_connection->reconnect(reopen);
 }
 
 void TLobbyMainForm::BitBtn11Click(std::function<void()> done)
@@ -422,7 +393,7 @@ void TLobbyMainForm::HangUpSteps(std::function<void()> done)
             done();
     };
     // The disconnect handler sees Paused and shows the pause notice.
-    Waits::after(500, this, [this, finish] { CloseConnectionThen(1500, finish); });
+    m_connection->hangUp(finish);
 }
 
 void TLobbyMainForm::Panel6Click()
@@ -444,29 +415,25 @@ void TLobbyMainForm::SetStatus(const QString &text)
 
 void TLobbyMainForm::SendRaw(const QByteArray &bytes)
 {
-    // Nothing goes out while the connection is not up.
-    if (ClientSocket->state() == QAbstractSocket::ConnectedState)
-        ClientSocket->write(bytes);
+    m_connection->send(bytes);
 }
 
 void TLobbyMainForm::ReceiveLamps()
 {
-    Shape1->setBrushColor(LampYellow);
-    Shape2->setBrushColor(LampRed);
+    m_connection->receiveLamps();
 }
 
 void TLobbyMainForm::SendLamps()
 {
-    Shape2->setBrushColor(Shape1->brushColor());
-    Shape1->setBrushColor(LampLime);
+    m_connection->sendLamps();
 }
 
 void TLobbyMainForm::StatusLamp()
 {
-    Shape1->setBrushColor(LampGreen);
+    m_connection->statusLamp();
 }
 
 void TLobbyMainForm::Blink()
 {
-    Shape3->setBrushColor(Shape3->brushColor() == LampGreen ? LampLime : LampGreen);
+    m_connection->blink();
 }

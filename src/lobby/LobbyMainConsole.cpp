@@ -85,28 +85,6 @@ void TLobbyMainForm::WireConsole()
     btnHere->setEnabled(Away);
 }
 
-QWidget *TLobbyMainForm::buildOnlineIcons(QWidget *parent)
-{
-    auto *group = new QGroupBox(QStringLiteral("Your Online Icon"), parent);
-    group->setObjectName(QStringLiteral("GroupBoxIcons"));
-    auto *grid = new QGridLayout(group);
-    grid->setSpacing(2);
-    // Six to a row: the group stays narrow enough for the page.
-    constexpr int IconColumns = 6;
-    const auto &icons = ChatComposer::OnlineIcons();
-    for (int i = 0; i < int(icons.size()); ++i) {
-        const int index = icons[size_t(i)];
-        auto *button = new QToolButton(group);
-        button->setObjectName(QStringLiteral("OnlineIcon%1").arg(index));
-        button->setIcon(LobbyIcons().value(index));
-        button->setAutoRaise(true);
-        grid->addWidget(button, i / IconColumns, i % IconColumns);
-        connect(button, &QToolButton::clicked, this, [this, index] { OnlineIconClick(index); });
-        OnlineIconButtons.append(button);
-    }
-    return group;
-}
-
 bool TLobbyMainForm::OnlineEventFilter(QObject *watched, QEvent *event)
 {
     if (watched == Memo1) {

@@ -60,6 +60,9 @@ private slots:
     void scales_to_the_text_height();
     void restores_when_first_shown();
     void saves_once();
+    void never_stores_minimised_data();
+    void never_stores_minimised();
+    void a_stored_minimised_state_comes_back_normal();
     void storage_cannot_change_once_open();
 };
 
@@ -225,6 +228,62 @@ void tst_WinState::saves_once()
     early->Save();
     delete other;
     QCOMPARE(otherSaves, 1);
+}
+
+void tst_WinState::never_stores_minimised_data()
+{
+    // What happens to the window after it was placed at (40, 50), 320 × 210.
+    QTest::addColumn<QList<Qt::WindowState>>("states");
+    QTest::addColumn<int>("storedState");
+    QTest::newRow("minimised") << QList<Qt::WindowState>{Qt::WindowMinimized} << 0;
+    QTest::newRow("maximised") << QList<Qt::WindowState>{Qt::WindowMaximized} << 2;
+    QTest::newRow("maximised, then minimised")
+        << QList<Qt::WindowState>{Qt::WindowMaximized, Qt::WindowMinimized} << 2;
+    QTest::newRow("minimised, maximised, back to normal, minimised")
+        << QList<Qt::WindowState>{Qt::WindowMinimized, Qt::WindowMaximized, Qt::WindowNoState,
+                                  Qt::WindowMinimized}
+        << 0;
+}
+
+void tst_WinState::never_stores_minimised()
+{
+    QFETCH(QList<Qt::WindowState>, states);
+    QFETCH(int, storedState);
+    {
+        QWidget window;
+        window.setWindowTitle("Placed");
+        TWinState state(&window);
+        // Placed after the first show, which restores (centres) it.
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.move(40, 50);
+        window.resize(320, 210);
+        QTest::qWait(20);
+        for (Qt::WindowState next : states) {
+            window.setWindowState(next);
+            // The platform's geometry changes arrive as events.
+            QTest::qWait(20);
+        }
+    }
+    auto settings = openStore(dsIniFile);
+    QCOMPARE(settings->readInteger("Placed/state", -1), storedState);
+    QCOMPARE(settings->readInteger("Placed/Left", -1), 40);
+    QCOMPARE(settings->readInteger("Placed/Top", -1), 50);
+    QCOMPARE(settings->readInteger("Placed/Width", -1), 320);
+    QCOMPARE(settings->readInteger("Placed/Height", -1), 210);
+}
+
+void tst_WinState::a_stored_minimised_state_comes_back_normal()
+{
+    QWidget window;
+    TWinState state(&window);
+    state.SectionName = "Iconic";
+    store("Iconic", {{"state", 1}, {"Left", 20}, {"Top", 30}, {"Width", 250}, {"Height", 150},
+                     {"TextHeight", state.SavedTextHeight()}});
+    state.Restore();
+    QCOMPARE(window.windowState(), Qt::WindowNoState);
+    QCOMPARE(window.pos(), QPoint(20, 30));
+    QCOMPARE(window.size(), QSize(250, 150));
 }
 
 void tst_WinState::storage_cannot_change_once_open()

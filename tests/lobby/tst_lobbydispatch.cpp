@@ -1,9 +1,13 @@
+#include <QTcpSocket>
 #include <QTest>
 
 #include "ChatAnsi.h"
 #include "ChatComposer.h"
+#include "LoopbackServer.h"
+#include "LobbyConnection.h"
 #include "LobbyDispatch.h"
 #include "Printable.h"
+#include "Shape.h"
 #include "TestMain.h"
 #include "UserListMenu.h"
 #include "WhereIsReply.h"
@@ -86,6 +90,7 @@ private slots:
     void user_menu_by_rank_data();
     void user_menu_by_rank();
     void user_menu_command_bytes();
+    void the_connection_reads_into_the_dispatcher_and_writes_only_when_up();
 };
 
 void tst_LobbyDispatch::chunk_decides_what_happens_data()
@@ -384,6 +389,57 @@ void tst_LobbyDispatch::user_menu_command_bytes()
     QCOMPARE(printable(UserListMenu::WhereIsBytes("+Bob")), printable("\x1b]\xa4\xab+Bob"));
     QCOMPARE(printable(UserListMenu::BootBytes("+Bob")), printable("\x1b]/boot +Bob"));
     QCOMPARE(UserListMenu::GreyNoteBytes("\x1b[5+Bob", "hello"), QByteArray("/Gmsg Bob hello"));
+}
+
+void tst_LobbyDispatch::the_connection_reads_into_the_dispatcher_and_writes_only_when_up()
+{
+    LoopbackServer server;
+    QVERIFY(server.isListening());
+    RecordingHost host;
+    TShape receive(QStringLiteral("Shape1")), send(QStringLiteral("Shape2")), alive(QStringLiteral("Shape3"));
+    LobbyConnection connection(host, {&receive, &send, &alive});
+
+    // Not up: nothing goes out, and a close runs what follows at once.
+    QVERIFY(!connection.active());
+    connection.send("lost");
+    bool ranAtOnce = false;
+    connection.closeThen(5000, [&] { ranAtOnce = true; });
+    QVERIFY(ranAtOnce);
+
+    connection.setAddress(QStringLiteral("127.0.0.1"), server.port());
+    connection.open();
+    QCOMPARE(connection.number(), 1);
+    QTRY_COMPARE(connection.socket()->state(), QAbstractSocket::ConnectedState);
+    QTRY_COMPARE(server.connections(), 1);
+    connection.send("hello");
+    QTRY_COMPARE(server.received(0), QByteArray("hello"));
+
+    // What the server sends reaches the dispatcher, which has it shown.
+    server.send("Good evening\r\n", 0);
+    QTRY_VERIFY(host.calls.contains(QStringLiteral("render Good evening\\x0d\\x0a")));
+
+    // The lamps: receiving yellow and red, sending lime over the old colour,
+    // the keep-alive lamp between two greens.
+    connection.receiveLamps();
+    QCOMPARE(receive.brushColor(), QColor(255, 255, 0));
+    QCOMPARE(send.brushColor(), QColor(255, 0, 0));
+    connection.sendLamps();
+    QCOMPARE(send.brushColor(), QColor(255, 255, 0));
+    QCOMPARE(receive.brushColor(), QColor(0, 255, 0));
+    connection.statusLamp();
+    QCOMPARE(receive.brushColor(), QColor(0, 128, 0));
+    connection.blink();
+    QCOMPARE(alive.brushColor(), QColor(0, 255, 0));
+    connection.blink();
+    QCOMPARE(alive.brushColor(), QColor(0, 128, 0));
+
+    // Up: the close drops it at once and runs what follows after the wait.
+    bool ranLater = false;
+    connection.closeThen(50, [&] { ranLater = true; });
+    QVERIFY(!ranLater);
+    QVERIFY(!connection.active());
+    QTRY_VERIFY(ranLater);
+    QTRY_VERIFY(server.closed(0));
 }
 
 VT_TEST_MAIN(tst_LobbyDispatch)

@@ -1,12 +1,17 @@
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QScrollArea>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTcpSocket>
 #include <QTest>
@@ -35,6 +40,29 @@
 #include "uRichEditWithLinks.h"
 #include "UserListView.h"
 
+namespace {
+
+// Drags the splitter's handle by `dy` pixels with the left button, as the
+// mouse does: press, two moves, release.
+void dragHandle(QSplitterHandle *handle, int dy)
+{
+    // The handle follows the mouse: the places are taken before it moves.
+    const QPoint from = handle->rect().center();
+    const QPoint globalFrom = handle->mapToGlobal(from);
+    auto send = [handle, from, globalFrom](QEvent::Type type, QPoint at, Qt::MouseButton button,
+                                           Qt::MouseButtons buttons) {
+        QMouseEvent event(type, QPointF(at), QPointF(globalFrom + (at - from)), button, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(handle, &event);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, from + QPoint(0, dy / 2), Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseMove, from + QPoint(0, dy), Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, from + QPoint(0, dy), Qt::LeftButton, Qt::NoButton);
+}
+
+} // namespace
+
 class tst_LobbyMain : public QObject
 {
     Q_OBJECT
@@ -54,6 +82,8 @@ private slots:
     void appearance_follows_the_window_colour_data();
     void appearance_follows_the_window_colour();
     void slide_panel_opens_and_closes_in_steps();
+    void dragging_the_top_border_resizes_the_page();
+    void preferences_fields_unclipped_at_the_default_size();
     void defaults_sets_channel_23_and_reconnects();
     void apply_and_return_in_the_connection_boxes();
     void option_box_click_copies_fast_connection();
@@ -466,6 +496,133 @@ void tst_LobbyMain::slide_panel_opens_and_closes_in_steps()
     QTRY_VERIFY(!form.SlideMoving());
     QCOMPARE(form.PageControl1->currentIndex(), 2);
     QCOMPARE(form.TopView->height(), 320);
+}
+
+void tst_LobbyMain::dragging_the_top_border_resizes_the_page()
+{
+    MemorySettings user;
+    TLobbyMainForm form(startup(user));
+    form.Activated = true;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QSplitterHandle *border = form.TopSplitter->handle(1);
+    auto *chatRow = form.TopSplitter->widget(1);
+
+    // Closed, the border does not move, nor offers to.
+    QCOMPARE(border->cursor().shape(), Qt::ArrowCursor);
+    dragHandle(border, 100);
+    QTest::qWait(20);
+    QCOMPARE(form.TopView->height(), 32);
+
+    const int chatHeight = form.findChild<QWidget *>(QStringLiteral("Panel2"))->height();
+    form.findChild<QLineEdit *>(QStringLiteral("Edit6"))->setText(QStringLiteral("http://localhost/"));
+    QTest::mouseClick(form.btnBrowse, Qt::LeftButton);
+    QTRY_VERIFY(!form.SlideMoving());
+    const int opened = chatHeight - chatHeight / 4;
+    QCOMPARE(form.TopView->height(), opened);
+    QCOMPARE(border->cursor().shape(), Qt::SplitVCursor);
+    const int rowHeight = chatRow->height();
+
+    // Up and down: the page and the chat row share the height.
+    dragHandle(border, -90);
+    QTRY_COMPARE(form.TopView->height(), opened - 90);
+    QCOMPARE(chatRow->height(), rowHeight + 90);
+    dragHandle(border, 40);
+    QTRY_COMPARE(form.TopView->height(), opened - 50);
+    const int dragged = opened - 50;
+
+    // Another page of the same kind keeps the dragged height; Preferences
+    // has its own, and the dragged height comes back after it.
+    QTest::mouseClick(form.btnMedia, Qt::LeftButton);
+    QTRY_VERIFY(!form.SlideMoving());
+    QCOMPARE(form.PageControl1->currentIndex(), 3);
+    QCOMPARE(form.TopView->height(), dragged);
+    QTest::mouseClick(form.btnPreferences, Qt::LeftButton);
+    QTRY_VERIFY(!form.SlideMoving());
+    QCOMPARE(form.TopView->height(), 320);
+    dragHandle(border, 30);
+    QTRY_COMPARE(form.TopView->height(), 350);
+    QTest::mouseClick(form.btnBrowse, Qt::LeftButton);
+    QTRY_VERIFY(!form.SlideMoving());
+    QCOMPARE(form.TopView->height(), dragged);
+
+    // Closing and opening again: still the user's heights.
+    QTest::mouseClick(form.btnBrowse, Qt::LeftButton);
+    QTRY_VERIFY(!form.SlideMoving());
+    QCOMPARE(form.TopView->height(), 32);
+    dragHandle(border, 60);
+    QTest::qWait(20);
+    QCOMPARE(form.TopView->height(), 32);
+    QTest::mouseClick(form.btnPreferences, Qt::LeftButton);
+    QTRY_VERIFY(!form.SlideMoving());
+    QCOMPARE(form.TopView->height(), 350);
+
+    // A window resize leaves the page its height and gives the rest to the chat.
+    const QSize before = form.size();
+    form.resize(before.width(), before.height() + 40);
+    QTRY_COMPARE(chatRow->height(), form.TopSplitter->height() - 350 - form.TopSplitter->handleWidth());
+    QCOMPARE(form.TopView->height(), 350);
+
+    // The page cannot take the chat row's last lines.
+    dragHandle(border, 2000);
+    QTRY_VERIFY(chatRow->height() >= chatRow->minimumSizeHint().height());
+    QVERIFY(form.TopView->height() < form.TopSplitter->height());
+}
+
+void tst_LobbyMain::preferences_fields_unclipped_at_the_default_size()
+{
+    MemorySettings user;
+    TLobbyMainForm form(startup(user));
+    form.Activated = true;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    // The size a first start has (an earlier test's placement is kept).
+    form.resize(1000, 660);
+    QTest::mouseClick(form.btnPreferences, Qt::LeftButton);
+    QTRY_VERIFY(!form.SlideMoving());
+    auto *scroll = form.findChild<QScrollArea *>(QStringLiteral("PreferencesScroll"));
+    QVERIFY(scroll);
+    QWidget *viewport = scroll->viewport();
+    // Everything shows at once: nothing to scroll to.
+    QVERIFY(!scroll->horizontalScrollBar()->isVisible());
+    QVERIFY(!scroll->verticalScrollBar()->isVisible());
+
+    int fields = 0;
+    const QList<QWidget *> widgets = scroll->widget()->findChildren<QWidget *>();
+    for (QWidget *field : widgets) {
+        const bool isField = qobject_cast<QLineEdit *>(field) || qobject_cast<QComboBox *>(field)
+            || qobject_cast<QAbstractSpinBox *>(field) || qobject_cast<QAbstractButton *>(field)
+            || qobject_cast<QPlainTextEdit *>(field) || qobject_cast<QLabel *>(field);
+        // The line edits inside combo and spin boxes are parts of their box.
+        if (!isField || !field->isVisibleTo(viewport)
+            || qobject_cast<QComboBox *>(field->parentWidget())
+            || qobject_cast<QAbstractSpinBox *>(field->parentWidget()))
+            continue;
+        ++fields;
+        const QString name = field->objectName().isEmpty()
+            ? QString::fromLatin1(field->metaObject()->className()) + QLatin1Char(' ')
+                + field->property("text").toString()
+            : field->objectName();
+        // Within its parent's area, and within the part of the page that shows.
+        QWidget *parent = field->parentWidget();
+        QVERIFY2(parent->rect().contains(field->geometry()), qPrintable(name));
+        const QRect shown(field->mapTo(viewport, QPoint(0, 0)), field->size());
+        QVERIFY2(viewport->rect().contains(shown), qPrintable(name));
+        // As large as it asks to be (or as its maximum allows); a text area
+        // scrolls, and its size hint is a default rather than a need.
+        const QSize wanted = (qobject_cast<QPlainTextEdit *>(field) ? field->minimumSizeHint()
+                                                                    : field->sizeHint())
+                                 .boundedTo(field->maximumSize());
+        QVERIFY2(field->width() >= wanted.width() && field->height() >= wanted.height(),
+                 qPrintable(QStringLiteral("%1: %2x%3, wants %4x%5")
+                                .arg(name)
+                                .arg(field->width())
+                                .arg(field->height())
+                                .arg(wanted.width())
+                                .arg(wanted.height())));
+    }
+    // The connection, option, font, about and icon fields and their labels.
+    QVERIFY2(fields > 30, qPrintable(QString::number(fields)));
 }
 
 void tst_LobbyMain::defaults_sets_channel_23_and_reconnects()

@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "Ansi.h"
@@ -33,6 +34,7 @@
 #include "Platform.h"
 #include "Shape.h"
 #include "StatusPanel.h"
+#include "TrayIcon.h"
 #include "Printable.h"
 #include "ClientPrograms.h"
 #include "SteadyClock.h"
@@ -68,6 +70,8 @@ private slots:
     void invalid_user_asks_for_the_login_again();
     void other_rejection_ends_the_lobby();
     void hang_up_shows_the_pause_notice();
+    void tray_exit_ends_a_connected_lobby_out_of_sight_data();
+    void tray_exit_ends_a_connected_lobby_out_of_sight();
     void connection_error_notice();
     void players_header_logs_in_again();
     void entering_the_message_box();
@@ -420,6 +424,41 @@ void tst_LobbyOnline::hang_up_shows_the_pause_notice()
     QVERIFY(!form->Memo2->toPlainText().contains(QLatin1String("Disconnect....")));
     QTRY_VERIFY(!form->Paused);
     QVERIFY(form->btnReconnect->isEnabled());
+}
+
+void tst_LobbyOnline::tray_exit_ends_a_connected_lobby_out_of_sight_data()
+{
+    QTest::addColumn<bool>("hidden");
+    // In the tray where the desktop has one; minimised where it has none.
+    QTest::newRow("hidden") << true;
+    QTest::newRow("minimised") << false;
+}
+
+void tst_LobbyOnline::tray_exit_ends_a_connected_lobby_out_of_sight()
+{
+    QFETCH(bool, hidden);
+    auto form = connectedLobby();
+    QCOMPARE(m_server->printableReceived(0), Identification);
+    m_server->clearReceived(0);
+    if (hidden)
+        form->hide();
+    else
+        form->showMinimized();
+    QVERIFY(form->ConnectionActive());
+
+    // "E&xit" as the program's own loop runs it: the loop must end by
+    // itself, with the connection closed first.
+    QTimer::singleShot(0, form->TrayIcon1->exitAction(), &QAction::trigger);
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
+    guard.start(10000);
+    QCOMPARE(QCoreApplication::exec(), 0);
+    guard.stop();
+    QVERIFY(!form->ConnectionActive());
+    QCOMPARE(form->ClientSocket->state(), QAbstractSocket::UnconnectedState);
+    QTRY_VERIFY(m_server->closed(0));
+    QVERIFY(!form->isVisible());
 }
 
 void tst_LobbyOnline::connection_error_notice()

@@ -10,6 +10,7 @@
 #include "LoopbackServer.h"
 #include "ParloraU.h"
 #include "PortalisU.h"
+#include "ProgramMain.h"
 #include "RegistrySettings.h"
 #include "TestMain.h"
 #include "WinState.h"
@@ -31,6 +32,7 @@ private slots:
     void door_placement_in_the_settings_tree_data();
     void door_placement_in_the_settings_tree();
     void client_windows_carry_the_suite_icon();
+    void termination_stores_the_placement_before_minimising();
 };
 
 using Factory = std::function<QWidget *()>;
@@ -202,6 +204,33 @@ void tst_Programs::client_windows_carry_the_suite_icon()
         std::unique_ptr<QWidget> window(create());
         QVERIFY2(!window->windowIcon().isNull(), window->metaObject()->className());
     }
+}
+
+void tst_Programs::termination_stores_the_placement_before_minimising()
+{
+    // SIGTERM closes the windows as a user would; a window minimised then
+    // (as a second close request during a close does to the lobby) is
+    // stored as it was before, so that the next start shows it.
+    InstallTerminationHandler();
+    auto window = std::make_unique<QWidget>();
+    window->setWindowTitle(QStringLiteral("Terminated"));
+    new TWinState(window.get());
+    // Placed after the first show, which restores (centres) it.
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    window->move(60, 70);
+    window->resize(330, 220);
+    QTest::qWait(20);
+    window->showMinimized();
+    QCOMPARE(::raise(SIGTERM), 0);
+    QTRY_VERIFY(!window->isVisible());
+    window.reset();
+    RegistrySettings settings(RegistrySettings::userFolder() + QStringLiteral("/")
+                                  + TWinState::DefaultIniFileName(),
+                              false);
+    QCOMPARE(settings.readInteger(QStringLiteral("Terminated/state"), -1), 0);
+    QCOMPARE(settings.readInteger(QStringLiteral("Terminated/Left"), -1), 60);
+    QCOMPARE(settings.readInteger(QStringLiteral("Terminated/Width"), -1), 330);
 }
 
 VT_TEST_MAIN(tst_Programs)
