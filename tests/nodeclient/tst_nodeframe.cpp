@@ -14,7 +14,7 @@
 #include <QToolButton>
 
 #include "Ansi.h"
-#include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "FakeNodeServer.h"
 #include "Fakes.h"
 #include "NodeClientFrame.h"
@@ -382,7 +382,7 @@ void TestNodeFrame::darkTestOnTheStoredValue()
         auto frame = open(server, {server.host(), server.port(), "Ann", "pw"});
         // The system colour 0x80000005 reads as red 5, green 0, blue 0.
         QVERIFY(frame->DarkBackground);
-        QVERIFY(TDispAnsi::DarkView);
+        QVERIFY(frame->chatSession().DarkView);
     }
     RegistrySettings store;
     store.writeColor(VantoraKey("WinColor"), 0xF0F0F0);

@@ -16,7 +16,7 @@
 #include <QToolTip>
 
 #include "ByteText.h"
-#include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "FakeNodeServer.h"
 #include "Fakes.h"
 #include "GreyMsg.h"
@@ -162,7 +162,6 @@ void TestParlora::init()
 void TestParlora::cleanup()
 {
     TParloras::EndProgram = nullptr;
-    TDispAnsi::LogFileName.clear();
     m_fakes.reset();
     Waits::setTimeScale(0.2);
 }
@@ -246,7 +245,7 @@ void TestParlora::twoZeroBytesGoToTheRenderer()
     auto window = openReady(server);
     const QString log = TestEnvironment::root() + QStringLiteral("/zeros.log");
     QFile::remove(log);
-    TDispAnsi::LogFileName = log;
+    window->chatSession().LogFileName = log;
     deliver(server, *window, QByteArray(2, '\0'),
             [&] { return window->Shape1->brushColor() == kRed; });
     QFile file(log);
