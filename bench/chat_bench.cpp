@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "ChatTranscript.h"
 #include "UserListView.h"
 #include "uRichEditWithLinks.h"
@@ -67,7 +68,8 @@ QList<QString> visibleTexts(const QList<QByteArray> &lines)
     QList<QString> texts;
     for (const QByteArray &line : lines) {
         ChatTranscript transcript;
-        TDispAnsi chat;
+        ChatSession session;
+        TDispAnsi chat(session);
         chat.Attach(&transcript, nullptr, nullptr);
         chat.Show(line);
         QByteArray text = transcript.plainText();
@@ -113,7 +115,8 @@ Round runChat(const QList<QByteArray> &lines)
     list.resize(200, 480);
     view.show();
     list.show();
-    TDispAnsi chat;
+    ChatSession session;
+    TDispAnsi chat(session);
     chat.Attach(&view, &list, nullptr);
     return timeLines(lines.size(), [&](qsizetype i) { chat.Show(lines.at(i)); });
 }

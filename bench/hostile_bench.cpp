@@ -19,7 +19,7 @@
 #include <map>
 #include <memory>
 
-#include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "CardamoU.h"
 #include "DoodlixTableU.h"
 #include "Fakes.h"
@@ -236,8 +236,8 @@ void longLineOnLobby()
     auto form = std::make_unique<TLobbyMainForm>(startup);
     form->Activated = true;
     form->show();
-    TDispAnsi::UserName = "Ann";
-    TDispAnsi::Password = "pw";
+    form->chatSession().UserName = "Ann";
+    form->chatSession().Password = "pw";
     form->FileConnectItemClick();
     if (!server.waitForBytes(kIdent, 10000))
         std::fprintf(stderr, "the lobby did not identify\n");

@@ -1,6 +1,6 @@
 // The chat renderer over arbitrary server text, into a shown chat view with
-// a user list and a status panel, sounds on, every hook installed and a
-// temporary media folder. Besides not crashing, the renderer must keep its
+// a user list and a status panel, sounds on, a host that checks every
+// effect and a temporary media folder. Besides not crashing, the renderer must keep its
 // promises: a known result code, no more than MaxLines lines in the view,
 // and no file named from chat outside the taunt and media folders.
 
@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "ChatAnsi.h"
+#include "ChatHost.h"
+#include "ChatSession.h"
 #include "ChatTranscript.h"
 #include "FuzzCheck.h"
 #include "StatusPanel.h"
@@ -23,26 +25,65 @@
 
 namespace {
 
+// Every effect the renderer asks for is checked: files only from the two
+// folders, fetches only of plain names, known event labels, the one log.
+class CheckingHost : public ChatHost
+{
+public:
+    explicit CheckingHost(const ChatSession &session) : m_session(session) {}
+    bool playFile(const QString &path) override
+    {
+        FUZZ_CHECK(inFolder(path));
+        return true;
+    }
+    bool takeMedia(const QString &path) override
+    {
+        FUZZ_CHECK(inFolder(path));
+        return true;
+    }
+    void playEventSound(const QByteArray &label) override
+    {
+        static const QByteArrayList labels = {"Look", "Here", "Away", "NewArrival", "PersonExits"};
+        FUZZ_CHECK(labels.contains(label));
+    }
+    void fetchMissingSound(const QByteArray &name) override
+    {
+        FUZZ_CHECK(TDispAnsi::IsPlainFileName(name));
+    }
+    QString appendToLog(const QString &fileName, const QByteArray &text) override
+    {
+        FUZZ_CHECK(fileName == m_session.LogFileName);
+        FUZZ_CHECK(!text.isEmpty());
+        return {};
+    }
+
+private:
+    // A file the chat may play: directly inside one of the two folders.
+    bool inFolder(const QString &path) const
+    {
+        const QFileInfo info(path);
+        const QString folder = info.absolutePath() + QLatin1Char('/');
+        return (folder == m_session.TauntFolder || folder == m_session.MediaFolder)
+            && info.isFile();
+    }
+
+    const ChatSession &m_session;
+};
+
 struct Fixture
 {
     QTemporaryDir dir;
+    ChatSession session;
+    CheckingHost host{session};
     TRichEditURL view;
     TUserListView list;
     TStatusPanel panel;
-    TDispAnsi chat;
+    TDispAnsi chat{session};
     ChatTranscript transcript;
-    TDispAnsi headless;
+    TDispAnsi headless{session};
 };
 
 Fixture *g_fixture = nullptr;
-
-// A file the chat may play: directly inside one of the two folders.
-bool inFolder(const QString &path)
-{
-    const QFileInfo info(path);
-    const QString folder = info.absolutePath() + QLatin1Char('/');
-    return (folder == TDispAnsi::TauntFolder || folder == TDispAnsi::MediaFolder) && info.isFile();
-}
 
 bool knownResult(int code)
 {
@@ -94,23 +135,13 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     for (const QString &name : {QStringLiteral("/taunts/Taunt007.wav"), QStringLiteral("/media/song.wav"),
                                 QStringLiteral("/media/ding.wav")})
         QFile(root + name).open(QIODevice::WriteOnly);
-    TDispAnsi::TauntFolder = root + QStringLiteral("/taunts/");
-    TDispAnsi::MediaFolder = root + QStringLiteral("/media/");
-    TDispAnsi::UserName = "Ann";
-    TDispAnsi::MaxLines = 40;
-    TDispAnsi::LogFileName = root + QStringLiteral("/ChatLog.txt");
-    TDispAnsi::SoundFileHook = [](const QString &path) {
-        FUZZ_CHECK(inFolder(path));
-        return true;
-    };
-    TDispAnsi::MediaHook = [](const QString &path) { FUZZ_CHECK(inFolder(path)); };
-    TDispAnsi::MissingSoundHook = [](const QByteArray &name) {
-        FUZZ_CHECK(TDispAnsi::IsPlainFileName(name));
-    };
-    TDispAnsi::EventSoundHook = [](const QByteArray &label) {
-        static const QByteArrayList labels = {"Look", "Here", "Away", "NewArrival", "PersonExits"};
-        FUZZ_CHECK(labels.contains(label));
-    };
+    ChatSession &session = f.session;
+    session.setHost(&f.host);
+    session.TauntFolder = root + QStringLiteral("/taunts/");
+    session.MediaFolder = root + QStringLiteral("/media/");
+    session.UserName = "Ann";
+    session.MaxLines = 40;
+    session.LogFileName = root + QStringLiteral("/ChatLog.txt");
     f.view.SetShowSelectionBar(true);
     f.view.resize(400, 300);
     f.view.show();
@@ -125,20 +156,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     Fixture &f = *g_fixture;
     const QByteArray text(reinterpret_cast<const char *>(data), qsizetype(size));
-    TDispAnsi::DarkView = size % 2 == 0;
-    TDispAnsi::SuppressOnSound = size % 3 != 0;
-    QFile::resize(TDispAnsi::LogFileName, 0);
+    ChatSession &session = f.session;
+    session.DarkView = size % 2 == 0;
+    session.SuppressOnSound = size % 3 != 0;
 
     FUZZ_CHECK(knownResult(f.chat.Show(text)));
     const int code = f.chat.Dispatch(text);
     FUZZ_CHECK(knownResult(code));
     // After a user-list block the list holds one row per non-empty line of
     // the last block (or keeps its rows when the counts matched).
-    FUZZ_CHECK(code != TDispAnsi::UserListBlock || f.list.rowCount() <= TDispAnsi::UserListLines.size());
+    FUZZ_CHECK(code != TDispAnsi::UserListBlock || f.list.rowCount() <= session.UserListLines.size());
     FUZZ_CHECK(knownResult(f.chat.ShowWithoutList(text)));
     FUZZ_CHECK(knownResult(f.headless.Show(text)));
-    FUZZ_CHECK(f.view.lineCount() <= TDispAnsi::MaxLines);
-    FUZZ_CHECK(f.transcript.lineCount() <= TDispAnsi::MaxLines);
+    FUZZ_CHECK(f.view.lineCount() <= session.MaxLines);
+    FUZZ_CHECK(f.transcript.lineCount() <= session.MaxLines);
     FUZZ_CHECK(f.chat.LastError().isEmpty());
     // Done a step at a time (as a window does it over several turns of its
     // event loop), a text shows as it does at once; no line is longer than
@@ -146,8 +177,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     {
         ChatTranscript once;
         ChatTranscript stepped;
-        TDispAnsi whole;
-        TDispAnsi steps;
+        TDispAnsi whole(session);
+        TDispAnsi steps(session);
         whole.Attach(&once, nullptr, nullptr);
         steps.Attach(&stepped, nullptr, nullptr);
         const int wholeCode = whole.Dispatch(text);

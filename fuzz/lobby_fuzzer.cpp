@@ -26,7 +26,8 @@ public:
     bool accept = false;
     bool asked = false;
     int introductions = 0;
-    TDispAnsi renderer;
+    ChatSession session;
+    TDispAnsi renderer{session};
 
     bool soundOn() const override { return isSoundOn; }
     bool away() const override { return isAway; }
@@ -48,9 +49,9 @@ public:
     void sendWhereIsReply() override
     {
         const WhereIsReply reply = WhereIsReply::Build(
-            QString::fromLatin1(renderer.UserListLines.value(0)), TDispAnsi::UserName,
+            QString::fromLatin1(session.UserListLines.value(0)), session.UserName,
             QStringLiteral("10:00:00"), false,
-            {{QString::fromLatin1(renderer.UserListLines.value(1)), QStringLiteral("TfrmX")}});
+            {{QString::fromLatin1(session.UserListLines.value(1)), QStringLiteral("TfrmX")}});
         FUZZ_CHECK(reply.text.endsWith("\r\n"));
         FUZZ_CHECK(reply.text.contains("Vantora Chat Version 6.11\r\n"));
     }
@@ -76,9 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static QCoreApplication app(argc, argv);
     if (size == 0)
         return 0;
-    TDispAnsi::ResetSharedSettings();
-    TDispAnsi::UserName = "Ann";
     FuzzHost host;
+    host.session.UserName = "Ann";
     host.isAway = data[0] & 1;
     host.isSoundOn = data[0] & 2;
     host.accept = data[0] & 4;

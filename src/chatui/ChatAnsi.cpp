@@ -1,8 +1,5 @@
 #include "ChatAnsi.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 #include <algorithm>
 #include <memory>
 
@@ -14,57 +11,13 @@ const QByteArray kCode("\x1b[", 2);      // starts an attribute code
 const QByteArray kEnd("\x1b]", 2);       // ends a run
 const QByteArray kWhereIs("\xA4\xAB", 2); // a where-is query follows
 const QByteArray kBoldReset("\x1b[b ", 4);
-// A sound is looked for only in short texts.
-constexpr qsizetype kSoundTextLimit = 100;
-constexpr qsizetype kSoundTestLimit = 44;
+constexpr qsizetype kSoundTextLimit = ChatSession::SoundTextLimit;
+constexpr qsizetype kSoundTestLimit = ChatSession::SoundTestLimit;
 
 QByteArray withoutByte(QByteArray text, char byte)
 {
     text.erase(std::remove(text.begin(), text.end(), byte), text.end());
     return text;
-}
-
-QString inFolder(const QString &folder, const QByteArray &fileName)
-{
-    QString path = folder;
-    if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')))
-        path += QLatin1Char('/');
-    return path + QString::fromLatin1(fileName);
-}
-
-bool isFile(const QString &path)
-{
-    return QFileInfo(path).isFile();
-}
-
-bool isTauntNumber(const QByteArray &name)
-{
-    return name.size() <= 4 && LenientNumber(name) > 0;
-}
-
-// TauntFolder + "Taunt" NNN ".wav"; empty when the name makes no plain file name.
-QString tauntPath(const QByteArray &name)
-{
-    const QByteArray fileName = "Taunt" + PadLeft(name, "0", 3) + ".wav";
-    if (!TDispAnsi::IsPlainFileName(fileName))
-        return {};
-    return inFolder(TDispAnsi::TauntFolder, fileName);
-}
-
-bool playFile(const QString &path)
-{
-    return TDispAnsi::SoundFileHook && TDispAnsi::SoundFileHook(path);
-}
-
-// A file on disk that the chat named: the host's media hook takes it when
-// there is one (that counts as played), otherwise it is played here.
-bool playOrHandOver(const QString &path)
-{
-    if (TDispAnsi::MediaHook) {
-        TDispAnsi::MediaHook(path);
-        return true;
-    }
-    return playFile(path);
 }
 
 // The first occurrence of a byte at or after a position that only grows.
@@ -96,7 +49,7 @@ class TDispAnsi::Render
 {
 public:
     Render(TDispAnsi &owner, ChatOutput &view, UserListOutput *list, bool sounds)
-        : m_owner(owner), m_view(view), m_list(list), m_sounds(sounds)
+        : m_owner(owner), m_session(owner.m_session), m_view(view), m_list(list), m_sounds(sounds)
     {
     }
 
@@ -123,6 +76,7 @@ private:
     static qsizetype linkMark(const QByteArray &text);
 
     TDispAnsi &m_owner;
+    ChatSession &m_session;
     ChatOutput &m_view;
     UserListOutput *m_list;
     bool m_sounds;
@@ -172,9 +126,8 @@ int TDispAnsi::Render::run(const QByteArray &text)
 int TDispAnsi::Render::finish()
 {
     // Each segment's presence sound comes after those of the segments it contains.
-    if (EventSoundHook)
-        for (auto it = m_presenceSounds.crbegin(); it != m_presenceSounds.crend(); ++it)
-            EventSoundHook(*it);
+    for (auto it = m_presenceSounds.crbegin(); it != m_presenceSounds.crend(); ++it)
+        m_session.PlayEventSound(*it);
     return m_userListRead ? UserListBlock : m_code;
 }
 
@@ -230,29 +183,30 @@ bool TDispAnsi::Render::step()
 
     // Bold reset: a bold name in the default colour is followed by plain text.
     const ChatStyle style = m_view.insertionStyle();
-    if (!(restSize <= kSoundTestLimit && IsChatSound(shortRest)) && m_lastWhereIs < restStart
-        && style.color == Contrast(DefColor) && style.bold)
+    if (!(restSize <= kSoundTestLimit && m_session.IsChatSound(shortRest))
+        && m_lastWhereIs < restStart && style.color == m_session.Contrast(m_session.DefColor)
+        && style.bold)
         m_boldReset = true;
 
     bool played = false;
     if (m_sounds) {
         const qsizetype soundSize = restSize + (m_boldReset ? kBoldReset.size() : 0);
         if (soundSize < kSoundTextLimit)
-            played = ChatSound(m_boldReset ? kBoldReset + shortRest : shortRest);
+            played = m_session.ChatSound(m_boldReset ? kBoldReset + shortRest : shortRest);
     }
-    const bool shown = !(played && SuppressOnSound);
+    const bool shown = !(played && m_session.SuppressOnSound);
 
     if (!m_boldReset && m_t.mid(restStart, kWhereIs.size()) == kWhereIs) {
-        const qsizetype at = UserName.isEmpty()
-            ? -1
-            : m_t.mid(restStart, 4 + UserName.size()).indexOf(UserName);
+        const QByteArray &user = m_session.UserName;
+        const qsizetype at =
+            user.isEmpty() ? -1 : m_t.mid(restStart, 4 + user.size()).indexOf(user);
         if (at < 0)
             return end(OrdinaryText);   // somebody else is looked for
         appendText(head);
         applyCode('1');
         applyCode('B');
-        if (m_sounds && EventSoundHook)
-            EventSoundHook("Look");
+        if (m_sounds)
+            m_session.PlayEventSound("Look");
         QByteArray query = headBefore(restStart, nullptr);
         query.replace(kWhereIs, QByteArray());
         appendText("Looking For " + query + "\r\n");
@@ -275,8 +229,8 @@ bool TDispAnsi::Render::step()
         m_p = restStart;
         return true;
     }
-    if (CurrentStatusPanel)
-        CurrentStatusPanel->setPanelText(
+    if (StatusPanelOutput *panel = m_session.CurrentStatusPanel())
+        panel->setPanelText(
             statusText(head, m_boldReset ? kBoldReset + shortRest : shortRest));
     return end(OrdinaryText);
 }
@@ -307,10 +261,10 @@ void TDispAnsi::Render::readUserListBlock()
     const qsizetype end = m_t.indexOf(kEnd, m_p);
     const QByteArray block = end < 0 ? m_t.mid(m_p) : m_t.mid(m_p, end - m_p);
     m_p = end < 0 ? m_t.size() : end + kEnd.size();
-    UserListLines = SplitLines(block);
+    m_session.UserListLines = SplitLines(block);
     if (!m_list)
         return;
-    m_refillLines = UserListLines;
+    m_refillLines = m_session.UserListLines;
     m_list->beginUpdate();
     m_refillRebuild = m_refillLines.size() != m_list->rowCount();
     if (m_refillRebuild)
@@ -370,15 +324,15 @@ void TDispAnsi::Render::startCode(ChatStyle &style)
         style = m_view.insertionStyle();
         style.setPlain();
     }
-    style.fontName = DefaultFontName;
-    style.fontSize = DefaultFontSize;
+    style.fontName = m_session.DefaultFontName;
+    style.fontSize = m_session.DefaultFontSize;
 }
 
 void TDispAnsi::Render::applyCode(char code)
 {
     ChatStyle style = m_view.insertionStyle();
     startCode(style);
-    ApplyCode(code, style);
+    m_session.ApplyCode(code, style);
     m_view.setInsertionStyle(style);
 }
 
@@ -453,20 +407,16 @@ void TDispAnsi::Render::appendShown(QByteArray text)
 
 void TDispAnsi::Render::writeLog(const QByteArray &text)
 {
-    if (LogFileName.isEmpty())
-        return;
-    QFile log(LogFileName);
-    const bool ok = log.open(QIODevice::Append) && log.write(text) == text.size() && log.flush();
-    if (!ok && m_owner.m_lastError.isEmpty())
-        m_owner.m_lastError = QStringLiteral("Cannot write the chat log %1: %2")
-                                  .arg(LogFileName, log.errorString());
+    const QString error = m_session.AppendToLog(text);
+    if (!error.isEmpty() && m_owner.m_lastError.isEmpty())
+        m_owner.m_lastError = error;
 }
 
 // Deletes the first line until MaxLines remain. Each deletion removes one
 // line at the top, so the cost does not grow with what went before.
 void TDispAnsi::Render::trimLines()
 {
-    const int most = std::max(0, MaxLines);
+    const int most = std::max(0, m_session.MaxLines);
     if (m_view.lineCount() <= most)
         return;
     for (int count = m_view.lineCount(); count > most;) {
@@ -493,14 +443,23 @@ QByteArray TDispAnsi::Render::statusText(const QByteArray &head, const QByteArra
 
 // ---- TDispAnsi ----
 
-TDispAnsi::TDispAnsi() = default;
-TDispAnsi::~TDispAnsi() = default;
+TDispAnsi::TDispAnsi(ChatSession &session)
+    : m_session(session)
+{
+}
+
+TDispAnsi::~TDispAnsi()
+{
+    m_session.ForgetStatusPanel(StatusPanel);
+}
 
 void TDispAnsi::Attach(ChatOutput *chatView, UserListOutput *userListView,
                        StatusPanelOutput *statusPanel)
 {
     ChatView = chatView;
     UserListView = userListView;
+    if (statusPanel != StatusPanel)
+        m_session.ForgetStatusPanel(StatusPanel);
     StatusPanel = statusPanel;
 }
 
@@ -516,7 +475,7 @@ int TDispAnsi::ShowWithoutList(const QByteArray &text)
 
 int TDispAnsi::Dispatch(const QByteArray &text)
 {
-    CurrentStatusPanel = StatusPanel;
+    m_session.SetCurrentStatusPanel(StatusPanel);
     return Show(text);
 }
 
@@ -531,7 +490,7 @@ WorkQueue::Job TDispAnsi::DispatchJob(const QByteArray &text, std::function<void
     return [this, text, done = std::move(done), render](const QDeadlineTimer &deadline) mutable {
         ChatOutput &view = output();
         if (!render) {
-            CurrentStatusPanel = StatusPanel;
+            m_session.SetCurrentStatusPanel(StatusPanel);
             m_lastError.clear();
             render = std::make_shared<Render>(*this, view, UserListView, SoundsOn);
             render->begin(text);
@@ -610,74 +569,6 @@ int TDispAnsi::run(const QByteArray &text, UserListOutput *list)
     return code;
 }
 
-void TDispAnsi::ResetSharedSettings()
-{
-    TauntFolder.clear();
-    MediaFolder.clear();
-    UserName.clear();
-    Password.clear();
-    SuppressOnSound = true;
-    DarkView = true;
-    DefaultFontName = "Arial";
-    DefaultFontSize = 10;
-    MaxLines = 150;
-    DefColor = RGBToTColor(0x00, 0xB9, 0xB9);
-    LogFileName.clear();
-    MissingSoundHook = nullptr;
-    MediaHook = nullptr;
-    EventSoundHook = nullptr;
-    SoundFileHook = nullptr;
-    UserListLines.clear();
-    CurrentStatusPanel = nullptr;
-}
-
-void TDispAnsi::ForgetStatusPanel(StatusPanelOutput *panel)
-{
-    if (CurrentStatusPanel == panel)
-        CurrentStatusPanel = nullptr;
-}
-
-TColor TDispAnsi::Contrast(TColor color)
-{
-    if (color & 0x80000000u)   // system colours are drawn as they are
-        return color;
-    if (DarkView)
-        return color == TColors::Black ? TColors::White : color;
-    if (color == TColors::White)
-        return TColors::Black;
-    const int red = int(color & 0xFF) * 2 / 3;
-    const int green = int((color >> 8) & 0xFF) * 2 / 3;
-    const int blue = int((color >> 16) & 0xFF) * 2 / 3;
-    return RGBToTColor(red, green, blue);
-}
-
-void TDispAnsi::ApplyCode(char code, ChatStyle &style)
-{
-    switch (code) {
-    case '1': style.color = Contrast(RGBToTColor(0xFF, 0xFF, 0xFF)); break; // white
-    case '2': // the default colour, bold
-        style.color = Contrast(DefColor);
-        style.bold = true;
-        break;
-    case '3': style.color = Contrast(RGBToTColor(0x00, 0xFF, 0xFF)); break; // cyan
-    case '4': style.color = Contrast(RGBToTColor(0xFF, 0x00, 0x00)); break; // red
-    case '5': style.color = Contrast(RGBToTColor(0x00, 0xFF, 0x00)); break; // green
-    case '6': style.color = Contrast(RGBToTColor(0xFF, 0x00, 0xFF)); break; // magenta
-    case '7': style.color = Contrast(RGBToTColor(0x80, 0x80, 0xFF)); break; // lavender
-    case '8': style.color = Contrast(RGBToTColor(0xFF, 0xFF, 0x00)); break; // yellow
-    case '9': style.color = Contrast(RGBToTColor(0xC0, 0xC0, 0xC0)); break; // silver
-    case 'A': style.color = Contrast(RGBToTColor(0xFF, 0x80, 0x40)); break; // orange
-    case 'R': style.color = Contrast(RGBToTColor(0xFF, 0x77, 0x77)); break; // pink
-    case 'B': style.bold = true; break;
-    case 'I': style.italic = true; break;
-    case 'U': style.underline = true; break;
-    case 'b': style.bold = false; break;
-    case 'i': style.italic = false; break;
-    case 'u': style.underline = false; break;
-    default: style.color = TColors::White; break; // unknown codes: white, as it is
-    }
-}
-
 QByteArray TDispAnsi::ChatSoundName(const QByteArray &text)
 {
     QByteArray name = TextAfter(TextAfter(text, '}'), '>');
@@ -696,49 +587,6 @@ bool TDispAnsi::IsPlainFileName(const QByteArray &name)
             return false;
     }
     return true;
-}
-
-bool TDispAnsi::ChatSound(const QByteArray &text)
-{
-    if (text.isEmpty() || text.size() >= kSoundTextLimit)
-        return false;
-    const QByteArray name = ChatSoundName(text);
-    if (isTauntNumber(name)) {
-        const QString path = tauntPath(name);
-        return !path.isEmpty() && isFile(path) && playFile(path);
-    }
-    if (text.contains('}')) {
-        if (!IsPlainFileName(name))
-            return false;
-        const QString path = inFolder(MediaFolder, name);
-        return isFile(path) && playOrHandOver(path);
-    }
-    if (name.startsWith('`')) {
-        const QByteArray fileName = name.mid(1);
-        if (!IsPlainFileName(fileName))
-            return false;   // shown as text; nothing is played or fetched
-        const QString path = inFolder(MediaFolder, fileName);
-        if (isFile(path))
-            return playOrHandOver(path);
-        if (MissingSoundHook)
-            MissingSoundHook(fileName);
-        return true;
-    }
-    return false;
-}
-
-bool TDispAnsi::IsChatSound(const QByteArray &text)
-{
-    if (text.isEmpty() || text.size() > kSoundTestLimit)
-        return false;
-    const QByteArray name = ChatSoundName(text);
-    if (isTauntNumber(name)) {
-        const QString path = tauntPath(name);
-        return !path.isEmpty() && isFile(path);
-    }
-    if (!text.contains('}'))
-        return name.startsWith('`') && IsPlainFileName(name.mid(1));
-    return IsPlainFileName(name) && isFile(inFolder(MediaFolder, name));
 }
 
 UserListRow TDispAnsi::ParseUserListLine(const QByteArray &line)

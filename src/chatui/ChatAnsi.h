@@ -7,7 +7,7 @@
 // marker. TDispAnsi turns such text into formatted text at the end of a chat
 // view, marks the first address of a run as a link, keeps the view to
 // MaxLines lines, logs what it shows, refills the user list and plays chat
-// and event sounds through the host's hooks. Show returns a code that tells
+// and event sounds through its session's host (ChatSession, ChatHost). Show returns a code that tells
 // the caller what kind of text it was.
 //
 // The renderer writes through ChatOutput/UserListOutput/StatusPanelOutput,
@@ -21,6 +21,7 @@
 #include <functional>
 
 #include "ChatOutput.h"
+#include "ChatSession.h"
 #include "ChatTranscript.h"
 #include "Colors.h"
 #include "WorkQueue.h"
@@ -38,7 +39,9 @@ public:
         ServerReady = 7,    // third byte B3; nothing shown
     };
 
-    TDispAnsi();
+    // The session holds what every renderer of the program shares (user
+    // name, colours, sound folders, the log) and outlives the renderer.
+    explicit TDispAnsi(ChatSession &session);
     ~TDispAnsi();
     TDispAnsi(const TDispAnsi &) = delete;
     TDispAnsi &operator=(const TDispAnsi &) = delete;
@@ -58,7 +61,7 @@ public:
     // As Show without a user list: a user-list block refills nothing and
     // ends the text; presence sounds are not played.
     int ShowWithoutList(const QByteArray &text);
-    // Makes this renderer's StatusPanel the current one, then as Show.
+    // Makes this renderer's StatusPanel the session's current one, then as Show.
     int Dispatch(const QByteArray &text);
 
     // Dispatch done a part at a time on a work queue: each turn renders
@@ -75,50 +78,9 @@ public:
     // written); empty when it did not. The text is in the view either way.
     QString LastError() const { return m_lastError; }
 
-    // ---- Settings shared by every renderer of the program ----
-    // Folders end in "/". Taunts are "Taunt" NNN ".wav" in TauntFolder;
-    // sounds and media named in chat are in MediaFolder.
-    static inline QString TauntFolder;
-    static inline QString MediaFolder;
-    static inline QByteArray UserName;
-    static inline QByteArray Password;   // kept for the hosts; not used here
-    // A line whose sound was played is not shown.
-    static inline bool SuppressOnSound = true;
-    // The chat view's background counts as dark.
-    static inline bool DarkView = true;
-    // Restored before every attribute code.
-    static inline QByteArray DefaultFontName = "Arial";
-    static inline int DefaultFontSize = 10;
-    static inline int MaxLines = 150;
-    static inline TColor DefColor = RGBToTColor(0x00, 0xB9, 0xB9);
-    // When set, the plain text shown is appended to this file.
-    static inline QString LogFileName;
-    // A grave-accent sound that is not on disk (the host fetches it).
-    static inline std::function<void(const QByteArray &fileName)> MissingSoundHook;
-    // A sound or media file on disk, instead of playing it here.
-    static inline std::function<void(const QString &path)> MediaHook;
-    // Plays an event sound: "Look", "Here", "Away", "NewArrival", "PersonExits".
-    static inline std::function<void(const QByteArray &label)> EventSoundHook;
-    // Starts a wave file asynchronously, without waiting for a busy device;
-    // true when it started. Programs route it to the platform's sound player.
-    static inline std::function<bool(const QString &path)> SoundFileHook;
-    // The lines of the last user-list block.
-    static inline QList<QByteArray> UserListLines;
-    // The StatusPanel of the renderer whose Dispatch ran last.
-    static inline StatusPanelOutput *CurrentStatusPanel = nullptr;
-
-    // Back to the values a program starts with (tests).
-    static void ResetSharedSettings();
-    // A panel that goes away stops being the current one.
-    static void ForgetStatusPanel(StatusPanelOutput *panel);
+    ChatSession &session() const { return m_session; }
 
     // ---- Pieces of the renderer, usable on their own ----
-    // The colour as it is drawn on the view's background.
-    static TColor Contrast(TColor color);
-    // Plays the sound a chat text names; true when a sound counts as played.
-    static bool ChatSound(const QByteArray &text);
-    // Whether the text names a sound, playing nothing.
-    static bool IsChatSound(const QByteArray &text);
     // The sound name in a chat text.
     static QByteArray ChatSoundName(const QByteArray &text);
     // A name from chat or a server is used only as a plain file name in the
@@ -132,8 +94,6 @@ public:
     static QList<QByteArray> SplitLines(const QByteArray &block);
     // Rebuilds the list when the row count differs, else updates in place.
     static void RefillUserList(UserListOutput &list, const QList<QByteArray> &lines);
-    // Applies one attribute code byte (not F or S) to the attributes.
-    static void ApplyCode(char code, ChatStyle &style);
 
 private:
     class Render;
@@ -143,6 +103,7 @@ private:
     // The text as shown when the view's last line is `column` long already.
     QByteArray cutLongLines(const QByteArray &text, qsizetype column);
 
+    ChatSession &m_session;
     ChatTranscript m_noView;   // where text goes while no view is attached
     QString m_lastError;
     bool m_cuttingLine = false;   // dropping the rest of a line that was cut

@@ -32,6 +32,7 @@
 #include "ByteText.h"
 #include "ChatAnsi.h"
 #include "ChatComposer.h"
+#include "ChatSession.h"
 #include "EventScheme.h"
 #include "GameMenuFrame.h"
 #include "EventSounds.h"
@@ -42,6 +43,7 @@
 #include "LobbySettings.h"
 #include "LoginU.h"
 #include "Platform.h"
+#include "PlatformChatHost.h"
 #include "ReadPause.h"
 #include "WorkQueue.h"
 #include "RegistrySettings.h"
@@ -126,6 +128,8 @@ TLobbyMainForm::TLobbyMainForm(const LobbyStartup &startup, QWidget *parent)
         m_machine = m_ownMachine.get();
     }
 
+    m_chatHost = std::make_unique<PlatformChatHost>();
+    m_chatSession = std::make_unique<ChatSession>(m_chatHost.get());
     buildWindow();
     Media = new TLobbyMedia(*this, startup.mediaPlayer, startup.soundInput);
     WinState1 = new TWinState(this);
@@ -220,9 +224,8 @@ void TLobbyMainForm::FormCreate(const LobbyStartup &startup)
     m_slide->holdClosed();
     Activated = false;
 
-    ChatRenderer = std::make_unique<TDispAnsi>();
+    ChatRenderer = std::make_unique<TDispAnsi>(*m_chatSession);
     ChatRenderer->Attach(Memo2, Memo3, StatusPanel0);
-    TDispAnsi::SoundFileHook = [](const QString &path) { return Platform::sound().play(path); };
 
     Closing = false;
     m_settings = std::make_unique<LobbySettings>(*m_store);
@@ -257,7 +260,7 @@ void TLobbyMainForm::ReadSettings()
     LobbySettings &s = *m_settings;
     Supress->setChecked(s.suppressTextonSound());
     // The renderer follows the stored choice from the start, not only after a click.
-    TDispAnsi::SuppressOnSound = Supress->isChecked();
+    m_chatSession->SuppressOnSound = Supress->isChecked();
     cbClickSound->setChecked(s.clickSound());
     cbExternalMP3->setChecked(s.externalMP3());
     cbFastConnection->setChecked(s.fastConnection());
@@ -368,7 +371,7 @@ void TLobbyMainForm::ApplyAppearance()
 {
     const QColor window = Edit5->palette().color(QPalette::Base);
     const QColor defaultText = ToQColor(DefaultTextColor());
-    const QColor contrast = ToQColor(TDispAnsi::Contrast(DefaultTextColor()));
+    const QColor contrast = ToQColor(m_chatSession->Contrast(DefaultTextColor()));
     setBackground(Memo1, window);
     for (QWidget *w : {static_cast<QWidget *>(Memo2), static_cast<QWidget *>(Memo3),
                        static_cast<QWidget *>(Panel12)})
@@ -416,8 +419,8 @@ void TLobbyMainForm::DarkTest(TColor color)
     const bool dark = (color & 0xFF) < 100 && ((color >> 8) & 0xFF) < 100
                       && ((color >> 16) & 0xFF) < 100;
     // First the renderer: what Contrast gives depends on it.
-    TDispAnsi::DarkView = dark;
-    const QColor contrast = ToQColor(TDispAnsi::Contrast(DefaultTextColor()));
+    m_chatSession->DarkView = dark;
+    const QColor contrast = ToQColor(m_chatSession->Contrast(DefaultTextColor()));
     if (dark) {
         setTextColour(Edit5, contrast);
         setTextColour(PlayersCaption, contrast);
@@ -428,64 +431,64 @@ void TLobbyMainForm::DarkTest(TColor color)
         setTextColour(Edit5, contrast);
         setTextColour(Memo3, contrast);
         setTextColour(PlayersCaption, contrast);
-        setTextColour(Memo1, ToQColor(TDispAnsi::Contrast(FromQColor(textColour(Memo1)))));
-        setChatViewColour(ToQColor(TDispAnsi::Contrast(Memo2->fontColor())));
+        setTextColour(Memo1, ToQColor(m_chatSession->Contrast(FromQColor(textColour(Memo1)))));
+        setChatViewColour(ToQColor(m_chatSession->Contrast(Memo2->fontColor())));
     }
 }
 
 QString TLobbyMainForm::ChatFontName() const
 {
-    return DisplayText(TDispAnsi::DefaultFontName);
+    return DisplayText(m_chatSession->DefaultFontName);
 }
 
 void TLobbyMainForm::SetChatFontName(const QString &name)
 {
-    TDispAnsi::DefaultFontName = ProtocolBytes(name);
+    m_chatSession->DefaultFontName = ProtocolBytes(name);
 }
 
 int TLobbyMainForm::ChatFontSize() const
 {
-    return TDispAnsi::DefaultFontSize;
+    return m_chatSession->DefaultFontSize;
 }
 
 void TLobbyMainForm::SetChatFontSize(int size)
 {
-    TDispAnsi::DefaultFontSize = size;
+    m_chatSession->DefaultFontSize = size;
 }
 
 TColor TLobbyMainForm::DefaultTextColor() const
 {
-    return TDispAnsi::DefColor;
+    return m_chatSession->DefColor;
 }
 
 void TLobbyMainForm::SetDefaultTextColor(TColor color)
 {
-    TDispAnsi::DefColor = color;
+    m_chatSession->DefColor = color;
 }
 
 QString TLobbyMainForm::UserName() const
 {
-    return DisplayText(TDispAnsi::UserName);
+    return DisplayText(m_chatSession->UserName);
 }
 
 QString TLobbyMainForm::Password() const
 {
-    return DisplayText(TDispAnsi::Password);
+    return DisplayText(m_chatSession->Password);
 }
 
 QString TLobbyMainForm::MediaFolder() const
 {
-    return TDispAnsi::MediaFolder;
+    return m_chatSession->MediaFolder;
 }
 
 QString TLobbyMainForm::TauntFolder() const
 {
-    return TDispAnsi::TauntFolder;
+    return m_chatSession->TauntFolder;
 }
 
 void TLobbyMainForm::SupressClick()
 {
-    TDispAnsi::SuppressOnSound = Supress->isChecked();
+    m_chatSession->SuppressOnSound = Supress->isChecked();
 }
 
 // ---------------------------------------------------------------------------
@@ -604,8 +607,8 @@ void TLobbyMainForm::LoginAndConnect(std::function<void()> done)
 {
     ShowChatView(false);
     PlayEventSound("AppOpen");
-    TDispAnsi::UserName.clear();
-    TDispAnsi::Password.clear();
+    m_chatSession->UserName.clear();
+    m_chatSession->Password.clear();
     if (m_login) {
         // A login is already being asked for; it finishes this request too.
         connect(m_login, &QDialog::finished, this, [done] {
@@ -620,18 +623,17 @@ void TLobbyMainForm::LoginAndConnect(std::function<void()> done)
     connect(m_login, &QDialog::finished, this, [this, done](int result) {
         TLogin *dialog = m_login;
         if (result == QDialog::Accepted) {
-            TDispAnsi::UserName = ProtocolBytes(dialog->userName());
-            TDispAnsi::Password = ProtocolBytes(dialog->password());
+            m_chatSession->UserName = ProtocolBytes(dialog->userName());
+            m_chatSession->Password = ProtocolBytes(dialog->password());
         } else {
             btnReconnect->setEnabled(false);
         }
-        TDispAnsi::TauntFolder = dialog->GameSoundFolder;
-        TDispAnsi::MediaFolder = dialog->MediaFolder;
-        TDispAnsi::EventSoundHook = [](const QByteArray &label) { PlayEventSound(label); };
+        m_chatSession->TauntFolder = dialog->GameSoundFolder;
+        m_chatSession->MediaFolder = dialog->MediaFolder;
         Media->LoginDone();
         m_login = nullptr;
         dialog->deleteLater();
-        if (!TDispAnsi::UserName.isEmpty()) {
+        if (!m_chatSession->UserName.isEmpty()) {
             FileConnectItemClick();
         } else {
             ChatRenderer->Show("\033[4\033[BNot Logged in .....\033]\r\n");

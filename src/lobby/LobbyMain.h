@@ -47,6 +47,8 @@ class TGamesFrame;
 class QUrl;
 class LobbySettings;
 class SettingsStore;
+class ChatSession;
+class PlatformChatHost;
 class TDispAnsi;
 class TFBVUMeter;
 class TLobbyMedia;
@@ -99,8 +101,8 @@ public:
     QByteArray ATColor;
     QByteArray ATStyle;
 
-    // Kept in the chat renderer's shared settings, where the renderer and the
-    // other parts of the lobby read them.
+    // Kept in the window's chat session, where the renderer and the other
+    // parts of the lobby read them.
     QString ChatFontName() const;
     void SetChatFontName(const QString &name);
     int ChatFontSize() const;
@@ -112,6 +114,14 @@ public:
     QString MediaFolder() const;
     QString TauntFolder() const;
 
+    // What the window's chat renderers share; it outlives them.
+    ChatSession &chatSession() const { return *m_chatSession; }
+
+private:
+    std::unique_ptr<PlatformChatHost> m_chatHost;
+    std::unique_ptr<ChatSession> m_chatSession;
+
+public:
     // The chat line renderer of the chat view, the user list and the first
     // status panel.
     std::unique_ptr<TDispAnsi> ChatRenderer;

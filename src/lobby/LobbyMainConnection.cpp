@@ -23,6 +23,7 @@
 #include "AppInfo.h"
 #include "ByteText.h"
 #include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "ClientPrograms.h"
 #include "GreyMsg.h"
 #include "LobbyConnection.h"
@@ -178,12 +179,12 @@ void TLobbyMainForm::ClientSocketConnect()
         SetStatus(QStringLiteral("Server: ") + name);
     });
 
-    if (TDispAnsi::UserName.trimmed().isEmpty()) {
+    if (m_chatSession->UserName.trimmed().isEmpty()) {
         // Nobody to identify: the lobby ends.
         close();
         return;
     }
-    SendRaw(LobbyDispatcher::Identification(TDispAnsi::UserName, TDispAnsi::Password));
+    SendRaw(LobbyDispatcher::Identification(m_chatSession->UserName, m_chatSession->Password));
     btnReconnect->setEnabled(true);
     bitbtn11->setEnabled(true);
 }
@@ -207,7 +208,7 @@ void TLobbyMainForm::SendWhereIsReply()
 {
     const bool hidden = cbClickSound->isChecked();
     const WhereIsReply reply = WhereIsReply::Build(
-        Memo6->toPlainText(), TDispAnsi::UserName, LongTimeText(), hidden,
+        Memo6->toPlainText(), m_chatSession->UserName, LongTimeText(), hidden,
         hidden ? QList<TopLevelWindow>() : Platform::windowLister().topLevelWindows());
     if (!hidden)
         GameWindowFound = reply.gameWindowFound;
@@ -346,7 +347,7 @@ void TLobbyMainForm::btnReconnectClick()
 {
     emit reconnectRequested();
     btnReconnect->setEnabled(false);
-    if (TDispAnsi::UserName.isEmpty())
+    if (m_chatSession->UserName.isEmpty())
         LoginAndConnect([this] { ReconnectSteps(); });
     else
         ReconnectSteps();
@@ -377,7 +378,7 @@ void TLobbyMainForm::BitBtn11Click(std::function<void()> done)
 {
     Paused = true;
     bitbtn11->setEnabled(false);
-    if (TDispAnsi::UserName.isEmpty())
+    if (m_chatSession->UserName.isEmpty())
         LoginAndConnect([this, done] { HangUpSteps(done); });
     else
         HangUpSteps(done);

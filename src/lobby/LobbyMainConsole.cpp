@@ -24,7 +24,7 @@
 
 #include "ByteText.h"
 #include "Cp1252.h"
-#include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "ChatComposer.h"
 #include "LobbyIcons.h"
 #include "LobbySettings.h"
@@ -130,7 +130,7 @@ bool TLobbyMainForm::OnlineEventFilter(QObject *watched, QEvent *event)
 void TLobbyMainForm::SendChatText(const QByteArray &text)
 {
     SendRaw(ChatComposer::Prefix(ATColor, ATStyle, SpeedButtonA->isChecked(),
-                                 TDispAnsi::DefaultFontName)
+                                 m_chatSession->DefaultFontName)
             + text);
 }
 
@@ -138,7 +138,7 @@ void TLobbyMainForm::SendPrivateText(const QByteArray &name, const QByteArray &t
                                      std::function<void()> done)
 {
     SendRaw(ChatComposer::PrivateText(
-        name, ChatComposer::Prefix(ATColor, ATStyle, SpeedButtonA->isChecked(), TDispAnsi::DefaultFontName),
+        name, ChatComposer::Prefix(ATColor, ATStyle, SpeedButtonA->isChecked(), m_chatSession->DefaultFontName),
         text));
     Waits::after(200, this, [done] {
         if (done)
@@ -184,7 +184,7 @@ void TLobbyMainForm::MessageBoxEnter()
     Memo1->selectAll();
     if (Memo1->document()->firstBlock().text() == QLatin1String("Type Your Message Here"))
         Memo1->clear();
-    if (!TDispAnsi::UserName.isEmpty())
+    if (!m_chatSession->UserName.isEmpty())
         btnReconnect->setEnabled(true);
     ShowChatView(true);
 }
@@ -303,11 +303,11 @@ void TLobbyMainForm::btnDefaultTextColorClick()
     const TColor window = FromQColor(Edit5->palette().color(QPalette::Base));
     TColor chosen = FromQColor(color);
     if (chosen == window) {
-        chosen = TDispAnsi::Contrast(chosen);
+        chosen = m_chatSession->Contrast(chosen);
         // On a dark window other than black the contrast colour is the
         // colour itself; the text would not show at all.
         if (chosen == window)
-            chosen = TDispAnsi::DarkView ? TColors::White : TColors::Black;
+            chosen = m_chatSession->DarkView ? TColors::White : TColors::Black;
     }
     SetDefaultTextColor(chosen);
     ApplyAppearance();

@@ -11,7 +11,7 @@
 #include <QPlainTextEdit>
 
 #include "ByteText.h"
-#include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "ChatComposer.h"
 #include "LobbyIcons.h"
 #include "ProtocolMarkers.h"
@@ -66,7 +66,7 @@ int TLobbyMainForm::OwnRank() const
     QList<QByteArray> captions;
     for (int row = 0; row < Memo3->rowCount(); ++row)
         captions << Memo3->caption(row);
-    return UserListMenu::OwnRank(captions, TDispAnsi::UserName);
+    return UserListMenu::OwnRank(captions, m_chatSession->UserName);
 }
 
 void TLobbyMainForm::PopupMenu2Popup()
@@ -76,7 +76,7 @@ void TLobbyMainForm::PopupMenu2Popup()
     for (int row = 0; row < Memo3->rowCount(); ++row)
         all << Memo3->caption(row);
     const QList<UserMenuItem> items = UserListMenu::Items(
-        SelectedCaptions(), all, TDispAnsi::UserName, !Memo1->toPlainText().isEmpty());
+        SelectedCaptions(), all, m_chatSession->UserName, !Memo1->toPlainText().isEmpty());
     for (const UserMenuItem &item : items) {
         QAction *action = PopupMenu2->addAction(QString(item.caption).replace(QLatin1Char('&'),
                                                                               QLatin1String("&&")));

@@ -30,10 +30,12 @@
 #include "BrowseRules.h"
 #include "ByteText.h"
 #include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "FBVUMeter.h"
 #include "LobbyMain.h"
 #include "LobbySettings.h"
 #include "LoginU.h"
+#include "MediaChatHost.h"
 #include "Platform.h"
 #include "QtMediaPlayer.h"
 #include "QtSoundInput.h"
@@ -132,8 +134,9 @@ TLobbyMedia::~TLobbyMedia()
 {
     AudioIn1->OnStop = nullptr;
     AudioIn1->OnBufferFilled = nullptr;
-    TDispAnsi::MissingSoundHook = nullptr;
-    TDispAnsi::MediaHook = nullptr;
+    ChatSession &chat = m_form.chatSession();
+    if (m_chatHost && chat.host() == m_chatHost.get())
+        chat.setHost(m_previousChatHost);
     AudioIn1.reset();
     Transfers.reset();
     Media.reset();
@@ -394,17 +397,20 @@ bool TLobbyMedia::eventFilter(QObject *watched, QEvent *event)
 void TLobbyMedia::LoginDone()
 {
     // The lobby's own media folder is made when first needed.
-    if (QDir::cleanPath(TDispAnsi::MediaFolder) == QDir::cleanPath(TLogin::defaultMediaFolder()))
+    ChatSession &chat = m_form.chatSession();
+    if (QDir::cleanPath(chat.MediaFolder) == QDir::cleanPath(TLogin::defaultMediaFolder()))
         QDir().mkpath(TLogin::defaultMediaFolder());
-    SetMediaFolder(TDispAnsi::MediaFolder, true);
-    TDispAnsi::MissingSoundHook = [this](const QByteArray &name) { Transfers->FetchMedia(name); };
-    TDispAnsi::MediaHook = [this](const QString &path) { Media->PlayDownloaded(path); };
+    SetMediaFolder(chat.MediaFolder, true);
+    if (!m_chatHost)
+        m_chatHost = std::make_unique<MediaChatHost>(*Transfers, *Media);
+    if (chat.host() != m_chatHost.get())
+        m_previousChatHost = chat.setHost(m_chatHost.get());
 }
 
 void TLobbyMedia::SetMediaFolder(const QString &folder, bool refillLocal)
 {
     const QString media = withSlash(QDir::fromNativeSeparators(folder.trimmed()));
-    TDispAnsi::MediaFolder = media;
+    m_form.chatSession().MediaFolder = media;
     Media->Playlist.Folder = media;
     ReloadPlayList();
     if (refillLocal)

@@ -27,6 +27,7 @@ class QProgressBar;
 class QPushButton;
 class QVideoWidget;
 class TLobbyMainForm;
+class ChatHost;
 class MediaPlayer;
 class SoundInput;
 
@@ -145,6 +146,10 @@ private:
     void onlyToggle(bool mp3);
 
     TLobbyMainForm &m_form;
+    // Once logged in, the chat's media files play here and its missing
+    // sounds are fetched here; the host it replaced comes back at the end.
+    std::unique_ptr<ChatHost> m_chatHost;
+    ChatHost *m_previousChatHost = nullptr;
     std::unique_ptr<MediaPlayer> m_ownPlayer;
     std::unique_ptr<SoundInput> m_ownInput;
     QMediaPlayer *m_video = nullptr;

@@ -29,12 +29,14 @@
 #include "DesktopEffects.h"
 #include "ChatAnsi.h"
 #include "ChatPanelRules.h"
+#include "ChatSession.h"
 #include "MessageBoxQueue.h"
 #include "NodeColours.h"
 #include "NodeCommandLine.h"
 #include "NodeImageLists.h"
 #include "NodePlayerList.h"
 #include "NodeSettings.h"
+#include "PlatformChatHost.h"
 #include "ProtocolMarkers.h"
 #include "ReadPause.h"
 #include "RegistrySettings.h"
@@ -64,6 +66,21 @@ const QColor kMaroon(128, 0, 0);
 
 using NodeColours::setBackground;
 using NodeColours::setTextColour;
+
+// The frame's chat fetches a missing sound from the node server's sound folder.
+class NodeChatHost : public PlatformChatHost
+{
+public:
+    explicit NodeChatHost(ServerSounds *sounds) : m_sounds(sounds) {}
+    void fetchMissingSound(const QByteArray &fileName) override
+    {
+        if (m_sounds)
+            m_sounds->FetchSound(fileName);
+    }
+
+private:
+    QPointer<ServerSounds> m_sounds;
+};
 
 } // namespace
 
@@ -101,7 +118,9 @@ TNodeClientFrame::TNodeClientFrame(const NodeFrameOptions &options, const QStrin
     move(work.left() + 10, work.top());
     resize(options.windowSize);
 
-    m_chat = std::make_unique<TDispAnsi>();
+    m_chatHost = std::make_unique<NodeChatHost>(m_sounds);
+    m_chatSession = std::make_unique<ChatSession>(m_chatHost.get());
+    m_chat = std::make_unique<TDispAnsi>(*m_chatSession);
     m_chat->Attach(Memo5, Memo6, StatusPanel);
     m_chat->SoundsOn = true;
 
@@ -419,16 +438,11 @@ void TNodeClientFrame::readStartupSettings(const QStringList &arguments)
 
 void TNodeClientFrame::installChatHooks()
 {
-    TDispAnsi::UserName = UserName;
-    TDispAnsi::Password = Password;
-    TDispAnsi::MediaFolder = MediaDir;
+    m_chatSession->UserName = UserName;
+    m_chatSession->Password = Password;
+    m_chatSession->MediaFolder = MediaDir;
     m_sounds->setMediaDir(MediaDir);
     m_sounds->setBaseUrl(ServerSounds::soundBaseUrl(NodeHost));
-    QPointer<ServerSounds> sounds = m_sounds;
-    TDispAnsi::MissingSoundHook = [sounds](const QByteArray &fileName) {
-        if (sounds)
-            sounds->FetchSound(fileName);
-    };
 }
 
 // ---------------------------------------------------------------------------
@@ -478,8 +492,8 @@ void TNodeClientFrame::FormActivate()
 
 void TNodeClientFrame::applyColours(TColor winColor)
 {
-    DarkBackground = NodeColours::Apply({Memo4, Memo5, Memo6, Panel6}, winColor, TextColour,
-                                        ChatFontName, ChatFontSize);
+    DarkBackground = NodeColours::Apply({Memo4, Memo5, Memo6, Panel6}, *m_chatSession, winColor,
+                                        TextColour, ChatFontName, ChatFontSize);
 }
 
 // ---------------------------------------------------------------------------

@@ -80,6 +80,8 @@ class QUrl;
 class QVBoxLayout;
 
 class AnsiCanvas;
+class ChatSession;
+class PlatformChatHost;
 class ScreenFeeder;
 class ServerSounds;
 class TAnsi;
@@ -143,6 +145,9 @@ public:
     const NodeFrameOptions &options() const { return m_options; }
     TAnsi *engine() const { return m_engine.get(); }
     TDispAnsi *chatRenderer() const { return m_chat.get(); }
+    // What the window's renderers share (the score or any other view of
+    // the program's takes it too).
+    ChatSession &chatSession() const { return *m_chatSession; }
     QTcpSocket *clientSocket() const { return ClientSocket; }
     ServerSounds *sounds() const { return m_sounds; }
     bool smallMode() const;
@@ -276,6 +281,8 @@ private:
     void whisperClick();
 
     NodeFrameOptions m_options;
+    std::unique_ptr<PlatformChatHost> m_chatHost;
+    std::unique_ptr<ChatSession> m_chatSession;
     std::unique_ptr<TDispAnsi> m_chat;
     std::unique_ptr<TAnsi> m_engine;
     std::unique_ptr<NodeDispatcher> m_dispatcher;

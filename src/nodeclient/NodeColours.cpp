@@ -3,7 +3,7 @@
 #include <QWidget>
 
 #include "ByteText.h"
-#include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "uRichEditWithLinks.h"
 
 namespace NodeColours {
@@ -30,8 +30,8 @@ void setTextColour(QWidget *widget, const QColor &colour)
     widget->setPalette(palette);
 }
 
-bool Apply(const Targets &targets, TColor winColor, TColor textColour, const QString &fontName,
-           int fontSize)
+bool Apply(const Targets &targets, ChatSession &chat, TColor winColor, TColor textColour,
+           const QString &fontName, int fontSize)
 {
     const QList<QWidget *> all = {targets.input, targets.view, targets.list, targets.header};
     const QColor background = ToQColor(winColor);
@@ -41,8 +41,8 @@ bool Apply(const Targets &targets, TColor winColor, TColor textColour, const QSt
     chatFont.setPointSize(qMax(1, fontSize));
     targets.input->setFont(chatFont);
     targets.view->setFont(chatFont);
-    TDispAnsi::DefaultFontName = ProtocolBytes(fontName);
-    TDispAnsi::DefaultFontSize = fontSize;
+    chat.DefaultFontName = ProtocolBytes(fontName);
+    chat.DefaultFontSize = fontSize;
 
     const QColor text = ToQColor(textColour);
     for (QWidget *w : all)
@@ -51,8 +51,8 @@ bool Apply(const Targets &targets, TColor winColor, TColor textColour, const QSt
     // The dark test looks at the value as stored: the default system colour
     // counts as dark.
     const bool dark = StoredValueIsDark(winColor);
-    TDispAnsi::DarkView = dark;
-    const TColor listColour = dark ? textColour : TDispAnsi::Contrast(textColour);
+    chat.DarkView = dark;
+    const TColor listColour = dark ? textColour : chat.Contrast(textColour);
     for (QWidget *w : {targets.input, static_cast<QWidget *>(targets.view), targets.list})
         setTextColour(w, ToQColor(listColour));
     targets.view->setFontColor(listColour);

@@ -13,6 +13,7 @@
 #include "Colors.h"
 
 class QWidget;
+class ChatSession;
 class TRichEditURL;
 
 namespace NodeColours {
@@ -30,9 +31,9 @@ struct Targets
 bool StoredValueIsDark(TColor value);
 
 // Applies the colours and the font; returns whether the background counts
-// as dark (the renderer's DarkView and its default font follow).
-bool Apply(const Targets &targets, TColor winColor, TColor textColour, const QString &fontName,
-           int fontSize);
+// as dark (the chat session's DarkView and default font follow).
+bool Apply(const Targets &targets, ChatSession &chat, TColor winColor, TColor textColour,
+           const QString &fontName, int fontSize);
 
 void setBackground(QWidget *widget, const QColor &colour);
 void setTextColour(QWidget *widget, const QColor &colour);

@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "AppInfo.h"
-#include "ChatSounds.h"
 
 #include <csignal>
 #include <sys/socket.h>
@@ -67,7 +66,6 @@ int RunProgram(int argc, char **argv, const ProgramInfo &info,
     QApplication::setOrganizationName(QStringLiteral("Vantora"));
     SetApplicationTitle(info.title);
     InstallTerminationHandler();
-    InstallChatSounds();
 
     std::unique_ptr<QWidget> window(createMainWindow());
     window->setAttribute(Qt::WA_DeleteOnClose, false);

@@ -26,6 +26,7 @@
 #include "Cp1252.h"
 #include "ChatAnsi.h"
 #include "ChatPanelRules.h"
+#include "ChatSession.h"
 #include "GreyMsg.h"
 #include "MemberRowDelegate.h"
 #include "NodeClientFrame.h"
@@ -35,6 +36,7 @@
 #include "NodeSettings.h"
 #include "ParloraProtocol.h"
 #include "Platform.h"
+#include "PlatformChatHost.h"
 #include "ProtocolMarkers.h"
 #include "RegistrySettings.h"
 #include "WorkQueue.h"
@@ -94,19 +96,19 @@ TParloras::TParloras(const QStringList &arguments, QWidget *parent)
             ClientSocketRead();
     });
 
-    m_chat = std::make_unique<TDispAnsi>();
+    m_chatHost = std::make_unique<PlatformChatHost>();
+    m_chatSession = std::make_unique<ChatSession>(m_chatHost.get());
+    m_chat = std::make_unique<TDispAnsi>(*m_chatSession);
     m_chat->Attach(Memo5, Memo6, nullptr);
     m_chat->SoundsOn = true;
 
     LockGranted = false;
     m_closing = false;
-    TDispAnsi::LogFileName.clear();
     readStartupSettings(arguments);
 
-    TDispAnsi::UserName = UserName;
-    TDispAnsi::Password = Password;
-    TDispAnsi::MediaFolder = MediaDir;
-    TDispAnsi::MissingSoundHook = nullptr;
+    m_chatSession->UserName = UserName;
+    m_chatSession->Password = Password;
+    m_chatSession->MediaFolder = MediaDir;
 
     connect(ClientSocket, &QTcpSocket::connected, this, &TParloras::ClientSocketConnect);
     connect(ClientSocket, &QTcpSocket::readyRead, this, &TParloras::ClientSocketRead);
@@ -358,8 +360,8 @@ void TParloras::FormActivate()
     ChatFontSize = settings.fontSize();
     ChatColorPrefix = settings.atColor();
     ChatStylePrefix = settings.atStyle();
-    DarkBackground = NodeColours::Apply({Memo4, Memo5, Memo6, Panel9}, winColor, TextColour,
-                                        ChatFontName, ChatFontSize);
+    DarkBackground = NodeColours::Apply({Memo4, Memo5, Memo6, Panel9}, *m_chatSession, winColor,
+                                        TextColour, ChatFontName, ChatFontSize);
 
     if (!m_activated) {
         m_activated = true;
@@ -832,13 +834,13 @@ void TParloras::SelectAllClick()
 
 void TParloras::AutoLogChatClick()
 {
-    TDispAnsi::LogFileName =
+    m_chatSession->LogFileName =
         AutoLogChat1->isChecked() ? QStringLiteral("ChatLog.txt") : QString();
 }
 
 QString TParloras::LogFileName() const
 {
-    return TDispAnsi::LogFileName;
+    return m_chatSession->LogFileName;
 }
 
 void TParloras::OpenLink(const QByteArray &link)

@@ -40,6 +40,8 @@ class QToolBar;
 class QToolButton;
 class QWidget;
 
+class ChatSession;
+class PlatformChatHost;
 class TDispAnsi;
 class TRichEditURL;
 class TShape;
@@ -84,6 +86,7 @@ public:
     QList<QByteArray> selectedMemberCaptions() const;
 
     TDispAnsi *chatRenderer() const { return m_chat.get(); }
+    ChatSession &chatSession() const { return *m_chatSession; }
     const QImage &roomPicture() const { return m_roomPicture; }
 
     // ---- Handlers, public so that tests can drive them ----
@@ -177,6 +180,8 @@ private:
     void greyBoxClick();
     void playNoticeSound();
 
+    std::unique_ptr<PlatformChatHost> m_chatHost;
+    std::unique_ptr<ChatSession> m_chatSession;
     std::unique_ptr<TDispAnsi> m_chat;
     QImage m_roomPicture;
     bool m_activated = false;

@@ -10,7 +10,7 @@
 #include "ScoreTableText.h"
 #include "uRichEditWithLinks.h"
 
-TfrmDoodlixScore::TfrmDoodlixScore(QWidget *parent)
+TfrmDoodlixScore::TfrmDoodlixScore(ChatSession &chat, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint
                           | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
@@ -35,7 +35,7 @@ TfrmDoodlixScore::TfrmDoodlixScore(QWidget *parent)
     ScoreMemo->setPalette(black);
     layout->addWidget(ScoreMemo);
 
-    m_renderer = std::make_unique<TDispAnsi>();
+    m_renderer = std::make_unique<TDispAnsi>(chat);
     m_renderer->Attach(ScoreMemo, nullptr, nullptr);
 }
 

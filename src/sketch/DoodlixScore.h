@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class ChatSession;
 class TDispAnsi;
 class TRichEditURL;
 
@@ -18,7 +19,8 @@ class TfrmDoodlixScore : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TfrmDoodlixScore(QWidget *parent = nullptr);
+    // The table renders with the program's chat session (its colours).
+    explicit TfrmDoodlixScore(ChatSession &chat, QWidget *parent = nullptr);
     ~TfrmDoodlixScore() override;
 
     // Replaces what the window shows with the table (lines of name "=" value).

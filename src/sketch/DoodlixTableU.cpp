@@ -120,7 +120,7 @@ TfrmDoodlixTable::TfrmDoodlixTable(const QStringList &arguments, QWidget *parent
     Pen.SendBytes = [this](const QByteArray &bytes) { Send(bytes); };
     Pen.EchoBytes = [this](const QByteArray &bytes) { QueueScreenBytes(bytes); };
 
-    Score = new TfrmDoodlixScore(this);
+    Score = new TfrmDoodlixScore(chatSession(), this);
     Score->BackgroundSource = [this] { return Memo5->palette().color(QPalette::Base); };
 
     ShowHideScore1 = PopupMenu2->addAction(QStringLiteral("Show-Hide Score"));

@@ -1,13 +1,16 @@
 // The chat line renderer, driven into an in-memory transcript: what text
 // is shown with which attributes, what the user list and the status panel
-// receive, which sounds and hooks are called, and what each text returns.
+// receive, what the session's host is asked to play, fetch and log, and
+// what each text returns.
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "ChatTranscript.h"
+#include "RecordingChatHost.h"
 #include "TestMain.h"
 
 namespace {
@@ -127,6 +130,8 @@ private slots:
     void trims_to_max_lines();
     void logs_plain_text_without_links();
     void unwritable_log_is_reported_and_text_kept();
+    void status_panel_follows_the_last_dispatch();
+    void renderers_of_two_sessions_do_not_share();
 
     void long_lines_are_cut_with_a_notice();
     void job_in_slices_shows_what_dispatch_shows_data();
@@ -134,40 +139,30 @@ private slots:
 
 private:
     QTemporaryDir m_dir;
+    RecordingChatHost m_host;
+    ChatSession *m_session = nullptr;
     ChatTranscript *m_view = nullptr;
     RecordingList *m_list = nullptr;
     RecordingPanel *m_panel = nullptr;
     TDispAnsi *m_chat = nullptr;
-    QStringList m_played;
-    QByteArrayList m_missing;
-    QStringList m_media;
-    QByteArrayList m_events;
 };
 
 void tst_ChatAnsi::init()
 {
-    TDispAnsi::ResetSharedSettings();
     QDir().mkpath(m_dir.path() + "/taunts");
     QDir().mkpath(m_dir.path() + "/media");
     QFile(m_dir.path() + "/taunts/Taunt007.wav").open(QIODevice::WriteOnly);
     QFile(m_dir.path() + "/media/song.wav").open(QIODevice::WriteOnly);
-    TDispAnsi::TauntFolder = m_dir.path() + "/taunts/";
-    TDispAnsi::MediaFolder = m_dir.path() + "/media/";
-    TDispAnsi::UserName = "Ann";
-    m_played.clear();
-    m_missing.clear();
-    m_media.clear();
-    m_events.clear();
-    TDispAnsi::SoundFileHook = [this](const QString &path) {
-        m_played << path;
-        return true;
-    };
-    TDispAnsi::EventSoundHook = [this](const QByteArray &label) { m_events << label; };
+    m_host = RecordingChatHost();
+    m_session = new ChatSession(&m_host);
+    m_session->TauntFolder = m_dir.path() + "/taunts/";
+    m_session->MediaFolder = m_dir.path() + "/media/";
+    m_session->UserName = "Ann";
 
     m_view = new ChatTranscript;
     m_list = new RecordingList;
     m_panel = new RecordingPanel;
-    m_chat = new TDispAnsi;
+    m_chat = new TDispAnsi(*m_session);
     m_chat->Attach(m_view, m_list, m_panel);
 }
 
@@ -177,7 +172,7 @@ void tst_ChatAnsi::cleanup()
     delete m_panel;
     delete m_list;
     delete m_view;
-    TDispAnsi::ResetSharedSettings();
+    delete m_session;
 }
 
 void tst_ChatAnsi::renders_codes_data()
@@ -227,7 +222,7 @@ void tst_ChatAnsi::renders_codes()
     QFETCH(bool, dark);
     QFETCH(QByteArray, text);
     QFETCH(QString, runs);
-    TDispAnsi::DarkView = dark;
+    m_session->DarkView = dark;
     QCOMPARE(m_chat->Show(text), 1);
     QCOMPARE(describe(m_view->runs()), runs);
 }
@@ -276,8 +271,8 @@ void tst_ChatAnsi::contrast()
     QFETCH(bool, dark);
     QFETCH(uint, color);
     QFETCH(uint, expected);
-    TDispAnsi::DarkView = dark;
-    QCOMPARE(uint(TDispAnsi::Contrast(color)), expected);
+    m_session->DarkView = dark;
+    QCOMPARE(uint(m_session->Contrast(color)), expected);
 }
 
 void tst_ChatAnsi::caret_clicked_away_comes_back_plain()
@@ -298,7 +293,7 @@ void tst_ChatAnsi::user_list_block_with_list()
     QCOMPARE(m_list->rows.size(), 2);
     QCOMPARE(m_list->rows[0], (UserListRow{"Ann", 1, 0, 5, false, {}}));
     QCOMPARE(m_list->rows[1], (UserListRow{"Bob", 2, 1, 7, false, {}}));
-    QCOMPARE(TDispAnsi::UserListLines, (QByteArrayList{"Ann=1;0;5", "Bob=2;1;7"}));
+    QCOMPARE(m_session->UserListLines, (QByteArrayList{"Ann=1;0;5", "Bob=2;1;7"}));
     QCOMPARE(m_view->plainText(), QByteArray("welcome"));
 
     // The third byte counts even when the text does not begin with ESC "[".
@@ -311,7 +306,7 @@ void tst_ChatAnsi::user_list_block_with_list()
 void tst_ChatAnsi::user_list_block_without_list_ends_the_text()
 {
     QCOMPARE(m_chat->ShowWithoutList(esc("LAnn=1;0;5") + kEnd + "welcome"), 5);
-    QCOMPARE(TDispAnsi::UserListLines, (QByteArrayList{"Ann=1;0;5"}));
+    QCOMPARE(m_session->UserListLines, (QByteArrayList{"Ann=1;0;5"}));
     QVERIFY(m_list->rows.isEmpty());
     QCOMPARE(m_view->plainText(), QByteArray());
 
@@ -370,7 +365,7 @@ void tst_ChatAnsi::where_is_for_this_user()
     const QByteArray query = esc("5Bob ") + kEnd + "\xA4\xAB" "Ann is wanted";
     QCOMPARE(m_chat->Show(query), 6);
     QCOMPARE(describe(m_view->runs()), QString("Bob @00FF00 | Looking For Ann is wanted\n@FFFFFF+b"));
-    QCOMPARE(m_events, QByteArrayList{"Look"});
+    QCOMPARE(m_host.events, QByteArrayList{"Look"});
 }
 
 void tst_ChatAnsi::where_is_for_someone_else_is_dropped()
@@ -378,9 +373,9 @@ void tst_ChatAnsi::where_is_for_someone_else_is_dropped()
     m_chat->SoundsOn = true;
     QCOMPARE(m_chat->Show(esc("5Bob ") + kEnd + "\xA4\xAB" "Cy"), 1);
     QCOMPARE(m_view->plainText(), QByteArray());
-    TDispAnsi::UserName.clear();
+    m_session->UserName.clear();
     QCOMPARE(m_chat->Show(esc("5Bob ") + kEnd + "\xA4\xAB" "Ann"), 1);
-    QVERIFY(m_events.isEmpty());
+    QVERIFY(m_host.events.isEmpty());
 }
 
 void tst_ChatAnsi::chat_sounds_data()
@@ -437,32 +432,44 @@ void tst_ChatAnsi::chat_sounds()
     QFETCH(QByteArray, panel);
     QFETCH(QByteArray, fetched);
     m_chat->SoundsOn = soundsOn;
-    TDispAnsi::SuppressOnSound = suppress;
-    TDispAnsi::MissingSoundHook = [this](const QByteArray &name) { m_missing << name; };
+    m_session->SuppressOnSound = suppress;
     QCOMPARE(m_chat->Dispatch(text), 1);
     QStringList names;
-    for (const QString &path : std::as_const(m_played))
+    for (const QString &path : std::as_const(m_host.played))
         names << QFileInfo(path).fileName();
     QCOMPARE(names.join(','), played);
     QCOMPARE(m_view->plainText(), shown);
     QCOMPARE(m_panel->text, panel);
-    QCOMPARE(m_missing.join(), fetched);
+    QCOMPARE(m_host.fetched.join(), fetched);
 }
 
 void tst_ChatAnsi::sound_name_length_limits()
 {
     // IsChatSound looks at 44 bytes at most, ChatSound at 99.
     const QByteArray grave = "> `";
-    QVERIFY(TDispAnsi::IsChatSound(grave + QByteArray(41, 'a')));
-    QVERIFY(!TDispAnsi::IsChatSound(grave + QByteArray(42, 'a')));
-    QVERIFY(TDispAnsi::ChatSound(grave + QByteArray(96, 'a')));
-    QVERIFY(!TDispAnsi::ChatSound(grave + QByteArray(97, 'a')));
+    QVERIFY(m_session->IsChatSound(grave + QByteArray(41, 'a')));
+    QVERIFY(!m_session->IsChatSound(grave + QByteArray(42, 'a')));
+    QVERIFY(m_session->ChatSound(grave + QByteArray(96, 'a')));
+    QVERIFY(!m_session->ChatSound(grave + QByteArray(97, 'a')));
 
-    TDispAnsi::MediaHook = [this](const QString &path) { m_media << path; };
-    QVERIFY(TDispAnsi::ChatSound("{}song.wav"));
-    QCOMPARE(m_media, QStringList{TDispAnsi::MediaFolder + "song.wav"});
-    QVERIFY(m_played.isEmpty());
-    QVERIFY(!TDispAnsi::IsChatSound("{}"));   // the folder itself is no sound
+    // A host that plays media its own way takes the file; otherwise it is played.
+    QVERIFY(m_session->ChatSound("{}song.wav"));
+    QCOMPARE(m_host.played, QStringList{m_session->MediaFolder + "song.wav"});
+    m_host.clear();
+    m_host.takesMedia = true;
+    QVERIFY(m_session->ChatSound("{}song.wav"));
+    QCOMPARE(m_host.media, QStringList{m_session->MediaFolder + "song.wav"});
+    QVERIFY(m_host.played.isEmpty());
+    QVERIFY(!m_session->IsChatSound("{}"));   // the folder itself is no sound
+
+    // A file that does not start counts as not played, and the line shows.
+    m_host.takesMedia = false;
+    m_host.playStarts = false;
+    QVERIFY(!m_session->ChatSound("> #7"));
+    m_chat->SoundsOn = true;
+    QCOMPARE(m_chat->Dispatch(esc("2Bob") + esc("1> #7")), 1);
+    QCOMPARE(m_view->plainText(), QByteArray("Bob> #7"));
+    QCOMPARE(m_panel->text, QByteArray("(untouched)"));
 }
 
 void tst_ChatAnsi::presence_sounds_data()
@@ -488,7 +495,7 @@ void tst_ChatAnsi::presence_sounds()
         m_chat->Show(text);
     else
         m_chat->ShowWithoutList(text);
-    QCOMPARE(m_events, events);
+    QCOMPARE(m_host.events, events);
 }
 
 void tst_ChatAnsi::trims_to_max_lines()
@@ -555,15 +562,15 @@ void tst_ChatAnsi::job_in_slices_shows_what_dispatch_shows()
     const int wholeCode = m_chat->Dispatch(text);
     const QList<ChatTranscript::Run> wholeRuns = m_view->runs();
     const QList<UserListRow> wholeRows = m_list->rows;
-    const QByteArrayList wholeEvents = m_events;
+    const QByteArrayList wholeEvents = m_host.events;
 
     ChatTranscript view;
     RecordingList list;
     list.rows.append({"old", 0, 0, 0, false, {}});
     RecordingPanel panel;
-    TDispAnsi chat;
+    TDispAnsi chat(*m_session);
     chat.Attach(&view, &list, &panel);
-    m_events.clear();
+    m_host.events.clear();
     int code = 0;
     WorkQueue::Job job = chat.DispatchJob(text, [&](int result) { code = result; });
     int calls = 1;
@@ -573,32 +580,94 @@ void tst_ChatAnsi::job_in_slices_shows_what_dispatch_shows()
     QCOMPARE(code, wholeCode);
     QCOMPARE(view.runs(), wholeRuns);
     QCOMPARE(list.rows, wholeRows);
-    QCOMPARE(m_events, wholeEvents);
+    QCOMPARE(m_host.events, wholeEvents);
 }
 
 void tst_ChatAnsi::logs_plain_text_without_links()
 {
-    const QString log = m_dir.path() + "/ChatLog.txt";
-    {
-        QFile file(log);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("earlier\r\n");
-    }
-    TDispAnsi::LogFileName = log;
+    m_chat->Show("not logged\r\n");
+    QVERIFY(m_host.logFiles.isEmpty());
+    m_session->LogFileName = "ChatLog.txt";
     m_chat->Show(esc("4Hi see http://example.org now\r\n"));
     m_chat->Show("bye");
-    QFile file(log);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("earlier\r\nHi see  now\r\nbye"));
+    QCOMPARE(m_host.logged, QByteArray("Hi see  now\r\nbye"));
+    QCOMPARE(m_host.logFiles.size(), 3);   // before the link, after it, the last text
+    QVERIFY(m_host.logFiles.count(QStringLiteral("ChatLog.txt")) == m_host.logFiles.size());
     QVERIFY(m_chat->LastError().isEmpty());
 }
 
 void tst_ChatAnsi::unwritable_log_is_reported_and_text_kept()
 {
-    TDispAnsi::LogFileName = m_dir.path() + "/no-such-folder/ChatLog.txt";
-    QCOMPARE(m_chat->Show(esc("4Hello")), 1);
-    QCOMPARE(m_view->plainText(), QByteArray("Hello"));
-    QVERIFY(m_chat->LastError().contains("ChatLog.txt"));
+    m_session->LogFileName = "ChatLog.txt";
+    m_host.logError = QStringLiteral("Cannot write the chat log ChatLog.txt: no room");
+    QCOMPARE(m_chat->Show(esc("4Hello\r\n") + esc("5again")), 1);
+    QCOMPARE(m_view->plainText(), QByteArray("Hello\nagain"));
+    // The first failure of the call is the one reported.
+    QCOMPARE(m_chat->LastError(), m_host.logError);
+    m_host.logError.clear();
+    m_chat->Show("fine");
+    QVERIFY(m_chat->LastError().isEmpty());
+}
+
+// A suppressed sound line's status text goes to the panel of the renderer
+// whose Dispatch ran last, also when another renderer shows it; a renderer
+// that goes away takes its panel out of the session.
+void tst_ChatAnsi::status_panel_follows_the_last_dispatch()
+{
+    const QByteArray taunt = esc("2Bob") + esc("1> #7");
+    m_chat->SoundsOn = true;
+    ChatTranscript view;
+    RecordingPanel panel;
+    {
+        TDispAnsi other(*m_session);
+        other.Attach(&view, nullptr, &panel);
+        other.SoundsOn = true;
+        other.Dispatch("hello\r\n");
+        QCOMPARE(m_session->CurrentStatusPanel(), &panel);
+        m_chat->Show(taunt);
+        QCOMPARE(panel.text, QByteArray("Bob [#7]"));
+        QCOMPARE(m_panel->text, QByteArray("(untouched)"));
+        m_chat->Dispatch(taunt);
+        QCOMPARE(m_session->CurrentStatusPanel(), m_panel);
+        other.Dispatch("again\r\n");
+    }
+    QCOMPARE(m_session->CurrentStatusPanel(), nullptr);
+    panel.text = "(untouched)";
+    m_chat->Show(taunt);   // no panel is current: the text goes nowhere
+    QCOMPARE(panel.text, QByteArray("(untouched)"));
+    QCOMPARE(m_host.played.size(), 3);
+}
+
+// Two programs' worth of chat in one process: user, colours, folders, host
+// and user list of one session never reach the other's renderers.
+void tst_ChatAnsi::renderers_of_two_sessions_do_not_share()
+{
+    RecordingChatHost otherHost;
+    ChatSession other(&otherHost);
+    other.UserName = "Cy";
+    other.DarkView = false;
+    ChatTranscript view;
+    RecordingList list;
+    TDispAnsi chat(other);
+    chat.Attach(&view, &list, nullptr);
+    chat.SoundsOn = true;
+    m_chat->SoundsOn = true;
+
+    const QByteArray query = esc("5Bob ") + kEnd + "\xA4\xAB" "Ann";
+    QCOMPARE(chat.Show(query), 1);   // Ann is not this session's user
+    QCOMPARE(m_chat->Show(query), 6);
+    QCOMPARE(otherHost.events, QByteArrayList{});
+    QCOMPARE(m_host.events, QByteArrayList{"Look"});
+
+    chat.Show(esc("1white"));
+    QCOMPARE(describe(view.runs()), QString("white@000000"));   // light view
+    // The taunt folder is only the first session's.
+    QCOMPARE(chat.Show(esc("2Bob") + esc("1> #7")), 1);
+    QVERIFY(otherHost.played.isEmpty());
+
+    chat.Show(esc("LCy=1;0;1") + kEnd);
+    QCOMPARE(other.UserListLines, QByteArrayList{"Cy=1;0;1"});
+    QVERIFY(m_session->UserListLines.isEmpty());
 }
 
 VT_TEST_MAIN(tst_ChatAnsi)

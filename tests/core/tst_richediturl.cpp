@@ -8,6 +8,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include <memory>
+
 #include "ChatAnsi.h"
 #include "Colors.h"
 #include "Cp1252.h"
@@ -74,11 +76,12 @@ private slots:
 private:
     TRichEditURL *m_view = nullptr;
     QList<Click> m_clicks;
+    std::unique_ptr<ChatSession> m_session;   // each test starts from the defaults
 };
 
 void tst_RichEditURL::init()
 {
-    TDispAnsi::ResetSharedSettings();
+    m_session = std::make_unique<ChatSession>();
     m_clicks.clear();
     m_view = new TRichEditURL;
     m_view->resize(400, 200);
@@ -93,7 +96,7 @@ void tst_RichEditURL::init()
 void tst_RichEditURL::cleanup()
 {
     delete m_view;
-    TDispAnsi::ResetSharedSettings();
+    m_session.reset();
 }
 
 void tst_RichEditURL::link_format_marks_what_is_inserted()
@@ -125,7 +128,7 @@ void tst_RichEditURL::address_in_plain_text_is_not_a_link()
 
 void tst_RichEditURL::left_press_reports_the_whole_run_once()
 {
-    TDispAnsi chat;
+    TDispAnsi chat(*m_session);
     chat.Attach(m_view, nullptr, nullptr);
     chat.Show("go http://example.org/path now\r\n");
     chat.Show("\\join Lobby");
@@ -150,7 +153,7 @@ void tst_RichEditURL::left_press_reports_the_whole_run_once()
 
 void tst_RichEditURL::pointer_shows_a_hand_over_links()
 {
-    TDispAnsi chat;
+    TDispAnsi chat(*m_session);
     chat.Attach(m_view, nullptr, nullptr);
     chat.Show("go http://example.org now");
     sendMouse(*m_view, QEvent::MouseMove, pointAt(*m_view, 8), Qt::NoButton);
@@ -175,7 +178,7 @@ void tst_RichEditURL::selection_bar_click_selects_the_line()
 
 void tst_RichEditURL::renderer_leaves_formats_in_the_view()
 {
-    TDispAnsi chat;
+    TDispAnsi chat(*m_session);
     chat.Attach(m_view, nullptr, nullptr);
     chat.Show("\x1b[4\x1b[BHello\x1b]\r\n");
     chat.Show("\x1b[S{14}\x1b[F{Courier}big\r\n");
@@ -193,7 +196,7 @@ void tst_RichEditURL::renderer_leaves_formats_in_the_view()
 
 void tst_RichEditURL::renderer_paints_its_colour()
 {
-    TDispAnsi chat;
+    TDispAnsi chat(*m_session);
     chat.Attach(m_view, nullptr, nullptr);
     chat.Show("\x1b[S{20}\x1b[5\x1b[BMMMMMMMM");
     const QImage picture = m_view->viewport()->grab().toImage();
@@ -209,7 +212,7 @@ void tst_RichEditURL::renderer_paints_its_colour()
 
 void tst_RichEditURL::trims_the_first_line_at_max_lines()
 {
-    TDispAnsi chat;
+    TDispAnsi chat(*m_session);
     chat.Attach(m_view, nullptr, nullptr);
     for (int i = 1; i <= 151; ++i)
         chat.Show("\x1b[3line " + QByteArray::number(i) + "\r\n");
@@ -226,7 +229,7 @@ void tst_RichEditURL::user_list_view_rows()
     picture.fill(Qt::red);
     list.setImages({QIcon(picture), QIcon(picture)});
     list.setStateImages({QIcon(picture)});
-    TDispAnsi chat;
+    TDispAnsi chat(*m_session);
     chat.Attach(m_view, &list, nullptr);
 
     chat.Show("\x1b[L\x1b[3*Ann=1;0;5\r\nBob=2;1;7{x}|Room 3|\x1b]");
@@ -276,7 +279,7 @@ void tst_RichEditURL::chat_bytes_show_as_windows_1252()
 
     // The rank mark 95 in front of a name in the user list.
     TUserListView list;
-    TDispAnsi chat;
+    TDispAnsi chat(*m_session);
     chat.Attach(m_view, &list, nullptr);
     chat.Show("\x1b[L\x95" "Ann=0;0;1\x1b]");
     QCOMPARE(list.topLevelItem(0)->text(0), QString(QChar(0x2022)) + "Ann");

@@ -12,7 +12,7 @@
 #include <QTest>
 
 #include "Ansi.h"
-#include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "Fakes.h"
 #include "GameMenuFrame.h"
 #include "LobbyMain.h"
@@ -106,8 +106,8 @@ void tst_E2eLobbyMenu::games_menu_starts_the_card_table()
     form.Activated = true;
     form.resize(1000, 760);
     form.show();
-    TDispAnsi::UserName = "Ann";
-    TDispAnsi::Password = "secret";
+    form.chatSession().UserName = "Ann";
+    form.chatSession().Password = "secret";
     form.FileConnectItemClick();
     QTRY_VERIFY(form.Memo2->toPlainText().contains(QLatin1String("Welcome to Vantora, Ann.")));
 

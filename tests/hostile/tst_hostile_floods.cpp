@@ -15,6 +15,7 @@
 
 #include "CardamoU.h"
 #include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "DoodlixTableU.h"
 #include "Fakes.h"
 #include "LobbyUnderTest.h"
@@ -153,7 +154,6 @@ void TestHostileFloods::initTestCase()
 
 void TestHostileFloods::init()
 {
-    TDispAnsi::ResetSharedSettings();
     m_fakes = std::make_unique<InstalledFakes>();
     Platform::setWindowLister(&m_windows);
     m_log = TestEnvironment::root() + QStringLiteral("/ChatLog.txt");
@@ -164,7 +164,6 @@ void TestHostileFloods::cleanup()
 {
     Platform::setWindowLister(nullptr);
     m_fakes.reset();
-    TDispAnsi::ResetSharedSettings();
 }
 
 template <class Window>
@@ -201,7 +200,7 @@ std::unique_ptr<TLobbyMainForm> TestHostileFloods::openLobby(LoopbackServer &ser
 template <class Window>
 void TestHostileFloods::checkChatFlood(Window &window, LoopbackServer &server)
 {
-    TDispAnsi::LogFileName = m_log;
+    window.chatSession().LogFileName = m_log;
     TurnCounter counter;
     server.send(chatFlood(kFloodLines));
     QTRY_VERIFY_WITH_TIMEOUT(
@@ -229,7 +228,7 @@ void TestHostileFloods::checkChatFlood(Window &window, LoopbackServer &server)
     QVERIFY2(cut <= 64, QByteArray::number(cut).constData());
     QVERIFY(log.indexOf("after the flood", at) > at);
     const QStringList lines = viewLines(window.Memo5);
-    QCOMPARE(lines.size() - 1, TDispAnsi::MaxLines);   // the last line is empty
+    QCOMPARE(lines.size() - 1, window.chatSession().MaxLines);   // the last line is empty
     // (The chat room shows a chat marker inside a chunk as its three bytes.)
     QVERIFY(lines.at(lines.size() - 3).endsWith(QString::fromLatin1(floodLine(kFloodLines - 1))));
     QVERIFY(lines.at(lines.size() - 2).endsWith(QStringLiteral("after the flood")));

@@ -11,7 +11,6 @@
 
 #include "CardamoU.h"
 #include "CardamoProtocol.h"
-#include "ChatAnsi.h"
 #include "ClientPrograms.h"
 #include "Fakes.h"
 #include "LobbyUnderTest.h"
@@ -61,7 +60,6 @@ void tst_HostileStarts::initTestCase()
 
 void tst_HostileStarts::init()
 {
-    TDispAnsi::ResetSharedSettings();
     ResetClientProgramStarts();
     m_fakes = std::make_unique<InstalledFakes>();
     m_user = MemorySettings();

@@ -15,7 +15,7 @@
 
 #include "Ansi.h"
 #include "CardamoU.h"
-#include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "ClientPrograms.h"
 #include "Fakes.h"
 #include "LobbyUnderTest.h"
@@ -100,7 +100,6 @@ void tst_HostileWindows::initTestCase()
 
 void tst_HostileWindows::init()
 {
-    TDispAnsi::ResetSharedSettings();
     ResetClientProgramStarts();
     m_fakes = std::make_unique<InstalledFakes>();
     m_user = MemorySettings();
@@ -180,7 +179,7 @@ void tst_HostileWindows::invitations_one_dialog_while_the_connection_goes_on()
                                  "Bob999 Invites You To Chat (another invitation is open).")),
                              10000);
     QVERIFY(form->Memo2->toPlainText().count(QLatin1String("(another invitation is open)"))
-            >= TDispAnsi::MaxLines - 10);
+            >= form->chatSession().MaxLines - 10);
     QVERIFY(answeredWhileOpen);
     QCOMPARE(dialogs.asked.size(), 1);
     QCOMPARE(dialogs.asked[0].text, QStringLiteral("Bob0 Invites You To Chat..\nAccept ?"));

@@ -20,6 +20,7 @@
 
 #include "BrowsePage.h"
 #include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "Fakes.h"
 #include "LobbyMain.h"
 #include "LobbyMedia.h"
@@ -452,8 +453,8 @@ void tst_BrowsePage::home_shows_the_service_page_and_a_link_starts_a_table()
     TLobbyMainForm form(startup);
     form.Activated = true;
     form.show();
-    TDispAnsi::UserName = "Ann";
-    TDispAnsi::Password = "secret";
+    form.chatSession().UserName = "Ann";
+    form.chatSession().Password = "secret";
     form.FileConnectItemClick();
     QTRY_VERIFY_WITH_TIMEOUT(form.Memo2->toPlainText().contains(QLatin1String("Welcome to Vantora, Ann.")),
                              LoadTimeout);

@@ -24,6 +24,7 @@
 
 #include "Ansi.h"
 #include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "Fakes.h"
 #include "LobbyMain.h"
 #include "LoginU.h"
@@ -399,7 +400,7 @@ void tst_LobbyMain::appearance_follows_the_window_colour()
     user.writes.clear();
     form.ApplyAppearance();
     form.DarkTest(TColor(winColor));
-    QCOMPARE(TDispAnsi::DarkView, dark);
+    QCOMPARE(form.chatSession().DarkView, dark);
     const QColor window = ToQColor(TColor(winColor));
     QCOMPARE(form.Memo1->palette().color(QPalette::Base), window);
     QCOMPARE(form.Memo2->palette().color(QPalette::Base), window);
@@ -408,7 +409,7 @@ void tst_LobbyMain::appearance_follows_the_window_colour()
     QCOMPARE(form.Memo2->palette().color(QPalette::Text), chatText);
     QCOMPARE(form.Memo2->fontColor(), FromQColor(chatText));
     QCOMPARE(form.PlayersCaption->palette().color(QPalette::WindowText),
-             ToQColor(TDispAnsi::Contrast(TColor(defColor))));
+             ToQColor(form.chatSession().Contrast(TColor(defColor))));
     QCOMPARE(user.writes, (QStringList{"Vantora/ATColor", "Vantora/FontSize", "Vantora/WinColor",
                                        "Vantora/DefColor"}));
 }
@@ -681,10 +682,10 @@ void tst_LobbyMain::second_close_request_minimises()
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     // Somebody is logged in: a blank name would end the lobby on connecting.
-    TDispAnsi::UserName = "Ann";
+    form.chatSession().UserName = "Ann";
     form.ClientSocket->connectToHost(QHostAddress::LocalHost, server.port());
     QTRY_COMPARE(form.ClientSocket->state(), QAbstractSocket::ConnectedState);
-    TDispAnsi::UserName.clear();
+    form.chatSession().UserName.clear();
 
     // The first request drops the connection and closes after a short wait.
     QVERIFY(!form.close());

@@ -22,6 +22,7 @@
 
 #include "Ansi.h"
 #include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "Fakes.h"
 #include "GreyMsg.h"
 #include "IAeverButton.h"
@@ -133,7 +134,6 @@ void tst_LobbyOnline::init()
         static qint64 now = 0;
         return now += 5000;
     });
-    TDispAnsi::ResetSharedSettings();
     m_user = MemorySettings();
     m_dialogs = FakeDialogs();
     m_launcher = FakeLauncher();
@@ -162,8 +162,8 @@ std::unique_ptr<TLobbyMainForm> tst_LobbyOnline::connectedLobby(const QByteArray
     // Logged in without the dialog.
     form->Activated = true;
     form->show();
-    TDispAnsi::UserName = name;
-    TDispAnsi::Password = "pw";
+    form->chatSession().UserName = name;
+    form->chatSession().Password = "pw";
     form->FileConnectItemClick();
     if (waitForIdentification) {
         const int index = m_server->connections();
@@ -475,7 +475,7 @@ void tst_LobbyOnline::connection_error_notice()
     TLobbyMainForm form(startup);
     form.Activated = true;
     form.show();
-    TDispAnsi::UserName = "Ann";
+    form.chatSession().UserName = "Ann";
     form.FileConnectItemClick();
     form.btnReconnect->setEnabled(false);
     QTRY_VERIFY(form.Memo2->toPlainText().contains(QLatin1String("Try Again Later.")));
@@ -534,7 +534,7 @@ void tst_LobbyOnline::chat_prefix_colour_bold_and_font()
     form->SetATColorFromBox();
     QTest::mouseClick(form->SpeedButtonB, Qt::LeftButton);
     QTest::mouseClick(form->SpeedButtonA, Qt::LeftButton);
-    const QByteArray font = TDispAnsi::DefaultFontName;
+    const QByteArray font = form->chatSession().DefaultFontName;
     m_server->clearReceived(0);
     QTest::keyClicks(form->Memo1, QStringLiteral("word"));
     QTest::keyClick(form->Memo1, Qt::Key_Return);
@@ -801,7 +801,7 @@ void tst_LobbyOnline::appearance_colours()
     QCOMPARE(form->Memo1->palette().color(QPalette::Base), darkRed);
     QCOMPARE(form->Edit5->palette().color(QPalette::Base), darkRed);
     QCOMPARE(m_user.values.value(QStringLiteral("Vantora/WinColor")).toLongLong(), 0x60LL);
-    QVERIFY(TDispAnsi::DarkView);
+    QVERIFY(form->chatSession().DarkView);
     // The text colour the same as the window would not show: white instead.
     m_dialogs.colorAnswers = {darkRed};
     QTest::mouseClick(form->btnDefaultTextColor, Qt::LeftButton);
@@ -820,7 +820,7 @@ void tst_LobbyOnline::appearance_colours()
     QCOMPARE(form->Edit5->font().pointSize(), 14);
 
     form->Supress->click();
-    QCOMPARE(TDispAnsi::SuppressOnSound, form->Supress->isChecked());
+    QCOMPARE(form->chatSession().SuppressOnSound, form->Supress->isChecked());
 }
 
 

@@ -11,7 +11,7 @@
 #include <QAction>
 #include <QMenu>
 
-#include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "Fakes.h"
 #include "LobbyDispatch.h"
 #include "LobbyMain.h"
@@ -110,8 +110,8 @@ void tst_LobbyService::two_users_chat_whisper_and_find_each_other()
     form.show();
     form.cbClickSound->setChecked(false);
     form.Memo6->setPlainText(QStringLiteral("in the test"));
-    TDispAnsi::UserName = "Ann";
-    TDispAnsi::Password = "secret";
+    form.chatSession().UserName = "Ann";
+    form.chatSession().Password = "secret";
     form.FileConnectItemClick();
 
     // Accepted, introduced, listed (the first account is the sysop).
@@ -183,23 +183,22 @@ std::unique_ptr<TLobbyMainForm> tst_LobbyService::lobbyWindow(MemorySettings &us
     return form;
 }
 
-// Two lobby windows, as two users on two machines would have them. The chat
-// renderer's user name is one per program, so each window logs in while it
-// is its own; Dee's stays for the where-is answer her window gives.
+// Two lobby windows, as two users on two machines would have them: each
+// has its own chat session, so each answers where-is queries for its own user.
 void tst_LobbyService::two_lobbies_chat_whisper_and_find_each_other()
 {
     MemorySettings cySettings;
     MemorySettings deeSettings;
     auto cy = lobbyWindow(cySettings);
-    TDispAnsi::UserName = "Cy";
-    TDispAnsi::Password = "cy-pw";
+    cy->chatSession().UserName = "Cy";
+    cy->chatSession().Password = "cy-pw";
     cy->FileConnectItemClick();
     QTRY_VERIFY(cy->Memo2->toPlainText().contains(QLatin1String("Welcome to Vantora, Cy.")));
 
     auto dee = lobbyWindow(deeSettings);
     dee->Memo6->setPlainText(QStringLiteral("at the other desk"));
-    TDispAnsi::UserName = "Dee";
-    TDispAnsi::Password = "dee-pw";
+    dee->chatSession().UserName = "Dee";
+    dee->chatSession().Password = "dee-pw";
     dee->FileConnectItemClick();
     QTRY_VERIFY(dee->Memo2->toPlainText().contains(QLatin1String("Welcome to Vantora, Dee.")));
 
@@ -236,6 +235,9 @@ void tst_LobbyService::two_lobbies_chat_whisper_and_find_each_other()
     QVERIFY(chooseForUser(*cy, "Dee", QStringLiteral("Where is Dee?")));
     QTRY_VERIFY(cy->Memo2->toPlainText().contains(QLatin1String("Where is Dee:")));
     QTRY_VERIFY(cy->Memo2->toPlainText().contains(QLatin1String("at the other desk")));
+    cy->Memo6->setPlainText(QStringLiteral("back at the first desk"));
+    QVERIFY(chooseForUser(*dee, "Cy", QStringLiteral("Where is Cy?")));
+    QTRY_VERIFY(dee->Memo2->toPlainText().contains(QLatin1String("back at the first desk")));
 
     // Dee leaves; Cy's list follows.
     dee.reset();

@@ -15,6 +15,8 @@
 #include <QtEndian>
 
 #include "ChatAnsi.h"
+#include "ChatHost.h"
+#include "ChatSession.h"
 #include "FBVUMeter.h"
 #include "Fakes.h"
 #include "LobbyMain.h"
@@ -67,7 +69,7 @@ private slots:
     void cleanup();
 
     void page_and_strip_have_their_controls();
-    void login_fills_the_lists_and_installs_the_hooks();
+    void login_fills_the_lists_and_takes_over_the_chat_media();
     void checking_an_item_saves_the_play_list();
     void filter_label_cycles();
     void only_one_of_the_two_toggles();
@@ -120,10 +122,7 @@ void tst_MediaPage::init()
     m_dialogs.asked.clear();
 }
 
-void tst_MediaPage::cleanup()
-{
-    TDispAnsi::ResetSharedSettings();
-}
+void tst_MediaPage::cleanup() {}
 
 void tst_MediaPage::open(Lobby &lobby)
 {
@@ -137,7 +136,7 @@ void tst_MediaPage::open(Lobby &lobby)
     lobby.form = std::make_unique<TLobbyMainForm>(s);
     lobby.form->Media->ChatSender = [&lobby](const QByteArray &text) { lobby.chat << text; };
     // What the login dialog hands over.
-    TDispAnsi::MediaFolder = m_folder;
+    lobby.form->chatSession().MediaFolder = m_folder;
     lobby.form->Media->LoginDone();
 }
 
@@ -164,7 +163,7 @@ void tst_MediaPage::page_and_strip_have_their_controls()
     QVERIFY(form.Gauge2->isHidden());
 }
 
-void tst_MediaPage::login_fills_the_lists_and_installs_the_hooks()
+void tst_MediaPage::login_fills_the_lists_and_takes_over_the_chat_media()
 {
     touch(m_folder + "a.wav");
     touch(m_folder + "b.mp3");
@@ -181,8 +180,10 @@ void tst_MediaPage::login_fills_the_lists_and_installs_the_hooks()
     QCOMPARE(list->item(0)->text(), QStringLiteral("b.mp3"));
     QCOMPARE(list->item(0)->checkState(), Qt::Unchecked);
     QCOMPARE(list->item(1)->checkState(), Qt::Checked);
-    QVERIFY(bool(TDispAnsi::MissingSoundHook));
-    QVERIFY(bool(TDispAnsi::MediaHook));
+    // A media file the chat names now plays on the media side.
+    ChatHost *host = form.chatSession().host();
+    QVERIFY(host);
+    QVERIFY(host->takeMedia(m_folder + "b.mp3"));
 }
 
 void tst_MediaPage::checking_an_item_saves_the_play_list()

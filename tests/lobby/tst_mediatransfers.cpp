@@ -4,6 +4,8 @@
 #include <QTest>
 
 #include "ChatAnsi.h"
+#include "ChatSession.h"
+#include "MediaChatHost.h"
 #include "Fakes.h"
 #include "LocalFtpServer.h"
 #include "LoopbackHttpServer.h"
@@ -308,18 +310,16 @@ void tst_MediaTransfers::announced_song_through_the_renderer()
     Rig rig;
     setUp(rig, m_ftp.port());
     rig.host.ftp = true;
-    TDispAnsi::ResetSharedSettings();
-    TDispAnsi::MediaFolder = m_folder;
-    TDispAnsi::MissingSoundHook = [&](const QByteArray &name) { rig.transfers.FetchMedia(name); };
-    TDispAnsi::MediaHook = [&](const QString &path) { rig.media.PlayDownloaded(path); };
-    TDispAnsi renderer;
+    MediaChatHost chatHost(rig.transfers, rig.media);
+    ChatSession session(&chatHost);
+    session.MediaFolder = m_folder;
+    TDispAnsi renderer(session);
     renderer.SoundsOn = true;
     renderer.Show("\033[2Bob\033[1> `movie.avi");
     QTRY_COMPARE_WITH_TIMEOUT(rig.host.videos, QStringList{m_folder + "movie.avi"}, 10000);
-    // Announced again: now it is on disk and goes to the media hook.
+    // Announced again: now it is on disk and goes to the media manager.
     renderer.Show("\033[2Bob\033[1> `movie.avi");
     QCOMPARE(rig.host.videos.size(), 2);
-    TDispAnsi::ResetSharedSettings();
 }
 
 void tst_MediaTransfers::song_list_skips_local_files_and_finds_folders()

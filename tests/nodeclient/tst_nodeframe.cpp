@@ -15,6 +15,7 @@
 
 #include "Ansi.h"
 #include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "Fakes.h"
 #include "LoopbackServer.h"
 #include "NodeClientFrame.h"
@@ -377,7 +378,7 @@ void TestNodeFrame::darkTestOnTheStoredValue()
         auto frame = open(server, {server.host(), server.portText(), "Ann", "pw"});
         // The system colour 0x80000005 reads as red 5, green 0, blue 0.
         QVERIFY(frame->DarkBackground);
-        QVERIFY(TDispAnsi::DarkView);
+        QVERIFY(frame->chatSession().DarkView);
     }
     RegistrySettings store;
     store.writeColor(VantoraKey("WinColor"), 0xF0F0F0);

@@ -16,6 +16,7 @@
 
 #include "ByteText.h"
 #include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "Fakes.h"
 #include "GreyMsg.h"
 #include "LoopbackServer.h"
@@ -155,7 +156,6 @@ void TestParlora::init()
 void TestParlora::cleanup()
 {
     TParloras::EndProgram = nullptr;
-    TDispAnsi::LogFileName.clear();
     m_fakes.reset();
     Waits::setTimeScale(0.2);
 }
@@ -239,7 +239,7 @@ void TestParlora::twoZeroBytesGoToTheRenderer()
     auto window = openReady(server);
     const QString log = TestEnvironment::root() + QStringLiteral("/zeros.log");
     QFile::remove(log);
-    TDispAnsi::LogFileName = log;
+    window->chatSession().LogFileName = log;
     deliver(server, *window, QByteArray(2, '\0'),
             [&] { return window->Shape1->brushColor() == kRed; });
     QFile file(log);

@@ -18,6 +18,7 @@
 
 #include "Ansi.h"
 #include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "DoodlixScore.h"
 #include "DoodlixTableU.h"
 #include "DrawingProbe.h"
@@ -515,7 +516,7 @@ void TestDoodlix::scoreAfterChatShowsTheChatFirst()
 void TestDoodlix::scoreWindowTable()
 {
     TfrmDoodlixTable table({"h", "1"});
-    TDispAnsi::DarkView = true;   // the score view is black
+    table.chatSession().DarkView = true;   // the score view is black
     TfrmDoodlixScore *score = table.Score;
     score->ShowScoreTable("Ann=120\r\nABCDEFGHIJKLMNOPQRST=5");
     // The renderer leads the text after a bold value with a blank.

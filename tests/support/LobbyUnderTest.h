@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "LobbyMain.h"
 
 inline std::unique_ptr<TLobbyMainForm> ConnectLobbyAsAnn(SettingsStore &user,
@@ -23,8 +23,8 @@ inline std::unique_ptr<TLobbyMainForm> ConnectLobbyAsAnn(SettingsStore &user,
     auto form = std::make_unique<TLobbyMainForm>(startup);
     form->Activated = true;
     form->show();
-    TDispAnsi::UserName = "Ann";
-    TDispAnsi::Password = "pw";
+    form->chatSession().UserName = "Ann";
+    form->chatSession().Password = "pw";
     form->FileConnectItemClick();
     return form;
 }

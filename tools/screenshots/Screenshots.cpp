@@ -26,7 +26,7 @@
 
 #include "Ansi.h"
 #include "CardamoU.h"
-#include "ChatAnsi.h"
+#include "ChatSession.h"
 #include "DoodlixTableU.h"
 #include "GameMenuFrame.h"
 #include "LobbyMain.h"
@@ -126,8 +126,8 @@ bool lobby(const VtServer &server, const QString &folder)
     form.Activated = true;
     form.resize(900, 640);
     form.show();
-    TDispAnsi::UserName = "Ann";
-    TDispAnsi::Password = "pw";
+    form.chatSession().UserName = "Ann";
+    form.chatSession().Password = "pw";
     form.FileConnectItemClick();
     if (!waitFor([&] { return form.Memo2->toPlainText().contains(QLatin1String("Welcome")); }))
         return false;
