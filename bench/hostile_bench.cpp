@@ -24,6 +24,7 @@
 #include "DoodlixTableU.h"
 #include "Fakes.h"
 #include "LobbyMain.h"
+#include "LobbyUnderTest.h"
 #include "LoopbackServer.h"
 #include "ParloraU.h"
 #include "Platform.h"
@@ -228,17 +229,7 @@ void longLineOnLobby()
     MemorySettings machine;
     FakeWindowLister windows;
     Platform::setWindowLister(&windows);
-    LobbyStartup startup;
-    startup.settings = &user;
-    startup.machineSettings = &machine;
-    startup.arguments = QStringList{server.portText(), server.host()};
-    startup.lobbyDir = QStringLiteral(VANTORA_BIN_DIR "/");
-    auto form = std::make_unique<TLobbyMainForm>(startup);
-    form->Activated = true;
-    form->show();
-    form->chatSession().UserName = "Ann";
-    form->chatSession().Password = "pw";
-    form->FileConnectItemClick();
+    auto form = ConnectLobbyAsAnn(user, machine, server.portText(), server.host());
     if (!server.waitForBytes(kIdent, 10000))
         std::fprintf(stderr, "the lobby did not identify\n");
     server.clearReceived();
