@@ -87,7 +87,8 @@ void TfrmCardamo::SpawnNode(const QByteArray &chunk)
         ChatNote(refusal);
         return;
     }
-    const QString program = ProgramDir + options().programFile;
+    const NodeSession &own = session();
+    const QString program = own.ProgramDir + options().programFile;
     if (!launcher.fileExists(program)) {
         UserDialogs::current().message(this, QString(),
                                        QStringLiteral("Unable to load ") + options().programFile);
@@ -95,7 +96,8 @@ void TfrmCardamo::SpawnNode(const QByteArray &chunk)
     }
     qint64 pid = 0;
     if (StartWithPassword(launcher, program,
-                          NodeCommandLine::arguments(NodeHost, port, UserName, Password), ProgramDir,
+                          NodeCommandLine::arguments(own.NodeHost, port, own.UserName, own.Password),
+                          own.ProgramDir,
                           {{QString::fromLatin1(Cardamo::StartedByTableVariable), QStringLiteral("1")}},
                           &pid))
         m_starts.started(launcher, pid);

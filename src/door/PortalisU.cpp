@@ -191,12 +191,12 @@ void TfrmPortalis::ClientSocketConnect()
     // last word of a door that is in fact connected.
     const auto connecting = [this] {
         ShowChatText("Connecting...\r\n");
-        ShowChatText("\033[5Connected to " + NodeHost + ':' + QByteArray::number(NodePort)
-                     + ".\033]\r\n");
+        ShowChatText("\033[5Connected to " + session().NodeHost + ':'
+                     + QByteArray::number(session().NodePort) + ".\033]\r\n");
         setLights(kLime, kLime);
     };
-    if (!UserName.isEmpty()) {
-        Send(Marker::IdentifyOpen + UserName + Marker::IdentifyClose + Password);
+    if (!session().UserName.isEmpty()) {
+        Send(session().Identification());
         Memo5->clear();
         Waits::after(200, this, [this, connecting] {
             Send(Marker::ClientReady);

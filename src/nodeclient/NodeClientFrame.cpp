@@ -31,6 +31,7 @@
 #include "ChatPanelRules.h"
 #include "ChatSession.h"
 #include "MessageBoxQueue.h"
+#include "NodeChatPanel.h"
 #include "NodeColours.h"
 #include "NodeCommandLine.h"
 #include "NodeImageLists.h"
@@ -84,10 +85,6 @@ private:
 
 } // namespace
 
-std::function<bool(const QUrl &url)> TNodeClientFrame::UrlOpener = [](const QUrl &url) {
-    return QDesktopServices::openUrl(url);
-};
-
 // ---------------------------------------------------------------------------
 // Start-up
 
@@ -118,11 +115,10 @@ TNodeClientFrame::TNodeClientFrame(const NodeFrameOptions &options, const QStrin
     move(work.left() + 10, work.top());
     resize(options.windowSize);
 
-    m_chatHost = std::make_unique<NodeChatHost>(m_sounds);
-    m_chatSession = std::make_unique<ChatSession>(m_chatHost.get());
-    m_chat = std::make_unique<TDispAnsi>(*m_chatSession);
-    m_chat->Attach(Memo5, Memo6, StatusPanel);
-    m_chat->SoundsOn = true;
+    m_chatPanel = std::make_unique<NodeChatPanel>(
+        this, m_session, NodeChatPanel::Views{Memo5, Memo6, Memo4, Panel6, StatusPanel},
+        ClientSocket, m_work, std::make_unique<NodeChatHost>(m_sounds));
+    m_chatPanel->Closing = [this] { return m_close.closing(); };
 
     readStartupSettings(arguments);
     installChatHooks();
@@ -162,7 +158,7 @@ TNodeClientFrame::~TNodeClientFrame()
     Memo6->model()->disconnect(this);
     m_work->stop();
     m_feeder->stop();
-    m_chat.reset();
+    m_chatPanel.reset();
     m_engine.reset();
 }
 
@@ -345,8 +341,7 @@ void TNodeClientFrame::buildToolBar(QWidget *column, QVBoxLayout *layout)
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     connect(PopupMenu1, &QMenu::aboutToShow, this, &TNodeClientFrame::PopupMenu1Popup);
     connect(PopupMenu1, &QMenu::triggered, this, [this](QAction *entry) {
-        Send(ChatPanel::VoteMessage(ChatColorPrefix, ChatStylePrefix,
-                                    entry->data().toByteArray()));
+        Send(m_session.VoteMessage(entry->data().toByteArray()));
     });
     ToolButton2 = new QToolButton(ToolBar1);
     ToolButton2->setObjectName(QStringLiteral("ToolButton2"));
@@ -399,6 +394,16 @@ void TNodeClientFrame::createEngine()
     };
 }
 
+TDispAnsi *TNodeClientFrame::chatRenderer() const
+{
+    return m_chatPanel->renderer();
+}
+
+ChatSession &TNodeClientFrame::chatSession() const
+{
+    return m_chatPanel->chatSession();
+}
+
 bool TNodeClientFrame::smallMode() const
 {
     return m_engine && m_engine->FontSize() <= 8;
@@ -421,28 +426,14 @@ void TNodeClientFrame::readStartupSettings(const QStringList &arguments)
     RegistrySettings store;
     const NodeSettings settings(store);
     m_scaleLowRes = settings.scaleLowRes();
-
-    ChatColorPrefix = settings.atColor();
-    ChatStylePrefix = settings.atStyle();
-    MediaDir = NodeSettings::mediaDir(settings.mediaPath());
-    ProgramDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-
-    const NodeCommandLine line = NodeCommandLine::read(arguments);
-    UserName = line.UserName;
-    Password = line.Password;
-    NodeHost = line.NodeHost;
-    NodePort = line.NodePort;
-    if (NodeHost.isEmpty())
-        NodeHost = settings.server();
+    m_session.ReadStartup(arguments, settings);
 }
 
 void TNodeClientFrame::installChatHooks()
 {
-    m_chatSession->UserName = UserName;
-    m_chatSession->Password = Password;
-    m_chatSession->MediaFolder = MediaDir;
-    m_sounds->setMediaDir(MediaDir);
-    m_sounds->setBaseUrl(ServerSounds::soundBaseUrl(NodeHost));
+    m_chatPanel->TakeSession();
+    m_sounds->setMediaDir(m_session.MediaDir);
+    m_sounds->setBaseUrl(ServerSounds::soundBaseUrl(m_session.NodeHost));
 }
 
 // ---------------------------------------------------------------------------
@@ -479,21 +470,8 @@ void TNodeClientFrame::FormActivate()
     }
 
     RegistrySettings store;
-    const NodeSettings settings(store);
-    const TColor winColor = settings.winColor();
-    TextColour = settings.defColor();
-    ChatFontName = settings.fontName();
-    ChatFontSize = settings.fontSize();
-    ChatColorPrefix = settings.atColor();
-    ChatStylePrefix = settings.atStyle();
-    applyColours(winColor);
+    m_chatPanel->ApplyAppearance(NodeSettings(store));
     m_activated = true;
-}
-
-void TNodeClientFrame::applyColours(TColor winColor)
-{
-    DarkBackground = NodeColours::Apply({Memo4, Memo5, Memo6, Panel6}, *m_chatSession, winColor,
-                                        TextColour, ChatFontName, ChatFontSize);
 }
 
 // ---------------------------------------------------------------------------
@@ -502,20 +480,19 @@ void TNodeClientFrame::applyColours(TColor winColor)
 void TNodeClientFrame::connectToNode()
 {
     m_connectionFailed = false;
-    ClientSocket->connectToHost(DisplayText(NodeHost), quint16(qBound(0, NodePort, 65535)));
+    ClientSocket->connectToHost(DisplayText(m_session.NodeHost),
+                                quint16(qBound(0, m_session.NodePort, 65535)));
 }
 
 bool TNodeClientFrame::Send(const QByteArray &bytes)
 {
-    if (ClientSocket->state() != QAbstractSocket::ConnectedState || bytes.isEmpty())
-        return false;
-    return ClientSocket->write(bytes) == bytes.size();
+    return m_chatPanel->Send(bytes);
 }
 
 void TNodeClientFrame::ClientSocketConnect()
 {
-    if (!UserName.isEmpty()) {
-        Send(Marker::IdentifyOpen + UserName + Marker::IdentifyClose + Password);
+    if (!m_session.UserName.isEmpty()) {
+        Send(m_session.Identification());
     } else {
         // Nobody to sign in: the run ends once connected. The close goes
         // through the event loop; the steps below still run.
@@ -582,7 +559,7 @@ void TNodeClientFrame::ClientSocketDisconnect()
         receive(ClientSocket->readAll());
     m_work->enqueue([this] {
         // Shown here and now: the close below drops what is still queued.
-        m_chat->Dispatch("\033[4\033[BConnection Terminated.\r\n\033]");
+        m_chatPanel->renderer()->Dispatch("\033[4\033[BConnection Terminated.\r\n\033]");
         ClientSocket->abort();
         if (Lock)
             Lock->setEnabled(false);
@@ -596,7 +573,8 @@ void TNodeClientFrame::ClientSocketError(QAbstractSocket::SocketError error)
     if (error == QAbstractSocket::RemoteHostClosedError || m_close.closing())
         return;   // the disconnect handler reports the end
     m_connectionFailed = true;
-    ShowChatText("\033[4\033[BError Connecting to NODE Server: " + NodeHost + "\033]\r\n");
+    ShowChatText("\033[4\033[BError Connecting to NODE Server: " + m_session.NodeHost
+                 + "\033]\r\n");
     ShowChatText("\033[8\033[BTry Again Later.\r\n");
     m_work->enqueue([this] { ClientSocket->abort(); });
 }
@@ -606,22 +584,7 @@ void TNodeClientFrame::ClientSocketError(QAbstractSocket::SocketError error)
 
 void TNodeClientFrame::passwordRequested()
 {
-    post([this] { askPassword(); });
-}
-
-void TNodeClientFrame::askPassword()
-{
-    // One password dialog at a time, and none for a while after a cancel.
-    if (m_close.closing() || !m_passwordGate.tryOpen())
-        return;
-    QString typed;
-    const bool ok = UserDialogs::current().askText(this, QStringLiteral("Security"),
-                                                   QStringLiteral(" Enter Password :"), &typed,
-                                                   UserDialogs::Echo::Password);
-    m_passwordGate.done(!ok);
-    if (m_close.closing())
-        return;
-    Send(Marker::PasswordMarker + (ok ? ProtocolBytes(typed) : QByteArray()));
+    post([this] { m_chatPanel->AnswerPasswordRequest(); });
 }
 
 void TNodeClientFrame::lockOffered()
@@ -663,8 +626,7 @@ void TNodeClientFrame::chatLine(const QByteArray &lineWithBreak)
 
 void TNodeClientFrame::ShowChatText(const QByteArray &text)
 {
-    // A long text is shown over several turns of the event loop.
-    m_work->post(m_chat->DispatchJob(text));
+    m_chatPanel->Show(text);
 }
 
 void TNodeClientFrame::QueueScreenBytes(const QByteArray &bytes)
@@ -783,10 +745,7 @@ bool TNodeClientFrame::Memo4KeyDown(QKeyEvent *event)
 
 void TNodeClientFrame::SendButtonClick()
 {
-    const QByteArray text = ChatPanel::ChatText(Memo4->toPlainText());
-    if (!text.isEmpty())
-        Send(m_options.chatLead + ChatColorPrefix + ChatStylePrefix + text);
-    Memo4->clear();
+    m_chatPanel->SendTypedLine(m_options.chatLead, true);
 }
 
 QList<QByteArray> TNodeClientFrame::playerCaptions() const
@@ -832,29 +791,18 @@ void TNodeClientFrame::PopupMenu4Popup()
 
 void TNodeClientFrame::whereIsClick()
 {
-    const QList<QByteArray> selected = selectedPlayerCaptions();
-    if (!selected.isEmpty())
-        Send(ChatPanel::WhereIsMessage(selected.first()));
-    Memo4->setFocus();
+    m_chatPanel->WhereIs(selectedPlayerCaptions(), ChatPanel::WhereIsMessage);
 }
 
 void TNodeClientFrame::whisperClick()
 {
-    const QList<QByteArray> selected = selectedPlayerCaptions();
-    if (!selected.isEmpty()) {
-        const QByteArray text = ChatBytes(Memo4->toPlainText()).replace("\n", "\r\n");
-        const QList<QByteArray> messages =
-            ChatPanel::WhisperMessages(selected, ChatColorPrefix, ChatStylePrefix, text);
-        for (const QByteArray &message : messages)
-            Send(message);
-        Memo4->clear();
-    }
-    Memo4->setFocus();
+    m_chatPanel->Whisper(selectedPlayerCaptions(), true);
 }
 
 void TNodeClientFrame::PopupMenu1Popup()
 {
-    const auto entries = ChatPanel::VoteEntries(playerCaptions(), UserName, windowTitle());
+    const auto entries =
+        ChatPanel::VoteEntries(playerCaptions(), m_session.UserName, windowTitle());
     if (!entries || !PopupMenu1)
         return;
     PopupMenu1->clear();
@@ -875,23 +823,13 @@ void TNodeClientFrame::LockUpdate()
 
 void TNodeClientFrame::LockExecute()
 {
-    // The lock's dialog shares the password dialog's turn: one at a time.
-    if (m_close.closing() || !m_passwordGate.tryOpen(false))
-        return;
-    QString typed;
-    const bool ok = UserDialogs::current().askText(this, QStringLiteral("Room Security"),
-                                                   QStringLiteral(" Enter Password :"), &typed,
-                                                   UserDialogs::Echo::Password);
-    // The user's own cancel keeps no server request away.
-    m_passwordGate.done(false);
-    if (!ok || m_close.closing())
-        return;
-    Send(Marker::PasswordMarker + ProtocolBytes(typed));
+    // A cancel sends nothing here.
+    m_chatPanel->AskLockPassword(false);
 }
 
 void TNodeClientFrame::ChatNote(const QString &text)
 {
-    ShowChatText("\033[4" + InertChatText(ProtocolBytes(text)) + "\r\n\033]");
+    m_chatPanel->Note(text);
 }
 
 void TNodeClientFrame::ShowChat(bool down)
@@ -903,10 +841,7 @@ void TNodeClientFrame::ShowChat(bool down)
 
 void TNodeClientFrame::OpenLink(const QByteArray &link)
 {
-    const QUrl url = ChatPanel::SafeLinkUrl(link);
-    if (url.isValid() && UrlOpener && UrlOpener(url))
-        return;
-    UserDialogs::current().message(this, QString(), ChatPanel::LinkFailureText(link));
+    m_chatPanel->OpenLink(link);
 }
 
 // ---------------------------------------------------------------------------

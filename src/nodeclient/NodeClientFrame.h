@@ -8,7 +8,11 @@
 //
 // The pipeline: socket chunk -> NodeDispatcher (the order of tests) ->
 //   screen bytes -> ScreenFeeder (fed from the event loop) -> TAnsi -> Image2
-//   chat lines / player list -> TDispAnsi -> Memo5 / Memo6
+//   chat lines / player list -> NodeChatPanel (TDispAnsi) -> Memo5 / Memo6
+//
+// Where it connects and as whom is its NodeSession; the chat view, input
+// and list with what the user does there are its NodeChatPanel. The chat
+// room shares both without the rest of this window.
 //
 // Extension points for a program (override in the derived window):
 //   - NodeFrameOptions, given to the constructor: the program file name (for
@@ -59,8 +63,8 @@
 #include <memory>
 
 #include "Colors.h"
-#include "DialogGate.h"
 #include "NodeDispatcher.h"
+#include "NodeSession.h"
 #include "NodeWindowClose.h"
 #include "ReadPause.h"
 
@@ -76,12 +80,11 @@ class QSplitter;
 class QStatusBar;
 class QToolBar;
 class QToolButton;
-class QUrl;
 class QVBoxLayout;
 
 class AnsiCanvas;
 class ChatSession;
-class PlatformChatHost;
+class NodeChatPanel;
 class ScreenFeeder;
 class ServerSounds;
 class TAnsi;
@@ -125,18 +128,9 @@ public:
     ~TNodeClientFrame() override;
 
     // ---- Frame state ----
-    QByteArray NodeHost;
-    int NodePort = 1030;
-    QByteArray UserName;
-    QByteArray Password;
-    QString ProgramDir;    // ends in "/"
-    QString MediaDir;      // ends in "/"
-    QByteArray ChatColorPrefix;
-    QByteArray ChatStylePrefix;
-    TColor TextColour = TColors::WindowText;
-    bool DarkBackground = false;
-    QString ChatFontName;
-    int ChatFontSize = 10;
+    // Where the frame connects and as whom, and the user's chat appearance.
+    NodeSession &session() { return m_session; }
+    const NodeSession &session() const { return m_session; }
     bool Activated() const { return m_activated; }
     bool Closing() const { return m_close.closing(); }
     bool Feeding() const;
@@ -144,10 +138,11 @@ public:
 
     const NodeFrameOptions &options() const { return m_options; }
     TAnsi *engine() const { return m_engine.get(); }
-    TDispAnsi *chatRenderer() const { return m_chat.get(); }
+    TDispAnsi *chatRenderer() const;
     // What the window's renderers share (the score or any other view of
     // the program's takes it too).
-    ChatSession &chatSession() const { return *m_chatSession; }
+    ChatSession &chatSession() const;
+    NodeChatPanel &chatPanel() const { return *m_chatPanel; }
     QTcpSocket *clientSocket() const { return ClientSocket; }
     ServerSounds *sounds() const { return m_sounds; }
     bool smallMode() const;
@@ -180,9 +175,6 @@ public:
     QList<QByteArray> playerCaptions() const;
     QList<QByteArray> selectedPlayerCaptions() const;
     QString playerTip(int row) const;
-
-    // How links are opened; tests replace it. The default is the desktop's handler.
-    static std::function<bool(const QUrl &url)> UrlOpener;
 
     // ---- Controls (named as the window layout names them) ----
     QScrollArea *Scroller = nullptr;
@@ -266,12 +258,10 @@ private:
     void readStartupSettings(const QStringList &arguments);
     void createEngine();
     void installChatHooks();
-    void applyColours(TColor winColor);
     void connectToNode();
 
     void ClientSocketRead();
     void receive(const QByteArray &chunk);
-    void askPassword();
     void ClientSocketDisconnect();
     void ClientSocketError(QAbstractSocket::SocketError error);
     void LockUpdate();
@@ -281,9 +271,8 @@ private:
     void whisperClick();
 
     NodeFrameOptions m_options;
-    std::unique_ptr<PlatformChatHost> m_chatHost;
-    std::unique_ptr<ChatSession> m_chatSession;
-    std::unique_ptr<TDispAnsi> m_chat;
+    NodeSession m_session;
+    std::unique_ptr<NodeChatPanel> m_chatPanel;
     std::unique_ptr<TAnsi> m_engine;
     std::unique_ptr<NodeDispatcher> m_dispatcher;
     ScreenFeeder *m_feeder = nullptr;
@@ -294,7 +283,6 @@ private:
     bool m_connectionFailed = false;
     WorkQueue *m_work = nullptr;
     ReadPause m_readPause;
-    DialogGate m_passwordGate;
     bool m_scaleLowRes = false;
     QList<QByteArray> m_voteEntries;
 };

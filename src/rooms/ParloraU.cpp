@@ -29,7 +29,7 @@
 #include "ChatSession.h"
 #include "GreyMsg.h"
 #include "MemberRowDelegate.h"
-#include "NodeClientFrame.h"
+#include "NodeChatPanel.h"
 #include "NodeColours.h"
 #include "NodeCommandLine.h"
 #include "NodePlayerList.h"
@@ -96,19 +96,15 @@ TParloras::TParloras(const QStringList &arguments, QWidget *parent)
             ClientSocketRead();
     });
 
-    m_chatHost = std::make_unique<PlatformChatHost>();
-    m_chatSession = std::make_unique<ChatSession>(m_chatHost.get());
-    m_chat = std::make_unique<TDispAnsi>(*m_chatSession);
-    m_chat->Attach(Memo5, Memo6, nullptr);
-    m_chat->SoundsOn = true;
+    m_chatPanel = std::make_unique<NodeChatPanel>(
+        this, m_session, NodeChatPanel::Views{Memo5, Memo6, Memo4, Panel9, nullptr}, ClientSocket,
+        m_work, std::make_unique<PlatformChatHost>());
+    m_chatPanel->Closing = [this] { return m_closing; };
 
     LockGranted = false;
     m_closing = false;
     readStartupSettings(arguments);
-
-    m_chatSession->UserName = UserName;
-    m_chatSession->Password = Password;
-    m_chatSession->MediaFolder = MediaDir;
+    m_chatPanel->TakeSession();
 
     connect(ClientSocket, &QTcpSocket::connected, this, &TParloras::ClientSocketConnect);
     connect(ClientSocket, &QTcpSocket::readyRead, this, &TParloras::ClientSocketRead);
@@ -132,7 +128,7 @@ TParloras::~TParloras()
     // The list empties itself as it goes; the header is gone by then.
     Memo6->model()->disconnect(this);
     Memo6->disconnect(this);
-    m_chat.reset();
+    m_chatPanel.reset();
 }
 
 void TParloras::buildWindow()
@@ -320,16 +316,7 @@ void TParloras::buildMenus()
 void TParloras::readStartupSettings(const QStringList &arguments)
 {
     RegistrySettings store;
-    const NodeSettings settings(store);
-    MediaDir = NodeSettings::mediaDir(settings.mediaPath());
-
-    const NodeCommandLine line = NodeCommandLine::read(arguments);
-    UserName = line.UserName;
-    Password = line.Password;
-    NodeHost = line.NodeHost;
-    NodePort = line.NodePort;
-    if (NodeHost.isEmpty())
-        NodeHost = settings.server();
+    m_session.ReadStartup(arguments, NodeSettings(store));
 }
 
 // ---------------------------------------------------------------------------
@@ -353,15 +340,7 @@ void TParloras::FormActivate()
     if (m_closing)
         return;
     RegistrySettings store;
-    const NodeSettings settings(store);
-    const TColor winColor = settings.winColor();
-    TextColour = settings.defColor();
-    ChatFontName = settings.fontName();
-    ChatFontSize = settings.fontSize();
-    ChatColorPrefix = settings.atColor();
-    ChatStylePrefix = settings.atStyle();
-    DarkBackground = NodeColours::Apply({Memo4, Memo5, Memo6, Panel9}, *m_chatSession, winColor,
-                                        TextColour, ChatFontName, ChatFontSize);
+    m_chatPanel->ApplyAppearance(NodeSettings(store));
 
     if (!m_activated) {
         m_activated = true;
@@ -391,7 +370,8 @@ void TParloras::setRoomPanelColour(TColor colour)
 void TParloras::connectToNode()
 {
     m_errorReported = false;
-    ClientSocket->connectToHost(DisplayText(NodeHost), quint16(qBound(0, NodePort, 65535)));
+    ClientSocket->connectToHost(DisplayText(m_session.NodeHost),
+                                quint16(qBound(0, m_session.NodePort, 65535)));
     Memo5->clear();
     ShowChatText("Connecting...");
     // The dots stand for a connection under way: once it has failed they
@@ -409,21 +389,19 @@ void TParloras::connectToNode()
 
 bool TParloras::Send(const QByteArray &bytes)
 {
-    if (ClientSocket->state() != QAbstractSocket::ConnectedState || bytes.isEmpty())
-        return false;
-    return ClientSocket->write(bytes) == bytes.size();
+    return m_chatPanel->Send(bytes);
 }
 
 void TParloras::ClientSocketConnect()
 {
     m_wasConnected = true;
-    if (UserName.isEmpty()) {
+    if (m_session.UserName.isEmpty()) {
         // Nobody to sign in: the run ends once connected, and nothing is sent.
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
         return;
     }
     Waits::after(150, this, [this] {
-        Send(Marker::IdentifyOpen + UserName + Marker::IdentifyClose + Password);
+        Send(m_session.Identification());
         Waits::after(750, this, [this] {
             // A server that turned the user away has said why and gone; its
             // words stay in view.
@@ -472,7 +450,8 @@ void TParloras::ClientSocketError(QAbstractSocket::SocketError error)
     // Only the first error is reported.
     m_errorReported = true;
     if (!m_wasConnected) {
-        ShowChatText("\033[4\033[BError Connecting to NODE Server: " + NodeHost + "\033]\r\n");
+        ShowChatText("\033[4\033[BError Connecting to NODE Server: " + m_session.NodeHost
+                     + "\033]\r\n");
         ShowChatText("\033[8\033[BTry Again Later.\r\n");
     } else {
         ShowChatText("\033[4\033[BCommunications Error\033]\r\n");
@@ -496,10 +475,7 @@ void TParloras::LockUpdate()
 
 void TParloras::ShowChatText(const QByteArray &text)
 {
-    // A log that cannot be written fails the call after the text is shown;
-    // the room goes on. A long text is shown over several turns of the
-    // event loop, after what is queued before it.
-    m_work->post(m_chat->DispatchJob(text));
+    m_chatPanel->Show(text);
 }
 
 // ---------------------------------------------------------------------------
@@ -530,27 +506,12 @@ void TParloras::keepAlive()
 
 void TParloras::passwordRequested()
 {
-    // One password dialog at a time, and none for a while after a cancel.
-    if (m_closing || !m_passwordGate.tryOpen())
-        return;
-    m_passwordGate.done(!sendTypedPassword(QStringLiteral("Security")));
+    m_chatPanel->AnswerPasswordRequest();
 }
 
 void TParloras::ChatNote(const QString &text)
 {
-    ShowChatText("\033[4" + InertChatText(ProtocolBytes(text)) + "\r\n\033]");
-}
-
-bool TParloras::sendTypedPassword(const QString &dialogTitle)
-{
-    QString typed;
-    const bool ok = UserDialogs::current().askText(this, dialogTitle,
-                                                   QStringLiteral(" Enter Password :"), &typed,
-                                                   UserDialogs::Echo::Password);
-    // Cancelling sends the marker alone; a window that closed meanwhile sends nothing.
-    if (!m_closing)
-        Send(Marker::PasswordMarker + (ok ? ProtocolBytes(typed) : QByteArray()));
-    return ok;
+    m_chatPanel->Note(text);
 }
 
 void TParloras::lockOffered()
@@ -640,22 +601,15 @@ bool TParloras::Memo4KeyDown(QKeyEvent *event)
 
 void TParloras::SendButtonClick()
 {
-    const QByteArray text = ChatPanel::ChatText(Memo4->toPlainText());
     // An audience member's line is dropped unsent.
-    if (!text.isEmpty() && OwnLevel() > RoomMembers::Audience) {
-        Send(ChatColorPrefix + ChatStylePrefix + text);
+    if (m_chatPanel->SendTypedLine({}, OwnLevel() > RoomMembers::Audience))
         Shape1->setBrushColor(kLime);
-    }
-    Memo4->clear();
 }
 
 void TParloras::LockExecute()
 {
-    // The lock's dialog shares the password dialog's turn: one at a time.
-    if (m_closing || !m_passwordGate.tryOpen(false))
-        return;
-    sendTypedPassword(QStringLiteral("Room Security"));
-    m_passwordGate.done(false);
+    // A cancel sends the password marker alone.
+    m_chatPanel->AskLockPassword(true);
 }
 
 // ---------------------------------------------------------------------------
@@ -676,7 +630,7 @@ QList<QByteArray> TParloras::selectedMemberCaptions() const
 
 int TParloras::OwnLevel() const
 {
-    return RoomMembers::OwnLevel(memberRows(), UserName, LockGranted);
+    return RoomMembers::OwnLevel(memberRows(), m_session.UserName, LockGranted);
 }
 
 bool TParloras::ModeratedRoom() const
@@ -746,26 +700,12 @@ void TParloras::MemberCommand(RoomMembers::Entry entry)
 
 void TParloras::whereIsClick()
 {
-    const QList<QByteArray> selected = selectedMemberCaptions();
-    if (!selected.isEmpty())
-        Send(RoomMembers::WhereIsMessage(selected.first()));
-    Memo4->setFocus();
+    m_chatPanel->WhereIs(selectedMemberCaptions(), RoomMembers::WhereIsMessage);
 }
 
 void TParloras::whisperClick()
 {
-    const QList<QByteArray> selected = selectedMemberCaptions();
-    if (!selected.isEmpty()) {
-        const QByteArray text = ChatBytes(Memo4->toPlainText()).replace("\n", "\r\n");
-        const QList<QByteArray> messages =
-            ChatPanel::WhisperMessages(selected, ChatColorPrefix, ChatStylePrefix, text);
-        for (const QByteArray &message : messages) {
-            if (OwnLevel() > RoomMembers::Audience)
-                Send(message);
-        }
-        Memo4->clear();
-    }
-    Memo4->setFocus();
+    m_chatPanel->Whisper(selectedMemberCaptions(), OwnLevel() > RoomMembers::Audience);
 }
 
 void TParloras::sendRoleCommands(char digit, QList<QByteArray> captions)
@@ -834,22 +774,28 @@ void TParloras::SelectAllClick()
 
 void TParloras::AutoLogChatClick()
 {
-    m_chatSession->LogFileName =
+    chatSession().LogFileName =
         AutoLogChat1->isChecked() ? QStringLiteral("ChatLog.txt") : QString();
 }
 
 QString TParloras::LogFileName() const
 {
-    return m_chatSession->LogFileName;
+    return chatSession().LogFileName;
+}
+
+TDispAnsi *TParloras::chatRenderer() const
+{
+    return m_chatPanel->renderer();
+}
+
+ChatSession &TParloras::chatSession() const
+{
+    return m_chatPanel->chatSession();
 }
 
 void TParloras::OpenLink(const QByteArray &link)
 {
-    const auto &opener = TNodeClientFrame::UrlOpener;
-    const QUrl url = ChatPanel::SafeLinkUrl(link);
-    if (url.isValid() && opener && opener(url))
-        return;
-    UserDialogs::current().message(this, QString(), ChatPanel::LinkFailureText(link));
+    m_chatPanel->OpenLink(link);
 }
 
 // ---------------------------------------------------------------------------

@@ -11,8 +11,9 @@
 // The member list's rules (own level, room kind, menu, commands) are
 // RoomMembers; this window wires them to its widgets and its connection.
 //
-// It shares the node clients' command line, settings, colour steps and link
-// handling (src/nodeclient), not their window.
+// It shares the node clients' session (command line, settings, chat
+// appearance) and chat panel (renderer, sending, whispers, password dialogs,
+// links) from src/nodeclient, not their window.
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -27,7 +28,7 @@
 #include "AppInfo.h"
 #include "Colors.h"
 #include "ReadPause.h"
-#include "DialogGate.h"
+#include "NodeSession.h"
 #include "RoomMembers.h"
 
 class QAction;
@@ -41,7 +42,7 @@ class QToolButton;
 class QWidget;
 
 class ChatSession;
-class PlatformChatHost;
+class NodeChatPanel;
 class TDispAnsi;
 class TRichEditURL;
 class TShape;
@@ -59,17 +60,8 @@ public:
     ~TParloras() override;
 
     // ---- State shared with the other node clients ----
-    QByteArray NodeHost;
-    int NodePort = 1030;
-    QByteArray UserName;
-    QByteArray Password;
-    QString MediaDir;   // ends in "/"
-    QByteArray ChatColorPrefix;
-    QByteArray ChatStylePrefix;
-    TColor TextColour = TColors::WindowText;
-    bool DarkBackground = false;
-    QString ChatFontName;
-    int ChatFontSize = 10;
+    NodeSession &session() { return m_session; }
+    const NodeSession &session() const { return m_session; }
     bool Activated() const { return m_activated; }
     bool Closing() const { return m_closing; }
 
@@ -85,8 +77,9 @@ public:
     QList<RoomMembers::Row> memberRows() const;
     QList<QByteArray> selectedMemberCaptions() const;
 
-    TDispAnsi *chatRenderer() const { return m_chat.get(); }
-    ChatSession &chatSession() const { return *m_chatSession; }
+    TDispAnsi *chatRenderer() const;
+    ChatSession &chatSession() const;
+    NodeChatPanel &chatPanel() const { return *m_chatPanel; }
     const QImage &roomPicture() const { return m_roomPicture; }
 
     // ---- Handlers, public so that tests can drive them ----
@@ -161,8 +154,6 @@ private:
     // What a received chunk asks for.
     void keepAlive();
     void passwordRequested();
-    // False when the user cancelled.
-    bool sendTypedPassword(const QString &dialogTitle);
     void ChatNote(const QString &text);
     void lockOffered();
     void roomNamed(const QByteArray &title, bool lockInTitle);
@@ -180,16 +171,14 @@ private:
     void greyBoxClick();
     void playNoticeSound();
 
-    std::unique_ptr<PlatformChatHost> m_chatHost;
-    std::unique_ptr<ChatSession> m_chatSession;
-    std::unique_ptr<TDispAnsi> m_chat;
+    NodeSession m_session;
+    std::unique_ptr<NodeChatPanel> m_chatPanel;
     QImage m_roomPicture;
     bool m_activated = false;
     bool m_closing = false;
     TWinState *m_winState = nullptr;
     class WorkQueue *m_work = nullptr;
     ReadPause m_readPause;
-    DialogGate m_passwordGate;
     bool m_errorReported = false;
     bool m_wasConnected = false;
 };

@@ -597,7 +597,7 @@ void TfrmDoodlixTable::Button1Click()
 
 void TfrmDoodlixTable::Button2Click()
 {
-    Send(Doodlix::ReadyMessage(UserName));
+    Send(Doodlix::ReadyMessage(session().UserName));
     if (Button2->text() != QLatin1String("Ready"))
         Button2->setText(QStringLiteral("Ready"));
 }

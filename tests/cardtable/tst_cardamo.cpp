@@ -338,10 +338,10 @@ void TestCardamo::furtherTable()
     table.dispatch("\\SpawnNode:5001\r\n" + Marker::ChatMarker + "not shown\r\n");
     QCOMPARE(m_launcher->launches.size(), 1);
     const LaunchRecord &launch = m_launcher->launches.at(0);
-    QCOMPARE(launch.program, table.ProgramDir + QStringLiteral("Cardamo"));
+    QCOMPARE(launch.program, table.session().ProgramDir + QStringLiteral("Cardamo"));
     QCOMPARE(launch.arguments, (QStringList{"node.example", "5001", "Ann"}));
     QCOMPARE(launch.environment.value(QStringLiteral("VANTORA_PASSWORD")), QStringLiteral("pw"));
-    QCOMPARE(launch.workingDir, table.ProgramDir);
+    QCOMPARE(launch.workingDir, table.session().ProgramDir);
     QVERIFY(table.ScreenBuffer().isEmpty());
     QVERIFY(!table.Memo5->toPlainText().contains(QLatin1String("not shown")));
 

@@ -210,8 +210,8 @@ void TestPortalis::noArgumentsClosesOnceConnected()
     store.writeString(VantoraKey("Server"), QStringLiteral("127.0.0.1"));
     store.flush();
     auto door = open({});
-    QCOMPARE(door->NodeHost, QByteArray("127.0.0.1"));
-    QCOMPARE(door->NodePort, 1030);
+    QCOMPARE(door->session().NodeHost, QByteArray("127.0.0.1"));
+    QCOMPARE(door->session().NodePort, 1030);
     QTRY_VERIFY(server.connections() > 0);
     QTRY_VERIFY(!door->isVisible());
 }

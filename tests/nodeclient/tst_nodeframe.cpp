@@ -18,6 +18,7 @@
 #include "ChatSession.h"
 #include "Fakes.h"
 #include "LoopbackServer.h"
+#include "NodeChatPanel.h"
 #include "NodeClientFrame.h"
 #include "Platform.h"
 #include "ProtocolMarkers.h"
@@ -139,20 +140,20 @@ void TestNodeFrame::hostAndPortDefaults()
     store.writeString(VantoraKey("Server"), QStringLiteral("table.example"));
     store.flush();
     TNodeClientFrame frame(NodeFrameOptions{}, {});
-    QCOMPARE(frame.NodeHost, QByteArray("table.example"));
-    QCOMPARE(frame.NodePort, 1030);
-    QVERIFY(frame.UserName.isEmpty());
+    QCOMPARE(frame.session().NodeHost, QByteArray("table.example"));
+    QCOMPARE(frame.session().NodePort, 1030);
+    QVERIFY(frame.session().UserName.isEmpty());
 
     store.removeKey(VantoraKey("Server"));
     store.flush();
     TNodeClientFrame second(NodeFrameOptions{}, {});
-    QCOMPARE(second.NodeHost, QByteArray("localhost"));
+    QCOMPARE(second.session().NodeHost, QByteArray("localhost"));
 
     TNodeClientFrame third(NodeFrameOptions{}, {"h", "12.5", "u", "p"});
-    QCOMPARE(third.NodeHost, QByteArray("h"));
-    QCOMPARE(third.NodePort, 12);
-    QCOMPARE(third.UserName, QByteArray("u"));
-    QCOMPARE(third.Password, QByteArray("p"));
+    QCOMPARE(third.session().NodeHost, QByteArray("h"));
+    QCOMPARE(third.session().NodePort, 12);
+    QCOMPARE(third.session().UserName, QByteArray("u"));
+    QCOMPARE(third.session().Password, QByteArray("p"));
 }
 
 void TestNodeFrame::refusedConnectionShowsTheError()
@@ -327,7 +328,7 @@ void TestNodeFrame::voteMenu()
 
     frame->setWindowTitle(QStringLiteral("Spades Table 1"));
     frame->dispatch(players({"\x1b[2Ann=1;0;1", "A&B=1;0;1", "ann=1;0;1"}));
-    frame->UserName = "Ann";
+    frame->session().UserName = "Ann";
     frame->PopupMenu1Popup();
     QStringList texts;
     for (QAction *a : frame->PopupMenu1->actions())
@@ -377,7 +378,7 @@ void TestNodeFrame::darkTestOnTheStoredValue()
     {
         auto frame = open(server, {server.host(), server.portText(), "Ann", "pw"});
         // The system colour 0x80000005 reads as red 5, green 0, blue 0.
-        QVERIFY(frame->DarkBackground);
+        QVERIFY(frame->session().DarkBackground);
         QVERIFY(frame->chatSession().DarkView);
     }
     RegistrySettings store;
@@ -385,8 +386,8 @@ void TestNodeFrame::darkTestOnTheStoredValue()
     store.writeColor(VantoraKey("DefColor"), 0x00FF00);
     store.flush();
     auto frame = open(server, {server.host(), server.portText(), "Ann", "pw"});
-    QVERIFY(!frame->DarkBackground);
-    QCOMPARE(frame->TextColour, TColor(0x00FF00));
+    QVERIFY(!frame->session().DarkBackground);
+    QCOMPARE(frame->session().TextColour, TColor(0x00FF00));
     // Light background: the contrast colour, two thirds of each part.
     QCOMPARE(frame->Memo5->fontColor(), RGBToTColor(0, 170, 0));
     QCOMPARE(frame->Memo4->palette().color(QPalette::Base), QColor(0xF0, 0xF0, 0xF0));
@@ -410,14 +411,12 @@ void TestNodeFrame::linksOpenOnlyForSafeSchemes()
     LoopbackServer server(LoopbackServer::OneClient);
     TNodeClientFrame frame(NodeFrameOptions{}, {server.host(), server.portText(), "Ann", "pw"});
     QList<QUrl> opened;
-    const auto previous = TNodeClientFrame::UrlOpener;
-    TNodeClientFrame::UrlOpener = [&](const QUrl &url) {
+    frame.chatPanel().UrlOpener = [&](const QUrl &url) {
         opened << url;
         return true;
     };
     frame.OpenLink("http://example.com/page");
     frame.OpenLink("file:///etc/passwd");
-    TNodeClientFrame::UrlOpener = previous;
     QCOMPARE(opened, QList<QUrl>{QUrl("http://example.com/page")});
     QCOMPARE(m_dialogs->asked.size(), 1);
     QCOMPARE(m_dialogs->asked.at(0).text, QStringLiteral("Sorry !  Unable to Execute file:///etc/passwd"));
