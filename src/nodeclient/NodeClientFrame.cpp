@@ -384,10 +384,16 @@ void TNodeClientFrame::createEngine()
                                 const QByteArray &text) { PlaceButton(rect, image, color, text); };
     m_engine->OnRefresh = [this] { RefreshSurface(); };
     m_engine->OnReport = [this](const QByteArray &text) { EngineReport(text); };
-    MessageBoxQueue::instance().OnDropped = [this](int dropped) {
-        ChatNote(QString::number(dropped)
-                 + QStringLiteral(" message boxes from the server were dropped (%1 wait already).")
-                       .arg(MessageBoxQueue::MaxWaiting));
+    // The queue is the program's and may report after this window has gone.
+    MessageBoxQueue::instance().OnDropped = [frame = QPointer<TNodeClientFrame>(this)](int dropped) {
+        const QString note =
+            QString::number(dropped)
+            + QStringLiteral(" message boxes from the server were dropped (%1 wait already).")
+                  .arg(MessageBoxQueue::MaxWaiting);
+        if (frame)
+            frame->ChatNote(note);
+        else
+            qWarning("%s", qPrintable(note));
     };
     m_engine->OnFailure = [](const QString &message) {
         qWarning("Screen data not understood: %s", qPrintable(message));

@@ -18,6 +18,7 @@
 #include "ChatSession.h"
 #include "Fakes.h"
 #include "LoopbackServer.h"
+#include "MessageBoxQueue.h"
 #include "NodeChatPanel.h"
 #include "NodeClientFrame.h"
 #include "Platform.h"
@@ -63,6 +64,7 @@ private slots:
     void voteMenu();
     void lockButtonAsksForARoomPassword();
     void secondCloseMinimises();
+    void droppedBoxesAfterTheWindowHasGone();
     void darkTestOnTheStoredValue();
     void showChatHeights();
     void linksOpenOnlyForSafeSchemes();
@@ -420,6 +422,31 @@ void TestNodeFrame::linksOpenOnlyForSafeSchemes()
     QCOMPARE(opened, QList<QUrl>{QUrl("http://example.com/page")});
     QCOMPARE(m_dialogs->asked.size(), 1);
     QCOMPARE(m_dialogs->asked.at(0).text, QStringLiteral("Sorry !  Unable to Execute file:///etc/passwd"));
+}
+
+void TestNodeFrame::droppedBoxesAfterTheWindowHasGone()
+{
+    // The program's message box queue outlives a window that reported its
+    // drops: a burst after the window has gone is logged, not reported to it.
+    MessageBoxQueue &queue = MessageBoxQueue::instance();
+    // The queue closes its boxes itself; whatever is left goes with the holder.
+    QWidget holder;
+    queue.MakeBox = [&holder](const QByteArray &) { return new QWidget(&holder); };
+    {
+        LoopbackServer server(LoopbackServer::OneClient);
+        auto frame = openConnected(server);
+        for (int i = 0; i < MessageBoxQueue::MaxWaiting + 3; ++i)
+            queue.show("box");
+        QTRY_VERIFY(frame->Memo5->toPlainText().contains(
+            QLatin1String("2 message boxes from the server were dropped")));
+        queue.clear();
+    }
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("5 message boxes from the server were dropped"));
+    for (int i = 0; i < MessageBoxQueue::MaxWaiting + 6; ++i)
+        queue.show("box");
+    QTest::qWait(20);
+    queue.clear();
+    queue.MakeBox = nullptr;
 }
 
 void TestNodeFrame::surfaceText()
