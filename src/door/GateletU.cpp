@@ -67,8 +67,8 @@ TfrmGatelet::TfrmGatelet(const QStringList &arguments, QWidget *parent)
     setMaximumSize(850, 600);
 
     readStartupSettings(arguments);
-    m_sounds->setMediaDir(MediaDir);
-    m_sounds->setBaseUrl(ServerSounds::soundBaseUrl(NodeHost));
+    m_sounds->setMediaDir(m_session.MediaDir);
+    m_sounds->setBaseUrl(ServerSounds::soundBaseUrl(m_session.NodeHost));
 
     connect(m_feeder, &ScreenFeeder::sliceFed, Image2, qOverload<>(&QWidget::update));
     connect(m_feeder, &ScreenFeeder::drained, this, [this] {
@@ -201,19 +201,20 @@ void TfrmGatelet::readStartupSettings(const QStringList &arguments)
     m_scaleLowRes = settings.scaleLowRes();
     SpeedButton1->setChecked(store.readBool(VantoraKey(kLargeFontKey), false));
     connect(SpeedButton1, &QToolButton::toggled, this, &TfrmGatelet::SpeedButton1Click);
-    MediaDir = NodeSettings::mediaDir(settings.mediaPath());
-    ProgramDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    m_session.MediaDir = NodeSettings::mediaDir(settings.mediaPath());
+    m_session.ProgramDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
 
     // The local machine on port 2112 unless the command line says otherwise;
     // the host is never empty, so no setting names it.
-    NodeHost = ProtocolBytes(DefaultServiceHost());
+    m_session.NodeHost = ProtocolBytes(DefaultServiceHost());
+    m_session.NodePort = DefaultPort;
     const NodeCommandLine line = NodeCommandLine::read(arguments);
-    UserName = line.UserName;
-    Password = line.Password;
+    m_session.UserName = line.UserName;
+    m_session.Password = line.Password;
     if (!line.NodeHost.isEmpty())
-        NodeHost = line.NodeHost;
+        m_session.NodeHost = line.NodeHost;
     if (arguments.size() > 1)
-        NodePort = line.NodePort;
+        m_session.NodePort = line.NodePort;
 }
 
 void TfrmGatelet::configureEngine()
@@ -275,7 +276,8 @@ void TfrmGatelet::FormActivate()
 void TfrmGatelet::connectToNode()
 {
     m_connectionFailed = false;
-    ClientSocket->connectToHost(DisplayText(NodeHost), quint16(qBound(0, NodePort, 65535)));
+    ClientSocket->connectToHost(DisplayText(m_session.NodeHost),
+                                quint16(qBound(0, m_session.NodePort, 65535)));
 }
 
 bool TfrmGatelet::Send(const QByteArray &bytes)
@@ -289,7 +291,7 @@ bool TfrmGatelet::Send(const QByteArray &bytes)
 void TfrmGatelet::identifyLater()
 {
     Waits::after(kIdentifyAfterMs, this, [this] {
-        Send(Marker::IdentifyOpen + UserName + Marker::IdentifyClose + Password);
+        Send(m_session.Identification());
         Waits::after(kReadyAfterMs, this, [this] { Send(Marker::ClientReady); });
     });
 }
@@ -298,7 +300,7 @@ void TfrmGatelet::ClientSocketConnect()
 {
     // Single key strokes go out at once, not held back to be sent together.
     ClientSocket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    if (!UserName.isEmpty()) {
+    if (!m_session.UserName.isEmpty()) {
         identifyLater();
         return;
     }
@@ -359,11 +361,19 @@ void TfrmGatelet::ClientSocketError(QAbstractSocket::SocketError error)
 
 void TfrmGatelet::passwordRequested()
 {
+    // One password dialog at a time, and none for a while after a cancel:
+    // the dialog's own event loop goes on reading the connection, and a
+    // server must not pile dialogs up or bring one straight back.
+    if (m_close.closing() || !m_passwordGate.tryOpen())
+        return;
     QString typed;
     const bool ok = UserDialogs::current().askText(this, QStringLiteral("Security"),
                                                    QStringLiteral(" Enter Password :"), &typed,
                                                    UserDialogs::Echo::Password);
-    Send(Marker::PasswordMarker + (ok ? ProtocolBytes(typed) : QByteArray()));
+    m_passwordGate.done(!ok);
+    // A window that closed meanwhile sends nothing.
+    if (!m_close.closing())
+        Send(Marker::PasswordMarker + (ok ? ProtocolBytes(typed) : QByteArray()));
 }
 
 void TfrmGatelet::captionReceived(const QByteArray &caption)

@@ -19,7 +19,9 @@
 #include <memory>
 
 #include "AppInfo.h"
+#include "DialogGate.h"
 #include "GateletDispatcher.h"
+#include "NodeSession.h"
 #include "NodeWindowClose.h"
 
 class QLabel;
@@ -46,12 +48,10 @@ public:
     static constexpr int DefaultPort = 2112;
 
     // ---- State ----
-    QByteArray NodeHost;   // the local machine unless the command line names one
-    int NodePort = DefaultPort;
-    QByteArray UserName;
-    QByteArray Password;
-    QString ProgramDir;    // ends in "/"
-    QString MediaDir;      // ends in "/"
+    // Where it connects and as whom: the local machine on DefaultPort
+    // unless the command line names another; no chat appearance is used.
+    NodeSession &session() { return m_session; }
+    const NodeSession &session() const { return m_session; }
     int LastClickX = 0;
     int LastClickY = 0;
     bool Activated() const { return m_activated; }
@@ -112,6 +112,7 @@ private:
     void captionReceived(const QByteArray &caption) override;
     void screenData(const QByteArray &bytes) override;
 
+    NodeSession m_session;
     std::unique_ptr<TAnsi> m_engine;
     GateletDispatcher m_dispatcher;
     ScreenFeeder *m_feeder = nullptr;
@@ -123,4 +124,5 @@ private:
     NodeWindowClose m_close;
     bool m_connectionFailed = false;
     bool m_readPaused = false;
+    DialogGate m_passwordGate;
 };

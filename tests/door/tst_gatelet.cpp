@@ -133,7 +133,7 @@ void TestGatelet::identifiesAfter1200And500()
 void TestGatelet::hostAndPortOnly()
 {
     auto door = open({m_server->host(), m_server->portText()});
-    QCOMPARE(door->NodePort, m_server->portText().toInt());
+    QCOMPARE(door->session().NodePort, m_server->portText().toInt());
     QVERIFY(m_server->waitForClient());
     QTest::qWait(Waits::scaled(1200 + 500) + 100);
     QVERIFY(m_server->received().isEmpty());
@@ -148,8 +148,8 @@ void TestGatelet::noArgumentsUsesPort2112AndCloses()
     if (!server.listen(2112, QHostAddress::Any))
         QSKIP("port 2112 is taken on this machine");
     auto door = open({});
-    QCOMPARE(door->NodeHost, QByteArray("localhost"));
-    QCOMPARE(door->NodePort, 2112);
+    QCOMPARE(door->session().NodeHost, QByteArray("localhost"));
+    QCOMPARE(door->session().NodePort, 2112);
     QTRY_VERIFY(server.connections() > 0);
     QTRY_VERIFY(!door->isVisible());
 }

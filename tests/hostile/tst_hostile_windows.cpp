@@ -14,11 +14,13 @@
 #include <QTimer>
 
 #include "Ansi.h"
+#include "CellGrid.h"
 #include "CardamoU.h"
 #include "ChatSession.h"
 #include "ClientPrograms.h"
 #include "Fakes.h"
 #include "LobbyUnderTest.h"
+#include "GateletU.h"
 #include "GreyMsg.h"
 #include "LobbyMain.h"
 #include "LoopbackServer.h"
@@ -82,6 +84,7 @@ private slots:
     void invitations_one_dialog_while_the_connection_goes_on();
     void message_box_captures_one_at_a_time();
     void password_requests_one_dialog_then_quiet();
+    void door_terminal_password_requests_one_dialog_then_quiet();
     void room_notices_fold_into_the_chat();
     void thirty_thousand_buttons_make_256();
     void close_ends_the_program_while_a_dialog_is_open();
@@ -258,6 +261,49 @@ void tst_HostileWindows::password_requests_one_dialog_then_quiet()
     // The table still takes screen data and chat.
     table->dispatch(Marker::ChatMarker + "still here\r\n");
     QTRY_VERIFY(table->Memo5->toPlainText().contains(QLatin1String("still here")));
+}
+
+void tst_HostileWindows::door_terminal_password_requests_one_dialog_then_quiet()
+{
+    LoopbackServer server(LoopbackServer::OneClient);
+    auto door = TestEnvironment::shownWindow<TfrmGatelet>(
+        QStringList{server.host(), server.portText(), "Ann", "pw"});
+    QVERIFY(server.waitForBytes(kIdent + Marker::ClientReady));
+    FakeDialogs &dialogs = m_fakes->dialogs;
+    int nested = 0;
+    // The dialog's own event loop reads on: twenty more requests come while it is up.
+    dialogs.whileOpen = [&] {
+        dialogs.whileOpen = nullptr;
+        for (int i = 0; i < 20; ++i) {
+            server.send(Marker::PasswordMarker);
+            QTest::qWait(5);
+        }
+        QTest::qWait(100);
+        nested = int(dialogs.asked.size());
+    };
+    server.clearReceived();
+    server.send(Marker::PasswordMarker);
+    QTRY_COMPARE(dialogs.asked.size(), 1);
+    QTRY_VERIFY(server.received().contains(Marker::PasswordMarker));
+    QCOMPARE(nested, 1);
+    // Cancelled: the requests right after get no dialog.
+    for (int i = 0; i < 20; ++i) {
+        server.send(Marker::PasswordMarker);
+        QTest::qWait(5);
+    }
+    QTest::qWait(100);
+    QCOMPARE(dialogs.asked.size(), 1);
+    QCOMPARE(server.received(), Marker::PasswordMarker);
+    // The door still takes screen data.
+    QTRY_VERIFY(door->ScreenBuffer().isEmpty() && !door->Feeding());
+    door->dispatch("still here");
+    QCOMPARE(door->ScreenBuffer(), QByteArray("still here"));
+    QTRY_VERIFY(door->ScreenBuffer().isEmpty() && !door->Feeding());
+    QByteArray screen;
+    for (int row = 0; row <= 26; ++row)
+        for (int column = 0; column <= 80; ++column)
+            screen += char(door->engine()->Cells().at(column, row).Char);
+    QVERIFY(screen.contains("still here"));
 }
 
 void tst_HostileWindows::room_notices_fold_into_the_chat()
