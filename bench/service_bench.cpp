@@ -17,7 +17,6 @@
 #include <QFile>
 #include <QPasswordDigestor>
 #include <QProcess>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -28,30 +27,13 @@
 #include <openssl/evp.h>
 
 #include "AccountStore.h"
-#include "ProtocolMarkers.h"
+#include "ServiceClient.h"
 
 namespace {
 
 // A client keeps only the tail of what came: enough to find a marker or a
 // line cut between two reads.
-struct Client {
-    std::unique_ptr<QTcpSocket> socket;
-    QByteArray tail;
-    bool ready = false;
-    QByteArray awaited;          // the chat line being waited for
-    bool got = false;            // it came
-
-    void take(const QByteArray &bytes)
-    {
-        tail += bytes;
-        if (!ready && tail.contains(Marker::ReadyMarker))
-            ready = true;
-        if (!awaited.isEmpty() && !got && tail.contains(awaited))
-            got = true;
-        if (tail.size() > 256)
-            tail = tail.right(256);
-    }
-};
+constexpr qsizetype ClientTail = 256;
 
 struct Figures {
     double loginPerSecond = 0;
@@ -109,9 +91,8 @@ Figures run(const QString &program, int users, int basePort, int iterations, con
     // Wait for the lobby to listen.
     bool listening = false;
     for (int k = 0; k < 100 && !listening; ++k) {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, quint16(lobbyPort));
-        listening = probe.waitForConnected(100);
+        ServiceClient probe(lobbyPort);
+        listening = probe.waitConnected(100);
         if (!listening)
             QThread::msleep(50);
     }
@@ -122,20 +103,15 @@ Figures run(const QString &program, int users, int basePort, int iterations, con
         return f;
     }
 
-    std::vector<Client> clients(users);
+    std::vector<std::unique_ptr<ServiceClient>> clients(users);
     const auto login = [&](int i) {
-        Client &c = clients[i];
-        c.socket = std::make_unique<QTcpSocket>();
-        QTcpSocket *s = c.socket.get();
-        s->bind(addressOf(i));
-        QObject::connect(s, &QTcpSocket::readyRead, s, [&c, s] { c.take(s->readAll()); });
-        QObject::connect(s, &QTcpSocket::connected, s, [s, i] {
-            s->write(Marker::IdentifyOpen + "User" + QByteArray::number(i) + Marker::IdentifyClose + "pw");
-        });
-        s->connectToHost(QHostAddress::LocalHost, quint16(lobbyPort));
+        clients[i] = std::make_unique<ServiceClient>(lobbyPort, addressOf(i));
+        clients[i]->keepTail(ClientTail);
+        clients[i]->identifyWhenConnected("User" + QByteArray::number(i), "pw");
     };
     const auto readyCount = [&] {
-        return int(std::count_if(clients.begin(), clients.end(), [](const Client &c) { return c.ready; }));
+        return int(std::count_if(clients.begin(), clients.end(),
+                                 [](const std::unique_ptr<ServiceClient> &c) { return c && c->loggedIn(); }));
     };
     // One line from user 0 to everybody who is in: milliseconds until all have it.
     int lineNumber = 0;
@@ -143,29 +119,28 @@ Figures run(const QString &program, int users, int basePort, int iterations, con
         const QByteArray text = "bench line " + QByteArray::number(++lineNumber) + " end";
         QList<int> in;
         for (int i = 1; i < users; ++i) {
-            if (clients[i].ready) {
+            if (clients[i]->loggedIn()) {
                 in.append(i);
-                clients[i].awaited = text;
-                clients[i].got = false;
+                clients[i]->watch(text);
             }
         }
         QElapsedTimer timer;
         timer.start();
-        clients[0].socket->write(text + "\r\n");
+        clients[0]->write(text + "\r\n");
         qsizetype k = 0;   // the clients before it have the line
         waitUntil([&] {
-            while (k < in.size() && clients[in[k]].got)
+            while (k < in.size() && clients[in[k]]->seen())
                 ++k;
             return k == in.size();
         }, timeoutMs);
         for (const int i : in)
-            clients[i].awaited.clear();
+            clients[i]->stopWatching();
         return double(timer.nsecsElapsed()) / 1e6;
     };
 
     // User 0 first, to speak; then everybody else at once.
     login(0);
-    waitUntil([&] { return clients[0].ready; }, 10000);
+    waitUntil([&] { return clients[0]->loggedIn(); }, 10000);
     QElapsedTimer timer;
     timer.start();
     for (int i = 1; i < users; ++i)

@@ -4,10 +4,12 @@
 
 #include <QImage>
 #include <QTest>
-#include <QWidget>
+
+#include <memory>
 
 #include "Ansi.h"
 #include "DesktopEffects.h"
+#include "Fakes.h"
 #include "LAnsi.h"
 #include "MessageBoxQueue.h"
 #include "TestMain.h"
@@ -37,22 +39,17 @@ private slots:
     void beep_is_installed_for_both_decoders();
 
 private:
-    QList<QByteArray> m_boxTexts;
+    std::unique_ptr<RecordedMessageBoxes> m_boxes;
 };
 
 void tst_DesktopEffects::init()
 {
-    m_boxTexts.clear();
-    MessageBoxQueue::instance().MakeBox = [this](const QByteArray &text) {
-        m_boxTexts << text;
-        return new QWidget;
-    };
+    m_boxes = std::make_unique<RecordedMessageBoxes>();
 }
 
 void tst_DesktopEffects::cleanup()
 {
-    MessageBoxQueue::instance().clear();
-    MessageBoxQueue::instance().MakeBox = nullptr;
+    m_boxes.reset();
 }
 
 void tst_DesktopEffects::engine_alone_opens_no_box()
@@ -63,7 +60,7 @@ void tst_DesktopEffects::engine_alone_opens_no_box()
     engine.Write("\x1b[5;5H\x1b[Whello there}\x07" "A");
     QVERIFY(!MessageBoxQueue::instance().boxOpen());
     QCOMPARE(MessageBoxQueue::instance().waiting(), 0);
-    QVERIFY(m_boxTexts.isEmpty());
+    QVERIFY(m_boxes->texts.isEmpty());
     // The capture ended and the parser went on with the text after it.
     QCOMPARE(engine.CharAtCell(5, 5), quint8('A'));
 }
@@ -74,11 +71,11 @@ void tst_DesktopEffects::installed_engine_queues_each_capture()
     DesktopEffects::Install(engine);
     engine.Write("\x1b[Whello there}\x1b[Wsecond}");
     QVERIFY(MessageBoxQueue::instance().boxOpen());
-    QCOMPARE(m_boxTexts, QList<QByteArray>{"hello there"});
+    QCOMPARE(m_boxes->texts, QList<QByteArray>{"hello there"});
     QCOMPARE(MessageBoxQueue::instance().waiting(), 1);
     // Closing the first box opens the one that waited.
     delete MessageBoxQueue::instance().openBox();
-    QTRY_COMPARE(m_boxTexts, (QList<QByteArray>{"hello there", "second"}));
+    QTRY_COMPARE(m_boxes->texts, (QList<QByteArray>{"hello there", "second"}));
 }
 
 void tst_DesktopEffects::beep_is_installed_for_both_decoders()

@@ -1,6 +1,7 @@
 // The lightweight door terminal against a node server on loopback: its
 // window, the command lines and their waits, "Connect", the chat text that
-// goes to the screen, and what it leaves out (buttons, messages).
+// goes to the screen, the beep and message boxes its screen asks for, and
+// what it leaves out (buttons, messages).
 
 #include <QtTest>
 
@@ -15,6 +16,7 @@
 #include "Fakes.h"
 #include "GateletU.h"
 #include "LoopbackServer.h"
+#include "MessageBoxQueue.h"
 #include "Platform.h"
 #include "ProtocolMarkers.h"
 #include "RegistrySettings.h"
@@ -48,6 +50,7 @@ private slots:
     void buttonRequestDrawsAndSendsNothing();
     void keysAndPresses();
     void engineReply();
+    void screenBeepsAndOpensMessageBoxes();
     void failureShowsNothingAndConnectRetries();
     void hangUpClosesWithoutMessage();
     void largeFontRoundTrip();
@@ -254,6 +257,19 @@ void TestGatelet::engineReply()
     m_server->send("\x1b[5;1n");
     QVERIFY(m_server->waitForBytes("\x1b[5;1"));
     QVERIFY(clock.elapsed() >= Waits::scaled(200) - 10);
+}
+
+void TestGatelet::screenBeepsAndOpensMessageBoxes()
+{
+    RecordedMessageBoxes boxes;
+    auto door = open({m_server->host(), m_server->portText()});
+    QVERIFY(m_server->waitForClient());
+    QVERIFY(door->engine()->OnBeep);
+    // A beep and a widget capture from the server: the capture opens in the
+    // program's message box.
+    m_server->send("\x07" "\x1b[Wfrom the door}");
+    QTRY_COMPARE(boxes.texts, QList<QByteArray>{"from the door"});
+    QVERIFY(MessageBoxQueue::instance().boxOpen());
 }
 
 void TestGatelet::failureShowsNothingAndConnectRetries()

@@ -4,10 +4,7 @@
 // listener on a free port, no web side, quiet, cheap passwords; and a login
 // through its lobby, which makes the account the game nodes then accept.
 
-#include <QTcpSocket>
-#include <QTest>
-
-#include "ProtocolMarkers.h"
+#include "ServiceClient.h"
 #include "VtServer.h"
 
 namespace LocalService {
@@ -28,16 +25,8 @@ inline ServerOptions OnFreePorts(const QString &dataFolder, int passwordIteratio
 // said it was ready.
 inline bool LogIn(const VtServer &server, const QByteArray &name, const QByteArray &password = "pw")
 {
-    QTcpSocket lobby;
-    lobby.connectToHost(QHostAddress::LocalHost, quint16(server.lobbyPort()));
-    if (!QTest::qWaitFor([&] { return lobby.state() == QAbstractSocket::ConnectedState; }, 5000))
-        return false;
-    lobby.write(Marker::IdentifyOpen + name + Marker::IdentifyClose + password);
-    QByteArray got;
-    return QTest::qWaitFor([&] {
-        got += lobby.readAll();
-        return got.contains(Marker::ReadyMarker);
-    }, 5000);
+    ServiceClient lobby(server.lobbyPort());
+    return lobby.logIn(name, password);
 }
 
 } // namespace LocalService

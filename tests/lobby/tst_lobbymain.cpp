@@ -126,18 +126,11 @@ void tst_LobbyMain::menu_engine_beeps_and_queues_message_boxes()
 {
     MemorySettings user;
     TLobbyMainForm form(startup(user));
-    QList<QByteArray> texts;
-    MessageBoxQueue &queue = MessageBoxQueue::instance();
-    queue.MakeBox = [&texts](const QByteArray &text) {
-        texts << text;
-        return new QWidget;
-    };
+    RecordedMessageBoxes boxes;
     QVERIFY(form.Engine().OnBeep);
     form.Engine().Write("\x1b[Wfrom the menu}");
-    QCOMPARE(texts, QList<QByteArray>{"from the menu"});
-    QVERIFY(queue.boxOpen());
-    queue.clear();
-    queue.MakeBox = nullptr;
+    QCOMPARE(boxes.texts, QList<QByteArray>{"from the menu"});
+    QVERIFY(MessageBoxQueue::instance().boxOpen());
 }
 
 void tst_LobbyMain::window_has_its_regions()

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QAction>
@@ -18,6 +17,7 @@
 #include "Platform.h"
 #include "ProtocolMarkers.h"
 #include "Printable.h"
+#include "ServiceClient.h"
 #include "TestMain.h"
 #include "UserListView.h"
 #include "VtServer.h"
@@ -122,12 +122,8 @@ void tst_LobbyService::two_users_chat_whisper_and_find_each_other()
     QVERIFY(form.Dispatcher().IntroSent);
 
     // Bob comes in on a plain socket.
-    QTcpSocket bob;
-    QByteArray toBob;
-    connect(&bob, &QTcpSocket::readyRead, this, [&] { toBob += bob.readAll(); });
-    bob.connectToHost(QHostAddress::LocalHost, quint16(m_server->lobbyPort()));
-    QVERIFY(bob.waitForConnected(5000));
-    bob.write(Marker::IdentifyOpen + "Bob" + Marker::IdentifyClose + "pw");
+    ServiceClient bob(m_server->lobbyPort());
+    QVERIFY(bob.identify("Bob", "pw"));
     QTRY_COMPARE(form.PlayersCaption->text(), QStringLiteral(" 2 Online"));
     QTRY_VERIFY(form.Memo2->toPlainText().contains(QLatin1String("Bob (Enter)>")));
 
@@ -136,36 +132,36 @@ void tst_LobbyService::two_users_chat_whisper_and_find_each_other()
     QTRY_VERIFY(form.Memo2->toPlainText().contains(QLatin1String("Bob> hello Ann")));
     form.Memo1->setPlainText(QStringLiteral("hello Bob"));
     QTest::mouseClick(form.SendButton, Qt::LeftButton);
-    QTRY_VERIFY(printable(toBob).contains(QLatin1String("Ann\\x1b[b> \\x1b[3hello Bob")));
+    QTRY_VERIFY(printable(bob.received()).contains(QLatin1String("Ann\\x1b[b> \\x1b[3hello Bob")));
 
     // A whisper through the user list's menu.
     form.Memo1->setPlainText(QStringLiteral("psst"));
     QVERIFY(chooseForUser(form, "Bob", QStringLiteral("Whisper to Bob")));
-    QTRY_VERIFY(printable(toBob).contains(QLatin1String("Ann (private)\\x1b[b> \\x1b[3psst")));
+    QTRY_VERIFY(printable(bob.received()).contains(QLatin1String("Ann (private)\\x1b[b> \\x1b[3psst")));
     QTRY_VERIFY(form.Memo2->toPlainText().contains(QLatin1String("To Bob> psst")));
 
     // A private line typed by hand goes to Bob alone, not out as chat.
-    toBob.clear();
+    bob.clearReceived();
     form.Memo1->setPlainText(QStringLiteral("/msg Bob by hand"));
     QTest::mouseClick(form.SendButton, Qt::LeftButton);
-    QTRY_VERIFY(printable(toBob).contains(QLatin1String("Ann (private)\\x1b[b> \\x1b[3by hand")));
-    QVERIFY(!printable(toBob).contains(QLatin1String("/msg")));
+    QTRY_VERIFY(printable(bob.received()).contains(QLatin1String("Ann (private)\\x1b[b> \\x1b[3by hand")));
+    QVERIFY(!printable(bob.received()).contains(QLatin1String("/msg")));
 
     // Bob asks where Ann is; her lobby answers by itself.
-    toBob.clear();
+    bob.clearReceived();
     bob.write(Marker::WhereIsRequest + "$Ann");
-    QTRY_VERIFY(printable(toBob).contains(QLatin1String("Vantora Chat Version 6.11")));
-    QVERIFY2(printable(toBob).contains(QLatin1String("Where is Ann:")), qPrintable(printable(toBob)));
-    QVERIFY(printable(toBob).contains(QLatin1String("in the test\\x0d\\x0aAnn's Time is ")));
+    QTRY_VERIFY(printable(bob.received()).contains(QLatin1String("Vantora Chat Version 6.11")));
+    QVERIFY2(printable(bob.received()).contains(QLatin1String("Where is Ann:")), qPrintable(printable(bob.received())));
+    QVERIFY(printable(bob.received()).contains(QLatin1String("in the test\\x0d\\x0aAnn's Time is ")));
     QVERIFY(form.Memo2->toPlainText().contains(QLatin1String("Looking For")));
 
     // Away: the service lists Ann with the away state.
-    toBob.clear();
+    bob.clearReceived();
     form.ImAway();
-    QTRY_VERIFY(printable(toBob).contains(QLatin1String("$Ann=13;1;")));
-    QTRY_VERIFY(printable(toBob).contains(QLatin1String("I'm Away!")));
+    QTRY_VERIFY(printable(bob.received()).contains(QLatin1String("$Ann=13;1;")));
+    QTRY_VERIFY(printable(bob.received()).contains(QLatin1String("I'm Away!")));
 
-    bob.disconnectFromHost();
+    bob.socket().disconnectFromHost();
     QTRY_COMPARE(form.PlayersCaption->text(), QStringLiteral(" 1 Online"));
 }
 

@@ -1,7 +1,9 @@
 #include "Fakes.h"
 
 #include <QTimer>
+#include <QWidget>
 
+#include "MessageBoxQueue.h"
 #include "Platform.h"
 
 bool FakeSoundPlayer::play(const QString &path)
@@ -267,6 +269,20 @@ void FakeMediaPlayer::failPlaying()
 {
     m_mode = NotReady;
     failed();
+}
+
+RecordedMessageBoxes::RecordedMessageBoxes()
+{
+    MessageBoxQueue::instance().MakeBox = [this](const QByteArray &text) {
+        texts << text;
+        return new QWidget;
+    };
+}
+
+RecordedMessageBoxes::~RecordedMessageBoxes()
+{
+    MessageBoxQueue::instance().clear();
+    MessageBoxQueue::instance().MakeBox = nullptr;
 }
 
 InstalledFakes::InstalledFakes()

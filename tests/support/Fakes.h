@@ -2,6 +2,7 @@
 
 // Recording stand-ins for the platform seams.
 
+#include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QMap>
@@ -174,6 +175,19 @@ private:
     Mode m_mode = NotReady;
     int m_generation = 0;
     QObject m_context;
+};
+
+// The program's message box queue opens no real boxes while this lives: it
+// records each text it shows and makes a plain widget for it. At the end
+// the queue is emptied and makes its own boxes again.
+struct RecordedMessageBoxes
+{
+    RecordedMessageBoxes();
+    ~RecordedMessageBoxes();
+    RecordedMessageBoxes(const RecordedMessageBoxes &) = delete;
+    RecordedMessageBoxes &operator=(const RecordedMessageBoxes &) = delete;
+
+    QList<QByteArray> texts;   // in the order the boxes opened
 };
 
 // The dialog, sound and launcher fakes, in place for as long as this lives:

@@ -5,58 +5,13 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "ProtocolMarkers.h"
+#include "ServiceClient.h"
 #include "TestMain.h"
 #include "VtServer.h"
-
-namespace {
-
-class RawClient : public QObject
-{
-public:
-    explicit RawClient(int port)
-    {
-        connect(&socket, &QTcpSocket::readyRead, this, [this] {
-            const QByteArray chunk = socket.readAll();
-            reads.append(chunk);
-            got += chunk;
-        });
-        connect(&socket, &QTcpSocket::disconnected, this, [this] { gone = true; });
-        socket.connectToHost(QHostAddress::LocalHost, quint16(port));
-    }
-    bool waitFor(const QByteArray &needle, int ms = 5000)
-    {
-        return QTest::qWaitFor([&] { return got.contains(needle); }, ms);
-    }
-    bool waitGone(int ms = 5000)
-    {
-        return QTest::qWaitFor([&] { return gone; }, ms);
-    }
-    void write(const QByteArray &bytes)
-    {
-        socket.write(bytes);
-        socket.flush();
-    }
-    // As the programs do: wait until connected, then identify.
-    bool identify(const QByteArray &name, const QByteArray &password)
-    {
-        if (!QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, 5000))
-            return false;
-        write(Marker::IdentifyOpen + name + Marker::IdentifyClose + password);
-        return true;
-    }
-
-    QTcpSocket socket;
-    QByteArray got;
-    QList<QByteArray> reads;
-    bool gone = false;
-};
-
-} // namespace
 
 class TestVtserveServer : public QObject
 {
@@ -103,15 +58,15 @@ private slots:
 
     void twoLobbiesChatAndSeeEachOther()
     {
-        RawClient ann(lobbyPort());
+        ServiceClient ann(lobbyPort());
         QVERIFY(ann.identify("Ann", "pw"));
         QVERIFY(ann.waitFor("\x1b[L$Ann=13;0;1500\x1b]"));
-        QVERIFY(ann.got.startsWith(Marker::ReadyMarker));
+        QVERIFY(ann.received().startsWith(Marker::ReadyMarker));
         ann.write("/Version 6.11\r\n");
         ann.write("/Email ann@example.org\r\n");
         ann.write(Marker::KeepAlive);
 
-        RawClient bob(lobbyPort());
+        ServiceClient bob(lobbyPort());
         QVERIFY(bob.identify("Bob", "pw"));
         QVERIFY(bob.waitFor("\x1b[L$Ann=13;0;1500\r\nBob=13;0;1500\x1b]"));
         QVERIFY(ann.waitFor("\x1b[L$Ann=13;0;1500\r\nBob=13;0;1500\x1b]"));
@@ -121,97 +76,97 @@ private slots:
         QVERIFY(ann.waitFor("Bob=13;1;1500"));
 
         // The menu command's answer arrives in a read of its own.
-        ann.reads.clear();
+        ann.clearReads();
         ann.write("\\SpawnCMenu");
         const QByteArray answer = "\\SpawnCMenu:" + QByteArray::number(m_server->roomsMenuPort());
-        QVERIFY(QTest::qWaitFor([&] { return ann.reads.contains(answer); }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return ann.reads().contains(answer); }, 5000));
         // So does the keep-alive.
-        QVERIFY(QTest::qWaitFor([&] { return ann.reads.contains(Marker::KeepAlive); }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return ann.reads().contains(Marker::KeepAlive); }, 5000));
     }
 
     void wrongPasswordIsInvalidUserAndClosed()
     {
         {
-            RawClient ann(lobbyPort());
+            ServiceClient ann(lobbyPort());
             QVERIFY(ann.identify("Ann", "pw"));
             QVERIFY(ann.waitFor(Marker::ReadyMarker));
         }
-        RawClient other(lobbyPort());
+        ServiceClient other(lobbyPort());
         QVERIFY(other.identify("Ann", "not it"));
         QVERIFY(other.waitGone());
-        QVERIFY(other.got.contains("Invalid User"));
-        QVERIFY(!other.got.contains(Marker::ReadyMarker));
+        QVERIFY(other.received().contains("Invalid User"));
+        QVERIFY(!other.received().contains(Marker::ReadyMarker));
     }
 
     void floodAndGarbageCutOffOnlyTheirSender()
     {
-        RawClient ann(lobbyPort());
+        ServiceClient ann(lobbyPort());
         QVERIFY(ann.identify("Ann", "pw"));
-        RawClient bob(lobbyPort());
+        ServiceClient bob(lobbyPort());
         QVERIFY(bob.identify("Bob", "pw"));
         QVERIFY(bob.waitFor("Bob=13;0;1500"));
 
-        RawClient flood(lobbyPort());
+        ServiceClient flood(lobbyPort());
         QVERIFY(flood.identify("Cy", "pw"));
         QVERIFY(flood.waitFor(Marker::ReadyMarker));
         const QByteArray piece(4000, 'z');
-        for (int i = 0; i < 100 && !flood.gone; ++i) {
+        for (int i = 0; i < 100 && !flood.gone(); ++i) {
             flood.write(piece);
             QTest::qWait(1);
         }
         QVERIFY(flood.waitGone());
 
-        RawClient garbage(lobbyPort());
-        QVERIFY(QTest::qWaitFor([&] { return garbage.socket.state() == QAbstractSocket::ConnectedState; }, 5000));
+        ServiceClient garbage(lobbyPort());
+        QVERIFY(garbage.waitConnected());
         garbage.write(QByteArray("\x17\x99garbage\xff\r\n"));
         QVERIFY(garbage.waitGone());
 
         QVERIFY(bob.waitFor("Cy (Exit)>"));
         ann.write("still fine");
         QVERIFY(bob.waitFor("Ann\x1b[b> still fine\r\n"));
-        QVERIFY(!ann.gone && !bob.gone);
+        QVERIFY(!ann.gone() && !bob.gone());
         QVERIFY(std::any_of(m_log.cbegin(), m_log.cend(), [](const QString &l) { return l.contains(QLatin1String("flooding")); }));
     }
 
     void aVanishedClientIsRemoved()
     {
-        RawClient ann(lobbyPort());
+        ServiceClient ann(lobbyPort());
         QVERIFY(ann.identify("Ann", "pw"));
         // Digests are derived side by side: Ann's account is made, and she
         // is the sysop, before Bob asks.
         QVERIFY(ann.waitFor(Marker::ReadyMarker));
-        auto bob = std::make_unique<RawClient>(lobbyPort());
+        auto bob = std::make_unique<ServiceClient>(lobbyPort());
         QVERIFY(bob->identify("Bob", "pw"));
         QVERIFY(ann.waitFor("Bob=13;0;1500"));
-        bob->socket.abort();
+        bob->socket().abort();
         bob.reset();
         QVERIFY(ann.waitFor("Bob (Exit)>\x1b[9 has left the lobby\r\n"));
         // The list without Bob follows, at once or with the next list.
-        const qsizetype exit = ann.got.indexOf("Bob (Exit)>");
-        QVERIFY2(QTest::qWaitFor([&] { return ann.got.indexOf("\x1b[L$Ann=13;0;1500\x1b]", exit) > 0; }, 5000),
-                 ann.got.toPercentEncoding("=;$>()[] ").constData());
+        const qsizetype exit = ann.received().indexOf("Bob (Exit)>");
+        QVERIFY2(QTest::qWaitFor([&] { return ann.received().indexOf("\x1b[L$Ann=13;0;1500\x1b]", exit) > 0; }, 5000),
+                 ann.received().toPercentEncoding("=;$>()[] ").constData());
     }
 
     void menuPressLeadsIntoARoom()
     {
-        RawClient lobby(lobbyPort());
+        ServiceClient lobby(lobbyPort());
         QVERIFY(lobby.identify("Ann", "pw"));
         QVERIFY(lobby.waitFor(Marker::ReadyMarker));
 
-        RawClient menu(m_server->roomsMenuPort());
+        ServiceClient menu(m_server->roomsMenuPort());
         QVERIFY(menu.identify("Ann", "pw"));
         QVERIFY(menu.waitFor("Public Lobby"));
-        menu.reads.clear();
+        menu.clearReads();
         menu.write("10;7");   // the first entry's line
         const QByteArray invite = Marker::InviteMarker + ':' + QByteArray::number(m_server->roomPort(0));
-        QVERIFY(QTest::qWaitFor([&] { return menu.reads.contains(invite); }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return menu.reads().contains(invite); }, 5000));
 
         // The chat-room client as it connects: identification, then ready.
-        RawClient room(m_server->roomPort(0));
+        ServiceClient room(m_server->roomPort(0));
         QVERIFY(room.identify("Ann", "pw"));
         QTest::qWait(100);
         room.write(Marker::ClientReady);
-        QVERIFY(QTest::qWaitFor([&] { return room.reads.contains(Marker::TitleMarker + "Public Lobby"); }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return room.reads().contains(Marker::TitleMarker + "Public Lobby"); }, 5000));
         room.write("/Buff");
         QVERIFY(room.waitFor("\x1b[L-- Speakers --=0;0;0\r\n$Ann=13;0;1500\r\n-- Guest --=0;0;0\r\n-- Audience --=0;0;0\x1b]"));
         QVERIFY(menu.waitFor("1 here: Ann"));
@@ -220,12 +175,12 @@ private slots:
     void webSideServesSoundsAndThePage()
     {
         const auto get = [this](const QByteArray &request) {
-            RawClient web(m_server->httpPort());
-            if (!QTest::qWaitFor([&] { return web.socket.state() == QAbstractSocket::ConnectedState; }, 5000))
+            ServiceClient web(m_server->httpPort());
+            if (!web.waitConnected())
                 return QByteArray();
             web.write(request);
             web.waitGone();
-            return web.got;
+            return web.received();
         };
         QByteArray reply = get("GET /Sounds/Laugh3.wav HTTP/1.0\r\n\r\n");
         QVERIFY(reply.startsWith("HTTP/1.0 200 OK\r\n"));
@@ -242,39 +197,39 @@ private slots:
 
     void cardTableOverTheNetwork()
     {
-        RawClient lobby(lobbyPort());
+        ServiceClient lobby(lobbyPort());
         QVERIFY(lobby.identify("Ann", "pw"));
         QVERIFY(lobby.waitFor("Ann=13;0;1500"));
         QVERIFY(m_server->gameCount() >= 6);
-        RawClient table(m_server->gamePort(0));
+        ServiceClient table(m_server->gamePort(0));
         QVERIFY(table.identify("Ann", "pw"));
         table.write(Marker::ClientReady);
         QVERIFY(table.waitFor(Marker::ChatMarker + "\x1b[L$Ann=13;0;1500\x1b]"));
         // The caption and the player list each come in a read of their own.
-        QCOMPARE(table.reads.first(), QByteArray("\x5c\xcb\xf4" "Card Table 1 - Hearts\r\n"));
-        QVERIFY(table.reads.contains(Marker::ChatMarker + "\x1b[L$Ann=13;0;1500\x1b]"));
-        QVERIFY(!table.got.contains("\x1b[0;0;0;0;100;0W"));
-        QVERIFY(table.got.contains("pass|Pass;"));
+        QCOMPARE(table.reads().first(), QByteArray("\x5c\xcb\xf4" "Card Table 1 - Hearts\r\n"));
+        QVERIFY(table.reads().contains(Marker::ChatMarker + "\x1b[L$Ann=13;0;1500\x1b]"));
+        QVERIFY(!table.received().contains("\x1b[0;0;0;0;100;0W"));
+        QVERIFY(table.received().contains("pass|Pass;"));
         // The first at the table may lock it: the offer comes in a read of its own.
         QVERIFY(table.waitFor(Marker::LockOffer));
-        QVERIFY(table.reads.contains(Marker::LockOffer));
+        QVERIFY(table.reads().contains(Marker::LockOffer));
         // A press is answered with the status line.
-        const qsizetype before = table.got.size();
+        const qsizetype before = table.received().size();
         table.write("70;5");
-        QVERIFY(QTest::qWaitFor([&] { return table.got.mid(before).contains("\x1b[21;1H"); }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return table.received().mid(before).contains("\x1b[21;1H"); }, 5000));
         // The games menu shows who sits where.
-        RawClient menu(m_server->gamesMenuPort());
+        ServiceClient menu(m_server->gamesMenuPort());
         QVERIFY(menu.identify("Ann", "pw"));
         QVERIFY(menu.waitFor("Hearts: Ann"));
     }
 
     void doorGuestOverTheNetwork()
     {
-        RawClient door(m_server->gamePort(3));
-        QVERIFY(QTest::qWaitFor([&] { return door.socket.state() == QAbstractSocket::ConnectedState; }, 5000));
+        ServiceClient door(m_server->gamePort(3));
+        QVERIFY(door.waitConnected());
         door.write("6");
         QVERIFY(door.waitFor("MINEFIELD"));
-        QVERIFY(door.got.contains("Welcome, Guest"));
+        QVERIFY(door.received().contains("Welcome, Guest"));
         door.write("q");
         QVERIFY(door.waitGone());
     }
@@ -300,14 +255,14 @@ private slots:
         QVERIFY2(server.start(&error), qPrintable(error));
         QCOMPARE(server.service()->config().games.at(6).title, QByteArray("Shell"));
 
-        RawClient door(server.gamePort(6));   // a terminal that does not identify
+        ServiceClient door(server.gamePort(6));   // a terminal that does not identify
         QVERIFY(door.waitFor("bridged "));
         QVERIFY(door.waitFor("\x1b[1;31;40mred"));
         door.write("hello\r");
         QVERIFY(door.waitFor("got:hello"));
         const bool described = !QStandardPaths::findExecutable(QStringLiteral("tic")).isEmpty();
-        QVERIFY(door.got.contains(described ? "term:vantora" : "term:ansi"));
-        QVERIFY(door.got.contains("user:Guest"));
+        QVERIFY(door.received().contains(described ? "term:vantora" : "term:ansi"));
+        QVERIFY(door.received().contains("user:Guest"));
         // The last screen stays until a key.
         QVERIFY(door.waitFor("Press any key to return"));
         door.write(" ");
