@@ -457,7 +457,7 @@ void TParloras::ClientSocketError(QAbstractSocket::SocketError error)
         ShowChatText("\033[4\033[BCommunications Error\033]\r\n");
     }
     m_work->enqueue([this] { ClientSocket->abort(); });
-    Waits::after(3000, this, [] {
+    Waits::after(3000, this, [this] {
         if (EndProgram) {
             EndProgram();
             return;

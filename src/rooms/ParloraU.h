@@ -99,11 +99,11 @@ public:
     void AutoLogChatClick();
     void OpenLink(const QByteArray &link);
 
-    // How the program ends after a connection error; tests replace it. The
-    // default closes every window and leaves the event loop.
-    static inline std::function<void()> EndProgram;
+    // How the program ends after a connection error; a test replaces it on
+    // its window. The default closes every window and leaves the event loop.
+    std::function<void()> EndProgram;
     // The notice sound, a file name in the working folder.
-    static inline QString NoticeSound = QStringLiteral("Poll.Wav");
+    static inline const QString NoticeSound = QStringLiteral("Poll.Wav");
 
     // ---- Controls (named as the window layout names them) ----
     QToolBar *ToolBar1 = nullptr;

@@ -296,9 +296,9 @@ void tst_HostileWindows::door_terminal_password_requests_one_dialog_then_quiet()
 void tst_HostileWindows::room_notices_fold_into_the_chat()
 {
     LoopbackServer server(LoopbackServer::OneClient);
-    TParloras::EndProgram = [] {};
     auto room = TestEnvironment::shownWindow<TParloras>(
         QStringList{server.host(), server.portText(), "Ann", "pw"});
+    room->EndProgram = [] {};
     QVERIFY(server.waitForBytes(kIdent + Marker::ClientReady));
     for (int i = 1; i <= 5; ++i) {
         server.send(notice(i));

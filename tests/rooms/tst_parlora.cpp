@@ -147,22 +147,22 @@ void TestParlora::init()
     m_ended = 0;
     m_endedAt = -1;
     m_clock.start();
-    TParloras::EndProgram = [this] {
-        ++m_ended;
-        m_endedAt = m_clock.elapsed();
-    };
 }
 
 void TestParlora::cleanup()
 {
-    TParloras::EndProgram = nullptr;
     m_fakes.reset();
     Waits::setTimeScale(0.2);
 }
 
 std::unique_ptr<TParloras> TestParlora::open(const QStringList &args)
 {
-    return TestEnvironment::shownWindow<TParloras>(args);
+    auto window = TestEnvironment::shownWindow<TParloras>(args);
+    window->EndProgram = [this] {
+        ++m_ended;
+        m_endedAt = m_clock.elapsed();
+    };
+    return window;
 }
 
 std::unique_ptr<TParloras> TestParlora::openReady(LoopbackServer &server)
