@@ -59,7 +59,6 @@ public:
 
     ChatSession &chatSession() const { return *m_chatSession; }
     TDispAnsi *renderer() const { return m_chat.get(); }
-    PlatformChatHost *host() const { return m_host.get(); }
 
     // The user, the password and the media folder as the session holds
     // them go to the chat session (once the command line has been read).

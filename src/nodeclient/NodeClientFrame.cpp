@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -33,7 +32,6 @@
 #include "MessageBoxQueue.h"
 #include "NodeChatPanel.h"
 #include "NodeColours.h"
-#include "NodeCommandLine.h"
 #include "NodeImageLists.h"
 #include "NodePlayerList.h"
 #include "NodeSettings.h"
@@ -42,7 +40,6 @@
 #include "ReadPause.h"
 #include "RegistrySettings.h"
 #include "ScreenFeeder.h"
-#include "ServerNames.h"
 #include "ServerSounds.h"
 #include "Shape.h"
 #include "StatusPanel.h"

@@ -79,7 +79,6 @@ public:
 
     TDispAnsi *chatRenderer() const;
     ChatSession &chatSession() const;
-    NodeChatPanel &chatPanel() const { return *m_chatPanel; }
     const QImage &roomPicture() const { return m_roomPicture; }
 
     // ---- Handlers, public so that tests can drive them ----

@@ -38,7 +38,6 @@ struct PanelUnderTest
         socket.connectToHost(server.host(), server.port());
         connected = socket.waitForConnected(5000) && server.waitForClient();
     }
-    ~PanelUnderTest() { panel.reset(); }
 
     QWidget window;
     TRichEditURL view;
